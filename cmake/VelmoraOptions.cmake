@@ -1,0 +1,17 @@
+# Compiler settings shared by every target of the project.
+#
+# Narrow literals are compiled to code page 932 so that "実行(&G)" in a UTF-8
+# source file is the Shift-JIS byte string the program works with.
+function(velmora_target target)
+  if(MSVC)
+    target_compile_options(${target} PRIVATE /W4 /utf-8 /execution-charset:.932)
+  else()
+    target_compile_options(${target} PRIVATE -Wall -Wextra -finput-charset=UTF-8 -fexec-charset=CP932)
+    if(VELMORA_WERROR)
+      target_compile_options(${target} PRIVATE -Werror)
+    endif()
+  endif()
+  if(WIN32)
+    target_compile_definitions(${target} PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+  endif()
+endfunction()

@@ -1,0 +1,96 @@
+// File access for POSIX systems (the native build and its tests).
+#include "core/FileAccess.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace velmora::files {
+
+struct FileReader::Impl {
+  int fd = -1;
+};
+
+FileReader::FileReader() : impl_(std::make_unique<Impl>()) {}
+FileReader::~FileReader() { close(); }
+
+bool FileReader::open(const std::string& path) {
+  close();
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return false;
+  }
+  impl_->fd = fd;
+  return true;
+}
+
+std::size_t FileReader::read(char* buffer, std::size_t size) {
+  if (impl_->fd < 0 || size == 0) return 0;
+  for (;;) {
+    ssize_t n = ::read(impl_->fd, buffer, size);
+    if (n >= 0) return static_cast<std::size_t>(n);
+    if (errno != EINTR) return 0;
+  }
+}
+
+void FileReader::close() {
+  if (impl_ && impl_->fd >= 0) {
+    ::close(impl_->fd);
+    impl_->fd = -1;
+  }
+}
+
+std::optional<std::string> readWholeFile(const std::string& path) {
+  FileReader reader;
+  if (!reader.open(path)) return std::nullopt;
+  std::string content;
+  char buffer[65536];
+  for (;;) {
+    std::size_t n = reader.read(buffer, sizeof buffer);
+    if (n == 0) break;
+    content.append(buffer, n);
+  }
+  return content;
+}
+
+std::string temporaryPathFor(const std::string& path) { return path + ".tmp"; }
+
+namespace {
+
+bool writeAll(int fd, std::string_view content) {
+  while (!content.empty()) {
+    ssize_t n = ::write(fd, content.data(), content.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    content.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+}  // namespace
+
+bool replaceFileAtomically(const std::string& path, std::string_view content) {
+  const std::string temporary = temporaryPathFor(path);
+  int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  bool written = writeAll(fd, content) && ::fsync(fd) == 0;
+  written = (::close(fd) == 0) && written;
+  if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) {
+    ::unlink(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool exists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+}  // namespace velmora::files

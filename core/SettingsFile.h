@@ -1,0 +1,78 @@
+// The settings file in INI form, read and written byte for byte by our own
+// parser (the system's profile functions would re-encode the text through the
+// system code page). The observable rules follow the Windows profile functions.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+inline constexpr std::string_view SettingsFileName = "Velmora.ini";
+// A read gives at most this many bytes of a value, never half a character.
+inline constexpr std::size_t MaxSettingsValueBytes = 1023;
+
+// A write that the system refused. what() is "<full path> に書き込めません".
+class SettingsWriteError : public std::runtime_error {
+ public:
+  explicit SettingsWriteError(const std::string& path);
+  const std::string& path() const noexcept { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// Pure operations on the bytes of an INI file.
+namespace ini {
+// The value of [section] key, blanks around it removed and one matching pair
+// of quotes taken off; nothing when the section or key is missing.
+std::optional<std::string> readValue(std::string_view file, std::string_view section,
+                                     std::string_view key);
+// The file with [section] key set to `value`: an existing key is replaced where
+// it stands (keeping its spelling), a missing key goes at the end of its
+// section, a missing section at the end of the file. Every other line stays
+// byte for byte.
+std::string writeValue(std::string_view file, std::string_view section, std::string_view key,
+                       std::string_view value);
+}  // namespace ini
+
+// The number rules of the settings file: decimal with optional sign, or "$"
+// (or "0x"/"0X") and hexadecimal taken as 32 bits; leading blanks allowed,
+// nothing after. Nothing when the text is not such a number.
+std::optional<std::int32_t> parseSettingsNumber(std::string_view text);
+
+// "$" and at least six upper-case hex digits (eight for a value with the top
+// byte set or a negative one).
+std::string colorText(std::int32_t color);
+
+// "$" and at least two upper-case hex digits of a packed hotkey.
+std::string hotKeyText(std::int32_t packed);
+
+// Accessor on one settings file: each operation is one read or one write of
+// one key, directly on the file.
+class SettingsFile {
+ public:
+  explicit SettingsFile(std::string path);
+
+  const std::string& path() const noexcept { return path_; }
+
+  std::string ReadText(std::string_view section, std::string_view key,
+                       std::string_view defaultText) const;
+  std::int32_t ReadNumber(std::string_view section, std::string_view key,
+                          std::int32_t defaultValue) const;
+  bool ReadFlag(std::string_view section, std::string_view key, bool defaultValue) const;
+
+  // Each throws SettingsWriteError when the file cannot be written; the file
+  // is then unchanged.
+  void WriteText(std::string_view section, std::string_view key, std::string_view text);
+  void WriteNumber(std::string_view section, std::string_view key, std::int32_t value);
+  void WriteFlag(std::string_view section, std::string_view key, bool value);
+
+ private:
+  std::string path_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,67 @@
+# Shared by the project's scripts: the packages the build needs and the Wine
+# environment the Windows binaries run in.
+
+VELMORA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+VELMORA_BUILD=${VELMORA_BUILD:-$VELMORA_ROOT/build}
+
+VELMORA_PACKAGES=(cmake ninja-build g++ googletest libgtest-dev clang libclang-rt-14-dev
+  g++-mingw-w64-x86-64 wine64 wine xvfb xdotool imagemagick fonts-ipafont-gothic locales)
+
+log() { printf '==> %s\n' "$*" >&2; }
+
+# Installs the Debian packages that are missing, and the Japanese locale Wine
+# takes its ANSI code page from.
+ensure_packages() {
+  local missing=() p
+  for p in "${VELMORA_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  if ((${#missing[@]})); then
+    log "installing ${missing[*]}"
+    local sudo=
+    [[ $(id -u) -ne 0 ]] && sudo=sudo
+    $sudo apt-get update -qq >&2 &&
+      DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >&2 || return 1
+  fi
+  if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+    log "generating the ja_JP.UTF-8 locale"
+    local sudo=
+    [[ $(id -u) -ne 0 ]] && sudo=sudo
+    $sudo sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen &&
+      $sudo locale-gen >&2 || return 1
+  fi
+}
+
+# Wine with its own prefix inside the build folder and a Japanese code page.
+wine_env() {
+  export WINEPREFIX=${WINEPREFIX:-$VELMORA_BUILD/wineprefix}
+  export WINEDEBUG=-all
+  export LANG=ja_JP.UTF-8
+  unset LC_ALL LC_CTYPE
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+}
+
+# Creates the prefix once (about 10 s) with a virtual desktop, so hotkeys and
+# the notification area behave as on a real desktop, and keeps the wineserver
+# running for the rest of the run.
+ensure_wine_prefix() {
+  wine_env
+  if [[ ! -f $WINEPREFIX/.velmora-ready ]]; then
+    log "creating Wine prefix $WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    wineboot --init >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.velmora-ready"
+  fi
+  wineserver -p >/dev/null 2>&1 || true
+  # Start Wine's services now, away from ctest: a service that inherits a
+  # test's output pipe would keep ctest waiting for it to close.
+  wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+}
+
+stop_wine() {
+  wine_env
+  wineserver -k >/dev/null 2>&1 || true
+}
