@@ -14,6 +14,11 @@ namespace velmora {
 inline constexpr std::string_view SettingsFileName = "Velmora.ini";
 // A read gives at most this many bytes of a value, never half a character.
 inline constexpr std::size_t MaxSettingsValueBytes = 1023;
+// A larger file is not one we can work with: reads give the defaults and
+// writes are refused, so it is never replaced by a cut-down copy.
+inline constexpr std::size_t MaxSettingsFileBytes = 16 * 1024 * 1024;
+// Follows the full path in the message of a refused write.
+inline constexpr std::string_view CannotWriteText = " に書き込めません";
 
 // A write that the system refused. what() is "<full path> に書き込めません".
 class SettingsWriteError : public std::runtime_error {
@@ -25,7 +30,11 @@ class SettingsWriteError : public std::runtime_error {
   std::string path_;
 };
 
-// Pure operations on the bytes of an INI file.
+// Pure operations on the bytes of an INI file. A line ends at CR LF, a lone CR
+// or a lone LF; blanks are spaces and tabs; there is no comment syntax (a line
+// without "=" is a key without a value, which reads as missing). Only the
+// first section of a name is searched; the lines before the first section
+// line form the section named "".
 namespace ini {
 // The value of [section] key, blanks around it removed and one matching pair
 // of quotes taken off; nothing when the section or key is missing.
@@ -34,7 +43,10 @@ std::optional<std::string> readValue(std::string_view file, std::string_view sec
 // The file with [section] key set to `value`: an existing key is replaced where
 // it stands (keeping its spelling), a missing key goes at the end of its
 // section, a missing section at the end of the file. Every other line stays
-// byte for byte.
+// byte for byte; the line written ends in CR LF. The value is cut before its
+// first CR, LF or NUL, which could not be read back. Throws
+// std::invalid_argument for a name that cannot stand in the file (a line
+// break or NUL in either, "=" in the key, a key like "[x]").
 std::string writeValue(std::string_view file, std::string_view section, std::string_view key,
                        std::string_view value);
 }  // namespace ini

@@ -1,0 +1,440 @@
+// The settings file: number rules, value encodings, the INI read and write
+// rules on bytes, and the accessor on real files.
+#include "core/SettingsFile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "tests/core/TempFolder.h"
+
+namespace velmora {
+namespace {
+
+using namespace std::string_literals;
+
+TEST(SettingsNumber, AcceptsDecimalAndHexadecimalForms) {
+  const std::pair<std::string, std::int32_t> cases[] = {
+      {"500", 500},          {"0x1F4", 500},         {"0X1f4", 500},
+      {"$1F4", 500},         {"$1f4", 500},          {"   500", 500},
+      {"  $1F4", 500},       {"+500", 500},          {"-500", -500},
+      {"0", 0},              {"-0", 0},              {"007", 7},
+      {"2147483647", 2147483647},                    {"-2147483648", -2147483647 - 1},
+      {"$FFFFFFFF", -1},     {"$80000000", -2147483647 - 1},
+      {"$000000001F4", 500}, {"0x0", 0},
+  };
+  for (const auto& [text, value] : cases) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(parseSettingsNumber(text), value);
+  }
+}
+
+TEST(SettingsNumber, RejectsEverythingElse) {
+  const std::string rejected[] = {
+      "",      "-",      "+",           "$",           "0x",         "0X",
+      "500px", "500 ",   "5 00",        "+$1F4",       "-$1F4",      "$-1",
+      "1e3",   "true",   "False",       "no",          "2147483648", "-2147483649",
+      "$100000000",      "$1G",         "\t500",       " 0x1F4",     "0x 1F4",
+      "0x+1",  "１２３", "500\0"s,      "99999999999999999999",
+  };
+  for (const auto& text : rejected) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(parseSettingsNumber(text), std::nullopt);
+  }
+}
+
+TEST(SettingsEncoding, ColourHasSixDigitsOrAsManyAsTheValueNeeds) {
+  EXPECT_EQ(colorText(0xC0C0C0), "$C0C0C0");
+  EXPECT_EQ(colorText(0), "$000000");
+  EXPECT_EQ(colorText(0xFF), "$0000FF");
+  EXPECT_EQ(colorText(0x1000000), "$1000000");
+  EXPECT_EQ(colorText(static_cast<std::int32_t>(0x8000000Fu)), "$8000000F");
+  EXPECT_EQ(colorText(-1), "$FFFFFFFF");
+  for (std::int32_t color : {0, 0xC0C0C0, 0x1000000, -1, -2147483647 - 1, 2147483647, 0x0F}) {
+    EXPECT_EQ(parseSettingsNumber(colorText(color)), color) << colorText(color);
+  }
+}
+
+TEST(SettingsEncoding, HotKeyHasAtLeastTwoUpperCaseDigits) {
+  EXPECT_EQ(hotKeyText(0x7B), "$7B");
+  EXPECT_EQ(hotKeyText(0x37B), "$37B");
+  EXPECT_EQ(hotKeyText(0), "$00");
+  EXPECT_EQ(hotKeyText(5), "$05");
+  EXPECT_EQ(hotKeyText(0xFFFFFF), "$FFFFFF");
+  EXPECT_EQ(parseSettingsNumber(hotKeyText(0xFFFFFF)), 0xFFFFFF);
+}
+
+// --- Reading ---------------------------------------------------------------
+
+std::optional<std::string> read(std::string_view file, std::string_view section,
+                                std::string_view key) {
+  return ini::readValue(file, section, key);
+}
+
+TEST(IniRead, TrimsBlanksAndOnePairOfQuotes) {
+  const std::string file =
+      "[S]\r\n"
+      "plain=v\r\n"
+      "  spaced  =  a b  \r\n"
+      "\ttabbed\t=\tx\t\r\n"
+      "dq=\"q\"\r\n"
+      "sq='q'\r\n"
+      "inner= \" q \" \r\n"
+      "mixed=\"q'\r\n"
+      "lone=\"\r\n"
+      "emptyq=\"\"\r\n"
+      "twice=\"\"q\"\"\r\n"
+      "empty=\r\n"
+      "blank=   \r\n"
+      "eq==x=y\r\n"
+      "wide=　v　\r\n";
+  EXPECT_EQ(read(file, "S", "plain"), "v");
+  EXPECT_EQ(read(file, "S", "spaced"), "a b");
+  EXPECT_EQ(read(file, "S", "tabbed"), "x");
+  EXPECT_EQ(read(file, "S", "dq"), "q");
+  EXPECT_EQ(read(file, "S", "sq"), "q");
+  EXPECT_EQ(read(file, "S", "inner"), " q ");
+  EXPECT_EQ(read(file, "S", "mixed"), "\"q'");
+  EXPECT_EQ(read(file, "S", "lone"), "\"");
+  EXPECT_EQ(read(file, "S", "emptyq"), "");
+  EXPECT_EQ(read(file, "S", "twice"), "\"q\"");
+  EXPECT_EQ(read(file, "S", "empty"), "");
+  EXPECT_EQ(read(file, "S", "blank"), "");
+  EXPECT_EQ(read(file, "S", "eq"), "=x=y");
+  // Only ASCII blanks are blanks: a full-width space is part of the value.
+  EXPECT_EQ(read(file, "S", "wide"), "　v　");
+  EXPECT_EQ(read(file, "S", "missing"), std::nullopt);
+  EXPECT_EQ(read(file, "T", "plain"), std::nullopt);
+}
+
+TEST(IniRead, MatchesNamesWithoutRegardToCaseAndFirstOneWins) {
+  const std::string file =
+      "[option]\r\n"
+      "QUICKSTART=1\r\n"
+      "quickstart=2\r\n"
+      "[Window]\r\n"
+      "Left=10\r\n"
+      "[OPTION]\r\n"
+      "BlankEnter=0\r\n"
+      "[ Font ]  trailing text\r\n"
+      "Name=x\r\n";
+  EXPECT_EQ(read(file, "Option", "QuickStart"), "1");
+  // A later section of the same name is never searched.
+  EXPECT_EQ(read(file, "Option", "BlankEnter"), std::nullopt);
+  EXPECT_EQ(read(file, "window", "LEFT"), "10");
+  EXPECT_EQ(read(file, "FONT", "name"), "x");
+  EXPECT_EQ(read(file, " Font ", " Name "), "x");
+}
+
+TEST(IniRead, KnowsDoubleByteCharactersInSectionNames) {
+  // ‐ is 0x81 0x5D: its second byte is "]".
+  const std::string file = "[A‐B]\r\nk=1\r\n[表]\r\nk=2\r\n[x]y]\r\nk=3\r\n";
+  EXPECT_EQ(read(file, "A‐B", "k"), "1");
+  EXPECT_EQ(read(file, "A\x81", "k"), std::nullopt);
+  EXPECT_EQ(read(file, "表", "k"), "2");
+  EXPECT_EQ(read(file, "x]y", "k"), "3");
+}
+
+TEST(IniRead, HasNoCommentSyntaxAndKeysWithoutEqualsReadAsMissing) {
+  const std::string file =
+      "top=0\r\n"
+      "; note\r\n"
+      "[S]\r\n"
+      ";k=1\r\n"
+      "k\r\n"
+      "k=2\r\n"
+      "[W\r\n"
+      "w=3\r\n"
+      "=4\r\n";
+  EXPECT_EQ(read(file, "", "top"), "0");
+  EXPECT_EQ(read(file, "S", ";k"), "1");
+  // The bare "k" is found first and has no value.
+  EXPECT_EQ(read(file, "S", "k"), std::nullopt);
+  // "[W" has no "]": it is a key of [S], not a section.
+  EXPECT_EQ(read(file, "S", "w"), "3");
+  EXPECT_EQ(read(file, "W", "w"), std::nullopt);
+  EXPECT_EQ(read(file, "S", ""), "4");
+}
+
+TEST(IniRead, EndsLinesAtCrLfLoneCrAndLoneLf) {
+  const std::string file = "[S]\ra=1\rb=2\n[T]\nc=3\r\n\r\n\n\rd=4\n\re=5";
+  EXPECT_EQ(read(file, "S", "a"), "1");
+  EXPECT_EQ(read(file, "S", "b"), "2");
+  EXPECT_EQ(read(file, "T", "c"), "3");
+  EXPECT_EQ(read(file, "T", "d"), "4");
+  EXPECT_EQ(read(file, "T", "e"), "5");
+}
+
+TEST(IniRead, OddBytesHaveDefinedResults) {
+  const std::string file =
+      "[S]\r\n"
+      "nul=ab\0cd\r\n"s
+      "nulq=\"a\0b\"\r\n"s
+      "lead=x\x82\n"
+      "next=1\r\n"
+      "bin=\x80\xA0\xFD\xFE\xFF\r\n"
+      "last=\x82";
+  EXPECT_EQ(read(file, "S", "nul"), "ab");
+  EXPECT_EQ(read(file, "S", "nulq"), "\"a");
+  // A stray lead byte does not swallow the line break after it.
+  EXPECT_EQ(read(file, "S", "lead"), "x\x82");
+  EXPECT_EQ(read(file, "S", "next"), "1");
+  EXPECT_EQ(read(file, "S", "bin"), "\x80\xA0\xFD\xFE\xFF");
+  EXPECT_EQ(read(file, "S", "last"), "\x82");
+  EXPECT_EQ(read("", "S", "k"), std::nullopt);
+  EXPECT_EQ(read("\0\0\0"s, "S", "k"), std::nullopt);
+}
+
+// --- Writing ---------------------------------------------------------------
+
+TEST(IniWrite, CreatesSectionsAndKeysInCrLfLines) {
+  std::string file = ini::writeValue("", "Option", "QuickStart", "1");
+  EXPECT_EQ(file, "[Option]\r\nQuickStart=1\r\n");
+  file = ini::writeValue(file, "Window", "Left", "500");
+  file = ini::writeValue(file, "Option", "BlankEnter", "");
+  EXPECT_EQ(file, "[Option]\r\nQuickStart=1\r\nBlankEnter=\r\n[Window]\r\nLeft=500\r\n");
+  EXPECT_EQ(read(file, "Option", "BlankEnter"), "");
+}
+
+TEST(IniWrite, ReplacesAKeyWhereItStandsWithItsOwnSpelling) {
+  const std::string file =
+      "[OPTION]\r\n"
+      "  quickSTART = 0 \n"
+      "quickstart=7\r\n"
+      "Other=x\r\n";
+  EXPECT_EQ(ini::writeValue(file, "Option", "QuickStart", "1"),
+            "[OPTION]\r\n"
+            "quickSTART=1\r\n"
+            "quickstart=7\r\n"
+            "Other=x\r\n");
+  EXPECT_EQ(ini::writeValue("[S]\r\nk\r\nk=2\r\n", "s", "K", "3"), "[S]\r\nk=3\r\nk=2\r\n");
+  EXPECT_EQ(ini::writeValue("[S]\r\nk=1", "S", "k", "2"), "[S]\r\nk=2\r\n");
+}
+
+TEST(IniWrite, PutsANewKeyAfterTheLastNonBlankLineOfItsSection) {
+  EXPECT_EQ(ini::writeValue("[A]\r\na=1\r\n\r\n  \r\n[B]\r\nb=2\r\n", "a", "n", "v"),
+            "[A]\r\na=1\r\nn=v\r\n\r\n  \r\n[B]\r\nb=2\r\n");
+  EXPECT_EQ(ini::writeValue("[A]\r\n\r\n[B]\r\n", "A", "n", "v"), "[A]\r\nn=v\r\n\r\n[B]\r\n");
+  EXPECT_EQ(ini::writeValue("[A]\r\n; note\r\n\r\n", "A", "n", "v"),
+            "[A]\r\n; note\r\nn=v\r\n\r\n");
+  // Only the first section of a name takes new keys.
+  EXPECT_EQ(ini::writeValue("[A]\r\na=1\r\n[B]\r\n[a]\r\nb=2\r\n", "A", "b", "3"),
+            "[A]\r\na=1\r\nb=3\r\n[B]\r\n[a]\r\nb=2\r\n");
+  // A last line without a line break gets one before the new key.
+  EXPECT_EQ(ini::writeValue("[A]\r\na=1", "A", "n", "v"), "[A]\r\na=1\r\nn=v\r\n");
+  EXPECT_EQ(ini::writeValue("[A]", "A", "n", "v"), "[A]\r\nn=v\r\n");
+  // The lines above the first section form the section "".
+  EXPECT_EQ(ini::writeValue("x=1\r\n[A]\r\n", "", "y", "2"), "x=1\r\ny=2\r\n[A]\r\n");
+  EXPECT_EQ(ini::writeValue("[A]\r\n", "", "y", "2"), "y=2\r\n[A]\r\n");
+}
+
+TEST(IniWrite, PutsANewSectionAtTheEndOfTheFile) {
+  EXPECT_EQ(ini::writeValue("[A]\r\na=1\r\n", "B", "k", "v"), "[A]\r\na=1\r\n[B]\r\nk=v\r\n");
+  EXPECT_EQ(ini::writeValue("[A]\r\na=1", "B", "k", "v"), "[A]\r\na=1\r\n[B]\r\nk=v\r\n");
+  EXPECT_EQ(ini::writeValue("; only a note", "B", "k", "v"), "; only a note\r\n[B]\r\nk=v\r\n");
+  // A file that ends in a lone LF or CR already ends its last line.
+  EXPECT_EQ(ini::writeValue("[A]\na=1\n", "B", "k", "v"), "[A]\na=1\n[B]\r\nk=v\r\n");
+  EXPECT_EQ(ini::writeValue("[A]\ra=1\r", "B", "k", "v"), "[A]\ra=1\r[B]\r\nk=v\r\n");
+  EXPECT_EQ(ini::writeValue(" [ B ] ", "b", "k", "v"), " [ B ] \r\nk=v\r\n");
+}
+
+TEST(IniWrite, LeavesEveryOtherLineByteForByte) {
+  const std::string file =
+      "; Velmora settings, edited by hand\n"
+      "\n"
+      "[Option]\r\n"
+      "QuickStart = 0   ; off for now\r\n"
+      "Unknown=keep me\r\n"
+      "   \t\r\n"
+      "[Extra]\n"
+      "\x82\xA0=\x80\xFF\0x\r"s
+      "[Window]\r\n"
+      "Left=\"12\"\r\n"
+      "# not a key either\r\n";
+  std::string updated = ini::writeValue(file, "Window", "Left", "500");
+  updated = ini::writeValue(updated, "Option", "HotKeyValid", "1");
+  updated = ini::writeValue(updated, "Font", "Name", "ＭＳ Ｐゴシック");
+  EXPECT_EQ(updated,
+            "; Velmora settings, edited by hand\n"
+            "\n"
+            "[Option]\r\n"
+            "QuickStart = 0   ; off for now\r\n"
+            "Unknown=keep me\r\n"
+            "HotKeyValid=1\r\n"
+            "   \t\r\n"
+            "[Extra]\n"
+            "\x82\xA0=\x80\xFF\0x\r"s
+            "[Window]\r\n"
+            "Left=500\r\n"
+            "# not a key either\r\n"
+            "[Font]\r\n"
+            "Name=ＭＳ Ｐゴシック\r\n");
+  // Everything after "=" up to the end of the line is the old value.
+  EXPECT_EQ(read(file, "Option", "QuickStart"), "0   ; off for now");
+  EXPECT_EQ(ini::writeValue(updated, "Window", "Left", "500"), updated);
+}
+
+TEST(IniWrite, CutsAValueBeforeALineBreakOrNulInsteadOfAddingLines) {
+  std::string file = ini::writeValue("[Hotkey]\r\n", "Hotkey", "appli1", "a.exe\r\nkey0=$00");
+  EXPECT_EQ(file, "[Hotkey]\r\nappli1=a.exe\r\n");
+  EXPECT_EQ(ini::writeValue("", "S", "k", "a\nb"), "[S]\r\nk=a\r\n");
+  EXPECT_EQ(ini::writeValue("", "S", "k", "a\rb"), "[S]\r\nk=a\r\n");
+  EXPECT_EQ(ini::writeValue("", "S", "k", "a\0b"s), "[S]\r\nk=a\r\n");
+}
+
+TEST(IniWrite, RefusesNamesThatCannotStandInTheFile) {
+  for (const std::string& key : {"a=b"s, "a\r\nb"s, "a\nb"s, "a\0"s, "[x]"s, " [x] "s}) {
+    SCOPED_TRACE(key);
+    EXPECT_THROW(ini::writeValue("", "S", key, "v"), std::invalid_argument);
+  }
+  for (const std::string& section : {"a\rb"s, "a\nb"s, "a\0b"s}) {
+    EXPECT_THROW(ini::writeValue("", section, "k", "v"), std::invalid_argument);
+  }
+  // "[x" and a section with "]" can be written and read back.
+  std::string file = ini::writeValue("", "x]y", "[k", "1");
+  EXPECT_EQ(file, "[x]y]\r\n[k=1\r\n");
+  EXPECT_EQ(read(file, "x]y", "[k"), "1");
+}
+
+// --- The accessor on real files ------------------------------------------
+
+std::string fileBytes(const std::string& path) {
+  std::ifstream in(std::filesystem::path(path), std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void putFile(const std::string& path, std::string_view bytes) {
+  std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+class SettingsFileOnDisk : public ::testing::Test {
+ protected:
+  TempFolder folder;
+  std::string path = folder.file("Velmora.ini");
+};
+
+TEST_F(SettingsFileOnDisk, AMissingFileGivesTheDefaultsAndCreatingTheAccessorTouchesNothing) {
+  SettingsFile settings(path);
+  EXPECT_EQ(settings.path(), path);
+  EXPECT_EQ(settings.ReadText("Font", "Name", "ＭＳ Ｐゴシック"), "ＭＳ Ｐゴシック");
+  EXPECT_EQ(settings.ReadNumber("Window", "Left", 500), 500);
+  EXPECT_TRUE(settings.ReadFlag("Option", "StayTop", true));
+  EXPECT_FALSE(settings.ReadFlag("Option", "StayTop", false));
+  EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(SettingsFileOnDisk, FlagsAndNumbersFallBackToTheDefaultWhenNotANumber) {
+  putFile(path,
+          "[Option]\r\nA=0\r\nB=1\r\nC=2\r\nD=-1\r\nE=$1\r\nF=False\r\nG=no\r\nH=\r\n"
+          "[Window]\r\nLeft=0x1F4\r\nTop=500px\r\nWidth=+$1F4\r\nColor= $C0C0C0 \r\n"
+          "[Font]\r\nName=\r\nSize='12'\r\n");
+  SettingsFile settings(path);
+  EXPECT_FALSE(settings.ReadFlag("Option", "A", true));
+  for (const char* key : {"B", "C", "D", "E"}) EXPECT_TRUE(settings.ReadFlag("Option", key, false));
+  for (const char* key : {"F", "G", "H", "Missing"}) {
+    EXPECT_TRUE(settings.ReadFlag("Option", key, true)) << key;
+    EXPECT_FALSE(settings.ReadFlag("Option", key, false)) << key;
+  }
+  EXPECT_EQ(settings.ReadNumber("Window", "Left", 1), 500);
+  EXPECT_EQ(settings.ReadNumber("Window", "Top", 340), 340);
+  EXPECT_EQ(settings.ReadNumber("Window", "Width", 100), 100);
+  EXPECT_EQ(settings.ReadNumber("Window", "Color", 1), 0xC0C0C0);
+  EXPECT_EQ(settings.ReadText("Font", "Name", "ＭＳ Ｐゴシック"), "");
+  EXPECT_EQ(settings.ReadNumber("Font", "Size", 10), 12);
+}
+
+TEST_F(SettingsFileOnDisk, NumbersAndFlagsAreWrittenAsPlainDecimal) {
+  SettingsFile settings(path);
+  settings.WriteNumber("N", "neg", -2147483647 - 1);
+  settings.WriteNumber("N", "pos", 2147483647);
+  settings.WriteNumber("N", "zero", 0);
+  settings.WriteFlag("N", "on", true);
+  settings.WriteFlag("N", "off", false);
+  EXPECT_EQ(fileBytes(path),
+            "[N]\r\nneg=-2147483648\r\npos=2147483647\r\nzero=0\r\non=1\r\noff=0\r\n");
+}
+
+TEST_F(SettingsFileOnDisk, AReadGivesAtMost1023BytesAndNeverHalfACharacter) {
+  const std::string fits = std::string(1021, 'a') + "あ";          // 1023 bytes
+  const std::string cutInside = std::string(1022, 'b') + "あいう";  // あ spans 1022-1023
+  const std::string quoted = std::string(1023, 'c');
+  putFile(path, "[S]\r\nfits=" + fits + "x\r\ninside=" + cutInside + "\r\nquoted=\"" + quoted +
+                    "\"\r\nlong=" + std::string(5000, 'd') + "\r\n");
+  SettingsFile settings(path);
+  EXPECT_EQ(settings.ReadText("S", "fits", ""), fits);
+  EXPECT_EQ(settings.ReadText("S", "inside", ""), std::string(1022, 'b'));
+  EXPECT_EQ(settings.ReadText("S", "quoted", ""), quoted);
+  EXPECT_EQ(settings.ReadText("S", "long", ""), std::string(1023, 'd'));
+}
+
+TEST_F(SettingsFileOnDisk, AFolderInPlaceOfTheFileGivesDefaultsAndRefusesWrites) {
+  std::filesystem::create_directory(path);
+  SettingsFile settings(path);
+  EXPECT_EQ(settings.ReadNumber("Window", "Left", 500), 500);
+  try {
+    settings.WriteFlag("Option", "QuickStart", true);
+    FAIL() << "the write was not refused";
+  } catch (const SettingsWriteError& error) {
+    EXPECT_EQ(error.path(), path);
+    EXPECT_EQ(std::string(error.what()), path + " に書き込めません");
+  }
+  EXPECT_TRUE(std::filesystem::is_directory(path));
+  EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+}
+
+TEST_F(SettingsFileOnDisk, AWriteIntoAMissingFolderIsRefused) {
+  SettingsFile settings(folder.file("missing") + "/Velmora.ini");
+  EXPECT_THROW(settings.WriteText("Font", "Name", "x"), SettingsWriteError);
+  EXPECT_THROW(settings.WriteNumber("Font", "Size", 1), SettingsWriteError);
+  EXPECT_THROW(settings.WriteFlag("Option", "StayTop", true), SettingsWriteError);
+}
+
+TEST_F(SettingsFileOnDisk, AFileTooLargeToWorkWithIsNeitherReadNorReplaced) {
+  std::string content = "[S]\r\nk=1\r\n";
+  content.resize(MaxSettingsFileBytes, ';');
+  putFile(path, content);
+  SettingsFile settings(path);
+  EXPECT_EQ(settings.ReadText("S", "k", "default"), "1");
+  content.push_back(';');
+  putFile(path, content);
+  EXPECT_EQ(settings.ReadText("S", "k", "default"), "default");
+  EXPECT_THROW(settings.WriteText("S", "k", "2"), SettingsWriteError);
+  EXPECT_EQ(fileBytes(path), content);
+}
+
+TEST_F(SettingsFileOnDisk, AHandEditedFileKeepsItsCommentsAndUnknownKeysThroughASave) {
+  const std::string handEdited =
+      "; my launcher\r\n"
+      "[Option]\r\n"
+      "QuickStart=0\r\n"
+      "Sound=beep\r\n"
+      "\r\n"
+      "[Window]\r\n"
+      "left = 10\r\n"
+      "Top=20\r\n";
+  putFile(path, handEdited);
+  SettingsFile settings(path);
+  EXPECT_FALSE(settings.ReadFlag("Option", "QuickStart", true));
+  EXPECT_EQ(settings.ReadNumber("Window", "Left", 500), 10);
+  settings.WriteFlag("Option", "QuickStart", true);
+  settings.WriteNumber("Window", "Left", 640);
+  settings.WriteNumber("Window", "Top", 20);
+  EXPECT_EQ(fileBytes(path),
+            "; my launcher\r\n"
+            "[Option]\r\n"
+            "QuickStart=1\r\n"
+            "Sound=beep\r\n"
+            "\r\n"
+            "[Window]\r\n"
+            "left=640\r\n"
+            "Top=20\r\n");
+  EXPECT_EQ(settings.ReadText("Option", "Sound", ""), "beep");
+  EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+}
+
+}  // namespace
+}  // namespace velmora
