@@ -31,9 +31,12 @@ std::size_t findLastCharOf(std::string_view s, std::string_view chars) noexcept;
 // the middle of a double-byte character.
 std::string_view cutToBytes(std::string_view s, std::size_t maxBytes) noexcept;
 
-// Upper-cases in place the way the system does at code page 932: ASCII and the
-// double-byte letters that have an upper-case form in the code page. Never
-// changes a trail byte and never changes the length.
+// Upper-cases in place the way the system does at code page 932: ASCII, the
+// full-width Latin, Greek and Cyrillic letters and the small roman numerals,
+// and a character the code page holds twice becomes the code the system
+// prefers. A trail byte is never folded as a character of its own, the length
+// never changes, and bytes that are no character of the code page (a lead
+// byte without a valid trail byte, an unassigned code) stay as they are.
 void upperCaseInPlace(std::string& s);
 std::string upperCase(std::string_view s);
 
