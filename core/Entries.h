@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -33,6 +34,13 @@ void ClearEntries();
 // list empty.
 void LoadEntryListFrom(const std::string& path);
 void LoadEntryList();  // from ListFilePath()
+
+// The list file's bytes in chunks: up to `size` bytes into `buffer`, 0 at the
+// end or on a read error.
+using ByteSource = std::function<std::size_t(char* buffer, std::size_t size)>;
+// The loader behind LoadEntryListFrom; it asks `source` for no more chunks
+// than the entries it keeps need.
+void LoadEntryListFromSource(const ByteSource& source);
 
 // The list file's bytes for entries 1..EntryCount.
 std::string EntryListFileContent();

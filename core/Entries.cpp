@@ -1,0 +1,142 @@
+// The entry tables and the list file: loading with the list file's line rules,
+// saving in one step, finding a name and appending an entry.
+#include "core/Entries.h"
+
+#include <utility>
+#include <vector>
+
+#include "core/FileAccess.h"
+#include "core/Text.h"
+
+namespace velmora {
+
+std::array<std::string, MaxEntries + 1> EntryNames;
+std::array<std::string, MaxEntries + 1> EntryCommands;
+int EntryCount = 0;
+std::string ExeDir;
+
+namespace {
+
+constexpr char CarriageReturn = '\r';
+constexpr char LineFeed = '\n';
+constexpr char EndOfFileMark = '\x1A';  // Ctrl-Z ends a text file wherever it stands
+constexpr std::size_t ChunkSize = 64 * 1024;
+
+LimitMessageSink limitMessageSink;
+
+// Reads lines from a byte source chunk by chunk. The input ends at the
+// source's end, at a read error (the source gives 0 bytes) or at the first
+// Ctrl-Z; a line read after the end is empty.
+class LineReader {
+ public:
+  explicit LineReader(const ByteSource& source) : source_(source), buffer_(ChunkSize) {}
+
+  bool ended() { return !fill() || buffer_[position_] == EndOfFileMark; }
+
+  std::string readLine() {
+    std::string line;
+    while (!ended()) {
+      const char* begin = buffer_.data() + position_;
+      const char* end = buffer_.data() + filled_;
+      const char* stop = begin;
+      while (stop != end && *stop != CarriageReturn && *stop != EndOfFileMark) ++stop;
+      line.append(begin, stop);
+      position_ += static_cast<std::size_t>(stop - begin);
+      if (stop == end) continue;
+      if (*stop == EndOfFileMark) break;
+      ++position_;  // the CR
+      if (!ended() && buffer_[position_] == LineFeed) ++position_;
+      break;
+    }
+    return line;
+  }
+
+ private:
+  // True when an unread byte is in the buffer, reading the next chunk if needed.
+  bool fill() {
+    if (position_ < filled_) return true;
+    if (exhausted_) return false;
+    filled_ = source_(buffer_.data(), buffer_.size());
+    position_ = 0;
+    if (filled_ == 0) exhausted_ = true;
+    return filled_ != 0;
+  }
+
+  const ByteSource& source_;
+  std::vector<char> buffer_;
+  std::size_t position_ = 0;
+  std::size_t filled_ = 0;
+  bool exhausted_ = false;
+};
+
+}  // namespace
+
+std::string ListFilePath() { return ExeDir + std::string(ListFileName); }
+
+void ClearEntries() {
+  for (std::string& name : EntryNames) name.clear();
+  for (std::string& command : EntryCommands) command.clear();
+  EntryCount = 0;
+}
+
+void LoadEntryListFromSource(const ByteSource& source) {
+  ClearEntries();
+  LineReader reader(source);
+  // The end is tested only before each pair: a name line at the very end
+  // still makes an entry, with an empty command line.
+  while (!reader.ended() && EntryCount < MaxEntries) {
+    ++EntryCount;
+    EntryNames[EntryCount] = reader.readLine();
+    EntryCommands[EntryCount] = reader.readLine();
+  }
+}
+
+void LoadEntryListFrom(const std::string& path) {
+  files::FileReader file;
+  if (!file.open(path)) {
+    ClearEntries();
+    return;
+  }
+  LoadEntryListFromSource(
+      [&file](char* buffer, std::size_t size) { return file.read(buffer, size); });
+}
+
+void LoadEntryList() { LoadEntryListFrom(ListFilePath()); }
+
+std::string EntryListFileContent() {
+  std::string content;
+  for (int i = 1; i <= EntryCount; ++i) {
+    content += EntryNames[i];
+    content += "\r\n";
+    content += EntryCommands[i];
+    content += "\r\n";
+  }
+  return content;
+}
+
+bool SaveEntryListTo(const std::string& path) {
+  return files::replaceFileAtomically(path, EntryListFileContent());
+}
+
+int FindEntry(std::string_view name) {
+  const std::string wanted = text::upperCase(name);
+  for (int i = 1; i <= EntryCount; ++i) {
+    if (EntryNames[i].size() == wanted.size() && text::upperCase(EntryNames[i]) == wanted) return i;
+  }
+  return 0;
+}
+
+void SetLimitMessageSink(LimitMessageSink sink) { limitMessageSink = std::move(sink); }
+
+int AppendEntry(std::string_view name, std::string_view commandLine) {
+  if (EntryCount >= MaxEntries) {
+    if (limitMessageSink) limitMessageSink(ListFullMessage);
+    return 0;
+  }
+  ++EntryCount;
+  EntryNames[EntryCount] = name;
+  EntryCommands[EntryCount] = commandLine;
+  return EntryCount;
+}
+
+}  // namespace velmora
