@@ -1,0 +1,199 @@
+// The launcher window: creation and destruction order, settings, launching
+// and quitting.
+#include "app/LnchMain.h"
+
+#include "core/CommandLine.h"
+#include "core/Entries.h"
+#include "core/HotKeys.h"
+#include "core/Registrations.h"
+#include "core/SettingsFile.h"
+#include "core/Text.h"
+
+#include <algorithm>
+
+namespace velmora {
+
+bool DroppedDown = false;
+
+namespace {
+
+constexpr std::string_view DefaultFontName = "ＭＳ Ｐゴシック";
+constexpr std::int32_t DefaultLeft = 500;
+constexpr std::int32_t DefaultTop = 340;
+constexpr std::int32_t DefaultColor = 0xC0C0C0;
+constexpr std::int32_t DefaultComboWidth = 100;
+constexpr std::int32_t DefaultFontSize = 10;
+
+ui::TMenuItem* makeMenuItem(ui::TComponent* owner, std::string_view name, std::string_view caption,
+                            bool checked) {
+  auto* item = new ui::TMenuItem(owner);
+  item->SetName(name);
+  item->Caption = caption;
+  item->Checked = checked;
+  return item;
+}
+
+}  // namespace
+
+std::string exeDirOf(std::string_view path) {
+  // "/" counts too, for the paths of the platform that the tests run on.
+  const std::size_t delimiter = text::findLastCharOf(path, "\\:/");
+  if (delimiter == std::string_view::npos) return {};
+  return std::string(path.substr(0, delimiter + 1));
+}
+
+std::string extractFileDrive(std::string_view path) {
+  if (path.size() >= 2 && path[1] == ':') return std::string(path.substr(0, 2));
+  if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
+    // \\server\share: up to the separator after the share name.
+    std::size_t separators = 0;
+    for (std::size_t pos = 2; pos < path.size(); pos += text::charLength(path, pos)) {
+      if (path[pos] == '\\' && ++separators == 2) return std::string(path.substr(0, pos));
+    }
+    return std::string(path);
+  }
+  return {};
+}
+
+TForm1::TForm1(ui::TComponent* owner) : ui::TForm(owner, "TForm1") {
+  SetName("Form1");
+  SetCaption(ApplicationTitle);
+  SetBorderStyle(ui::TFormBorderStyle::bsNone);
+  SetFormStyle(ui::TFormStyle::fsStayOnTop);
+  KeyPreview = true;
+  SetBounds(190, 108, Width(), Height());
+  SetClientSize(114, 32);
+  ui::TFont font;
+  font.Name = DefaultFontName;
+  font.Size = 11;  // 15 pixels
+  SetFont(font);
+  Combo1.Font = font;
+
+  Quick1 = makeMenuItem(this, "Quick1", "クイックスタート(&Q)", true);
+  BlankEnter1 = makeMenuItem(this, "BlankEnter1", "空Enter有効(&B)", true);
+  HKValid = makeMenuItem(this, "HKValid", "ホットキー有効(&H)", true);
+  Minimize1 = makeMenuItem(this, "Minimize1", "タスクトレイに戻す(&I)", false);
+  Minimize1->OnClick = [this](ui::TComponent* sender) { Minimize1Click(sender); };
+  Exit1 = makeMenuItem(this, "Exit1", "Velmoraの終了(&X)", false);
+  Exit1->OnClick = [this](ui::TComponent* sender) { Exit1Click(sender); };
+
+  OnCreate = [this](ui::TComponent* sender) { FormCreate(sender); };
+  OnDestroy = [this](ui::TComponent* sender) { FormDestroy(sender); };
+}
+
+void TForm1::CreateParams(platform::WindowParams& params) {
+  ui::TForm::CreateParams(params);
+  // A one-pixel frame around the borderless window.
+  params.thinFrame = true;
+}
+
+void TForm1::FormCreate(ui::TComponent*) {
+  DroppedDown = false;
+  const std::string exePath = ui::Application->Platform().executablePath();
+  ExeDir = exeDirOf(exePath);
+  ui::Application->HelpFile = ExeDir + std::string(HelpFileName);
+  OpenDialog1.InitialDir = extractFileDrive(exePath);
+  SetLimitMessageSink([](std::string_view message) {
+    ui::MessageDlg(message, ui::TMsgDlgType::mtError, ui::mbOK);
+  });
+  LoadSettings();
+  registerSlotHotKeys();
+  LoadEntryList();
+  Combo1.Items.assign(EntryNames.begin() + 1, EntryNames.begin() + 1 + EntryCount);
+}
+
+void TForm1::FormDestroy(ui::TComponent*) {
+  unregisterSlotHotKeys();
+  // Every file is written before any message is shown, so that all of it is
+  // on disk even if the session ends while a box is open.
+  std::vector<std::string> errors;
+  try {
+    SaveSettings();
+  } catch (const SettingsWriteError& error) {
+    errors.push_back(error.what());
+  }
+  const SaveReport report = SaveRegistrationFiles(SettingsFilePath(), ListFilePath());
+  errors.insert(errors.end(), report.errors.begin(), report.errors.end());
+  showSaveErrors(errors);
+  SetLimitMessageSink(nullptr);
+}
+
+void TForm1::LoadSettings() {
+  const SettingsFile settings(SettingsFilePath());
+  Quick1->Checked = settings.ReadFlag("Option", "QuickStart", true);
+  BlankEnter1->Checked = settings.ReadFlag("Option", "BlankEnter", true);
+  if (!settings.ReadFlag("Option", "StayTop", true)) SetFormStyle(ui::TFormStyle::fsNormal);
+  HKValid->Checked = settings.ReadFlag("Option", "HotKeyValid", true);
+  const int left = settings.ReadNumber("Window", "Left", DefaultLeft);
+  const int top = settings.ReadNumber("Window", "Top", DefaultTop);
+  SetBounds(left, top, Width(), Height());
+  SetColor(static_cast<platform::Color>(settings.ReadNumber("Window", "Color", DefaultColor)));
+  Combo1.Width = settings.ReadNumber("Window", "Width", DefaultComboWidth);
+  Combo1.Font.Name = settings.ReadText("Font", "Name", DefaultFontName);
+  Combo1.Font.Size = settings.ReadNumber("Font", "Size", DefaultFontSize);
+  LoadHotKeys(settings);
+}
+
+void TForm1::SaveSettings() {
+  SettingsFile settings(SettingsFilePath());
+  settings.WriteFlag("Option", "QuickStart", Quick1->Checked);
+  settings.WriteFlag("Option", "BlankEnter", BlankEnter1->Checked);
+  settings.WriteFlag("Option", "StayTop", FormStyle() == ui::TFormStyle::fsStayOnTop);
+  settings.WriteFlag("Option", "HotKeyValid", HKValid->Checked);
+  settings.WriteNumber("Window", "Left", Left());
+  settings.WriteNumber("Window", "Top", Top());
+  settings.WriteNumber("Window", "Width", Combo1.Width);
+  settings.WriteText("Window", "Color", colorText(static_cast<std::int32_t>(Color())));
+  settings.WriteText("Font", "Name", Combo1.Font.Name);
+  settings.WriteNumber("Font", "Size", Combo1.Font.Size);
+}
+
+bool TForm1::SaveRegistrations() {
+  const SaveReport report = SaveRegistrationFiles(SettingsFilePath(), ListFilePath());
+  showSaveErrors(report.errors);
+  return report.ok();
+}
+
+void TForm1::showSaveErrors(const std::vector<std::string>& errors) {
+  // The settings file fails once per key written; the user hears of it once.
+  std::vector<std::string> shown;
+  for (const std::string& error : errors) {
+    if (std::find(shown.begin(), shown.end(), error) != shown.end()) continue;
+    shown.push_back(error);
+    ui::Application->ShowErrorText(error);
+  }
+}
+
+// The system hotkeys arrive with their own change; until then there is
+// nothing to register or release.
+void TForm1::registerSlotHotKeys() {}
+void TForm1::unregisterSlotHotKeys() {}
+
+void TForm1::Minimize1Click(ui::TComponent*) { Hide(); }
+
+void TForm1::Exit1Click(ui::TComponent*) {
+  if (ui::MessageDlg(ExitConfirmation, ui::TMsgDlgType::mtConfirmation, ui::mbOK | ui::mbCancel) ==
+      ui::mrOk) {
+    ui::Application->Terminate();
+  }
+}
+
+void TForm1::LaunchCommand(std::string_view commandLine) {
+  const SplitCommand command = splitCommandLine(commandLine);
+  if (isExitSentinel(command.file)) {
+    Exit1Click(this);
+    return;
+  }
+  ui::Application->Platform().shellExecute(Handle(), "open", command.file, command.parameters,
+                                           workingDirectoryOf(command.file), platform::SwShow);
+  Minimize1Click(this);
+}
+
+bool TForm1::DoQueryEndSession() {
+  // The session may end; the quit request runs the exit order, and if the
+  // session ends first, the end-session message runs it before its reply.
+  ui::Application->Terminate();
+  return true;
+}
+
+}  // namespace velmora

@@ -1,0 +1,41 @@
+// Start-up: the single-instance guard, the application object and the
+// launcher window; after the loop, the exit order.
+#include "app/Startup.h"
+
+#include "app/LnchMain.h"
+#include "core/Entries.h"
+#include "core/HotKeys.h"
+
+namespace velmora {
+
+int Velmora(platform::Platform& platform) {
+  // Creating the mutex and learning that it existed is one step, so two
+  // instances started at the same moment cannot both run. The handle stays
+  // open until the process ends.
+  const platform::NamedMutex mutex = platform.createNamedMutex(ApplicationTitle);
+  if (mutex.result == platform::MutexResult::AlreadyExists) return 0;
+  {
+    ui::TApplication application(platform);
+    try {
+      application.Initialize();
+      application.SetTitle(ApplicationTitle);
+      TForm1* form = application.CreateForm<TForm1>();
+      application.OnDeactivate = [form](ui::TComponent*) {
+        if (ui::Application != nullptr && ui::Application->MainForm() == form) {
+          form->Minimize1Click(form);
+        }
+      };
+      application.ShowMainForm = false;
+      application.Run();
+    } catch (const std::exception& error) {
+      application.ShowException(error);
+    }
+    application.Shutdown();
+  }
+  ClearEntries();
+  ClearHotKeys();
+  ExeDir.clear();
+  return 0;
+}
+
+}  // namespace velmora

@@ -1,0 +1,206 @@
+// Every service of the operating system that the program uses, as one narrow
+// interface: platform/win32 implements it on the Win32 API, platform/fake in
+// memory for tests. All texts are code page 932 byte strings.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace velmora::platform {
+
+struct Point {
+  int x = 0;
+  int y = 0;
+  bool operator==(const Point&) const = default;
+};
+
+struct Size {
+  int width = 0;
+  int height = 0;
+  bool operator==(const Size&) const = default;
+};
+
+// Position and outer size; for a top-level window in screen pixels, for a
+// child window relative to its parent's client area.
+struct Rect {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  bool operator==(const Rect&) const = default;
+};
+
+// The system's window handle as a number: what other processes and the shell
+// see of a window. 0 is no window.
+using WindowHandle = std::uintptr_t;
+
+// A colour value, red in the low byte, then green, then blue; with the top
+// bit set, the low byte names one of the system's colours instead.
+using Color = std::uint32_t;
+inline constexpr Color SystemColorFlag = 0x80000000u;
+// The system's face colour of dialogs and buttons.
+inline constexpr Color SystemFaceColor = SystemColorFlag | 15;
+
+inline constexpr int ShiftJisCharset = 128;
+// Keyboard state bits of a key event (the same bits as the core's ShiftState).
+inline constexpr unsigned ShiftKey = 1, AltKey = 2, CtrlKey = 4;
+inline constexpr int SwShow = 5;
+
+struct FontSpec {
+  std::string name;
+  int pixelHeight = 12;  // character height without internal leading
+  int charset = ShiftJisCharset;
+  bool operator==(const FontSpec&) const = default;
+};
+
+enum class WindowKind {
+  Form,    // a top-level window
+  Panel,   // a plain child window with no look of its own
+  Button,  // a push button
+  Label,   // static text, wrapped at the window's width
+  Icon,    // one of the system's message icons
+};
+
+enum class SystemIcon { None, Error, Question, Information, Warning };
+
+enum class FormBorder {
+  None,    // no frame and no title bar (WS_POPUP)
+  Dialog,  // a dialog frame with a title bar and a close box
+};
+
+struct WindowParams {
+  WindowKind kind = WindowKind::Form;
+  // Forms: the system's window class name, so that tools can find the window.
+  std::string className;
+  std::string text;
+  Rect bounds;
+  // The parent of a child control, or the owner of a top-level window.
+  class WindowPeer* parent = nullptr;
+  bool visible = false;
+  bool enabled = true;
+  FontSpec font;
+  Color color = SystemFaceColor;
+  // Forms.
+  FormBorder border = FormBorder::Dialog;
+  bool thinFrame = false;  // WS_BORDER around a borderless form
+  bool stayOnTop = false;
+  // Buttons.
+  bool defaultButton = false;
+  // Icon controls.
+  SystemIcon icon = SystemIcon::None;
+};
+
+// What a window reports back. The ui layer implements it; every call arrives
+// on the user-interface thread, from inside the message loop.
+class WindowEvents {
+ public:
+  virtual ~WindowEvents() = default;
+  // A button was pressed (mouse or keyboard).
+  virtual void onClick() {}
+  // A key went down in this top-level window or in one of its controls,
+  // before the control sees it; true swallows it.
+  virtual bool onKeyDown(unsigned virtualKey, unsigned shiftState) {
+    (void)virtualKey;
+    (void)shiftState;
+    return false;
+  }
+  // A character typed in this top-level window or one of its controls,
+  // before the control sees it; true swallows it.
+  virtual bool onChar(unsigned character) {
+    (void)character;
+    return false;
+  }
+  virtual void onFocusChange(bool focused) { (void)focused; }
+  // The close box, Alt+F4 or a close message from another program.
+  virtual void onCloseRequest() {}
+  // The program as a whole became active or inactive.
+  virtual void onApplicationActivate(bool active) { (void)active; }
+  // The system asks whether the session may end; true lets it end.
+  virtual bool onQueryEndSession() { return true; }
+  // The session ends (ending true) or goes on after all. When this returns
+  // with ending true, the system may end the process at any moment.
+  virtual void onEndSession(bool ending) { (void)ending; }
+  // The user moved the window.
+  virtual void onMoved(const Rect& bounds) { (void)bounds; }
+};
+
+// One window of the system. Destroying the peer destroys the window.
+class WindowPeer {
+ public:
+  virtual ~WindowPeer() = default;
+  virtual WindowHandle handle() const = 0;
+  virtual void setText(std::string_view text) = 0;
+  virtual void setBounds(const Rect& bounds) = 0;
+  // Sets the outer size so that the client area has `size`; keeps the place.
+  virtual void setClientSize(Size size) = 0;
+  // The outer rectangle as it is now.
+  virtual Rect bounds() const = 0;
+  virtual void setVisible(bool visible) = 0;
+  virtual void setEnabled(bool enabled) = 0;
+  virtual void setFont(const FontSpec& font) = 0;
+  virtual void setColor(Color color) = 0;
+  virtual void setStayOnTop(bool stayOnTop) = 0;
+  virtual void setDefaultButton(bool isDefault) = 0;
+  virtual void setFocus() = 0;
+  // Makes a shown top-level window the active one.
+  virtual void bringToForeground() = 0;
+};
+
+// A kernel object that lives until the handle is released.
+class KernelHandle {
+ public:
+  virtual ~KernelHandle() = default;
+};
+
+enum class MutexResult {
+  Created,        // this process holds the name now
+  AlreadyExists,  // another process holds it
+  Failed,         // the system refused; no guard
+};
+
+struct NamedMutex {
+  MutexResult result = MutexResult::Failed;
+  std::unique_ptr<KernelHandle> handle;  // kept open until the process ends
+};
+
+enum class LoopStep {
+  Handled,  // one message was handled
+  Idle,     // nothing was waiting (only when not waiting)
+  Quit,     // the quit message arrived
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // Process.
+  virtual std::string executablePath() = 0;
+  // Creates the mutex and tells in the same step whether it existed already.
+  virtual NamedMutex createNamedMutex(std::string_view name) = 0;
+  // Ends the process at once; never returns.
+  [[noreturn]] virtual void exitProcess(int code) = 0;
+
+  // The message loop. handleMessage waits for one message when `wait` is set.
+  virtual LoopStep handleMessage(bool wait) = 0;
+  // Posts the quit message: it arrives once the messages already waiting
+  // have been handled.
+  virtual void postQuit() = 0;
+
+  // Windows.
+  virtual std::unique_ptr<WindowPeer> createWindow(const WindowParams& params,
+                                                   WindowEvents& events) = 0;
+  // Size of `text` in `font`, wrapped at `maxWidth` pixels.
+  virtual Size measureText(const FontSpec& font, std::string_view text, int maxWidth) = 0;
+  // The primary display, taskbar included.
+  virtual Size screenSize() = 0;
+  virtual void messageBeep(SystemIcon icon) = 0;
+
+  // The shell's verb on a file; the result is not reported.
+  virtual void shellExecute(WindowHandle owner, std::string_view verb, std::string_view file,
+                            std::string_view parameters, std::string_view directory,
+                            int showCommand) = 0;
+};
+
+}  // namespace velmora::platform

@@ -1,0 +1,159 @@
+// The platform in memory, for tests: it records every call with its
+// arguments, answers from a script, and lets a test play the user (click,
+// press keys) and the system (end the session).
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <deque>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace velmora::platform::fake {
+
+// Thrown by exitProcess, and when the system ends the process after the
+// session end, so that nothing after that point runs.
+struct ProcessExit {
+  int code = 0;
+};
+
+// Thrown when the program waits for input that the test did not script.
+struct ScriptExhausted {};
+
+// What the processes of one test share: the names of kernel objects.
+class FakeSystem {
+ public:
+  std::set<std::string> mutexNames;
+};
+
+class FakePlatform;
+
+class FakeWindow final : public WindowPeer {
+ public:
+  FakeWindow(FakePlatform& platform, const WindowParams& params, WindowEvents& events,
+             WindowHandle handle);
+  ~FakeWindow() override;
+
+  WindowHandle handle() const override { return handle_; }
+  void setText(std::string_view text) override;
+  void setBounds(const Rect& bounds) override;
+  void setClientSize(Size size) override;
+  Rect bounds() const override { return state_.bounds; }
+  // The frame the fake puts around a form's client area.
+  Size frameSize() const;
+  void setVisible(bool visible) override;
+  void setEnabled(bool enabled) override;
+  void setFont(const FontSpec& font) override;
+  void setColor(Color color) override;
+  void setStayOnTop(bool stayOnTop) override;
+  void setDefaultButton(bool isDefault) override;
+  void setFocus() override;
+  void bringToForeground() override;
+
+  // The window's state as the system sees it.
+  const WindowParams& state() const { return state_; }
+  WindowKind kind() const { return state_.kind; }
+  const std::string& text() const { return state_.text; }
+  bool visible() const { return state_.visible; }
+  bool enabled() const { return state_.enabled; }
+  FakeWindow* parent() const { return parent_; }
+  FakeWindow* root();
+  bool focused() const;
+  std::vector<FakeWindow*> children() const;
+  FakeWindow* child(WindowKind kind, std::string_view text = {}) const;
+
+  // The user clicks the window (a button); refused unless it is visible and
+  // enabled, as the system would.
+  bool click();
+  // The user clicks the close box.
+  void close();
+  // The user drags the window.
+  void moveTo(int left, int top);
+
+  WindowEvents& events() { return events_; }
+
+ private:
+  FakePlatform& platform_;
+  WindowParams state_;
+  WindowEvents& events_;
+  WindowHandle handle_;
+  FakeWindow* parent_;
+};
+
+struct ShellCall {
+  WindowHandle owner = 0;
+  std::string verb, file, parameters, directory;
+  int showCommand = 0;
+  bool operator==(const ShellCall&) const = default;
+};
+
+class FakePlatform final : public Platform {
+ public:
+  FakePlatform(FakeSystem& system, std::string executablePath);
+  ~FakePlatform() override;
+
+  // Platform.
+  std::string executablePath() override;
+  NamedMutex createNamedMutex(std::string_view name) override;
+  [[noreturn]] void exitProcess(int code) override;
+  LoopStep handleMessage(bool wait) override;
+  void postQuit() override;
+  std::unique_ptr<WindowPeer> createWindow(const WindowParams& params,
+                                           WindowEvents& events) override;
+  Size measureText(const FontSpec& font, std::string_view text, int maxWidth) override;
+  Size screenSize() override { return screen_; }
+  void messageBeep(SystemIcon icon) override;
+  void shellExecute(WindowHandle owner, std::string_view verb, std::string_view file,
+                    std::string_view parameters, std::string_view directory,
+                    int showCommand) override;
+
+  // The script: each action runs when the program next waits for input.
+  void then(std::function<void()> action);
+  bool scriptDone() const { return script_.empty(); }
+
+  // The system ends the session: every top-level window is asked, then told,
+  // and then the process is ended (ProcessExit with code 0) when all of them
+  // agreed. Returns false when a window refused.
+  bool endSession();
+
+  // The user presses a key in the active window; `character` is the
+  // character the key types, if any.
+  void pressKey(unsigned virtualKey, unsigned character = 0, unsigned shiftState = 0);
+
+  // Windows that exist now, in creation order.
+  std::vector<FakeWindow*> windows() const { return windows_; }
+  std::vector<FakeWindow*> visibleForms() const;
+  FakeWindow* findForm(std::string_view caption) const;
+  FakeWindow* activeWindow() const { return active_; }
+  FakeWindow* focusedWindow() const { return focused_; }
+
+  void setScreenSize(Size size) { screen_ = size; }
+
+  // Every call, one line each ("shellExecute open|file|...").
+  const std::vector<std::string>& calls() const { return calls_; }
+  const std::vector<ShellCall>& shellCalls() const { return shellCalls_; }
+  bool quitPosted() const { return quitPosted_; }
+
+ private:
+  friend class FakeWindow;
+  void record(std::string line) { calls_.push_back(std::move(line)); }
+  void forget(FakeWindow* window);
+  void focus(FakeWindow* window);
+  bool alive(FakeWindow* window) const;
+
+  FakeSystem& system_;
+  std::string executablePath_;
+  std::deque<std::function<void()>> script_;
+  bool quitPosted_ = false;
+  std::vector<FakeWindow*> windows_;
+  FakeWindow* active_ = nullptr;
+  FakeWindow* focused_ = nullptr;
+  WindowHandle nextHandle_ = 0x100;
+  Size screen_{1024, 768};
+  std::vector<std::string> calls_;
+  std::vector<ShellCall> shellCalls_;
+};
+
+}  // namespace velmora::platform::fake

@@ -1,0 +1,21 @@
+// The platform on the Win32 API. Texts are converted between code page 932
+// and UTF-16 at this boundary, and only the W functions are called.
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace velmora::platform::win32 {
+
+// Code page 932 to UTF-16 and back.
+std::wstring toWide(std::string_view text);
+std::string toAnsi(std::wstring_view text);
+
+// Creates the real platform for this process (initialises COM for the shell
+// on this thread; released with the object).
+std::unique_ptr<Platform> createWin32Platform();
+
+}  // namespace velmora::platform::win32

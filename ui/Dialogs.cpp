@@ -1,0 +1,107 @@
+// The message dialog, laid out from the measured text like a system message
+// box: margins of 12 pixels, a 32-pixel icon, buttons of 75 x 23.
+#include "ui/Dialogs.h"
+
+#include <algorithm>
+
+namespace velmora::ui {
+
+namespace {
+
+constexpr int Margin = 12;
+constexpr int IconSize = 32;
+constexpr int IconGap = 12;
+constexpr int ButtonWidth = 75;
+constexpr int ButtonHeight = 23;
+constexpr int ButtonGap = 8;
+constexpr int TextToButtons = 16;
+constexpr int MinTextWidth = 120;
+
+}  // namespace
+
+TMessageForm::TMessageForm(TComponent* owner, std::string_view caption, std::string_view text,
+                           platform::SystemIcon icon, unsigned buttons)
+    : TForm(owner, "TMessageForm") {
+  SetCaption(caption);
+  SetBorderStyle(TFormBorderStyle::bsDialog);
+  Position = TPosition::poScreenCenter;
+  if ((buttons & (mbOK | mbCancel)) == 0) buttons = mbOK;
+
+  platform::Platform& platform = Application->Platform();
+  const platform::Size screen = platform.screenSize();
+  const int maxTextWidth = std::max(MinTextWidth, screen.width / 2);
+  const platform::Size measured = platform.measureText(font_.Spec(), text, maxTextWidth);
+
+  int textLeft = Margin;
+  int top = Margin;
+  int contentHeight = measured.height;
+  if (icon != platform::SystemIcon::None) {
+    Image = new TImage(this, icon);
+    Image->SetName("Image");
+    Image->SetBounds(Margin, Margin, IconSize, IconSize);
+    Image->SetParent(this);
+    textLeft += IconSize + IconGap;
+    contentHeight = std::max(contentHeight, IconSize);
+    // A short text stands level with the middle of the icon.
+    if (measured.height < IconSize) top += (IconSize - measured.height) / 2;
+  }
+  Message = new TLabel(this);
+  Message->SetName("Message");
+  Message->SetCaption(text);
+  Message->SetBounds(textLeft, top, measured.width, measured.height);
+  Message->SetParent(this);
+
+  struct Choice {
+    TMsgDlgBtn button;
+    std::string_view caption;
+    int result;
+  };
+  const Choice choices[] = {{mbOK, OkButtonCaption, mrOk}, {mbCancel, CancelButtonCaption, mrCancel}};
+  for (const Choice& choice : choices) {
+    if ((buttons & choice.button) == 0) continue;
+    auto* button = new TButton(this);
+    button->SetName(choice.button == mbOK ? "OK" : "Cancel");
+    button->SetCaption(choice.caption);
+    button->ModalResult = choice.result;
+    button->TabOrder = static_cast<int>(Buttons.size());
+    Buttons.push_back(button);
+  }
+  // OK is the default; Esc goes to Cancel, or to OK when it stands alone.
+  Buttons.front()->SetDefault(true);
+  Buttons.back()->Cancel = true;
+
+  const int buttonsWidth =
+      static_cast<int>(Buttons.size()) * ButtonWidth + (static_cast<int>(Buttons.size()) - 1) * ButtonGap;
+  const int clientWidth = std::max(textLeft + measured.width + Margin, buttonsWidth + 2 * Margin);
+  const int buttonTop = Margin + contentHeight + TextToButtons;
+  int left = (clientWidth - buttonsWidth) / 2;
+  for (TButton* button : Buttons) {
+    button->SetBounds(left, buttonTop, ButtonWidth, ButtonHeight);
+    button->SetParent(this);
+    left += ButtonWidth + ButtonGap;
+  }
+  SetClientSize(clientWidth, buttonTop + ButtonHeight + Margin);
+  SetActiveControl(Buttons.front());
+}
+
+int MessageBoxDialog(std::string_view caption, std::string_view text, platform::SystemIcon icon,
+                     unsigned buttons) {
+  if (Application == nullptr) return mrCancel;
+  Owned<TMessageForm> form(TForm::Create<TMessageForm>(nullptr, caption, text, icon, buttons));
+  Application->Platform().messageBeep(icon);
+  return form->ShowModal();
+}
+
+int MessageDlg(std::string_view text, TMsgDlgType type, unsigned buttons) {
+  switch (type) {
+    case TMsgDlgType::mtError:
+      return MessageBoxDialog(ErrorCaption, text, platform::SystemIcon::Error, buttons);
+    case TMsgDlgType::mtInformation:
+      return MessageBoxDialog(InformationCaption, text, platform::SystemIcon::Information, buttons);
+    case TMsgDlgType::mtConfirmation:
+      return MessageBoxDialog(ConfirmationCaption, text, platform::SystemIcon::Question, buttons);
+  }
+  return mrCancel;
+}
+
+}  // namespace velmora::ui

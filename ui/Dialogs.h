@@ -1,0 +1,45 @@
+// The message dialog: our own small modal box, so that its captions and
+// buttons read the same on every Windows, whatever the system's language.
+#pragma once
+
+#include "platform/Platform.h"
+#include "ui/Forms.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora::ui {
+
+enum class TMsgDlgType { mtError, mtInformation, mtConfirmation };
+
+enum TMsgDlgBtn : unsigned { mbOK = 1, mbCancel = 2 };
+
+inline constexpr std::string_view ErrorCaption = "ｴﾗｰ";
+inline constexpr std::string_view InformationCaption = "情報";
+inline constexpr std::string_view ConfirmationCaption = "確認";
+inline constexpr std::string_view OkButtonCaption = "OK";
+inline constexpr std::string_view CancelButtonCaption = "ｷｬﾝｾﾙ";
+
+// The box: an icon on the left, the text beside it, the buttons centred
+// below; OK is the default button (Enter), and Esc presses Cancel, or OK when
+// it stands alone.
+class TMessageForm : public TForm {
+ public:
+  TMessageForm(TComponent* owner, std::string_view caption, std::string_view text,
+               platform::SystemIcon icon, unsigned buttons);
+
+  TLabel* Message = nullptr;
+  TImage* Image = nullptr;
+  std::vector<TButton*> Buttons;
+};
+
+// Shows the box modally; mrOk, or mrCancel for Cancel, Esc or the close box.
+int MessageBoxDialog(std::string_view caption, std::string_view text, platform::SystemIcon icon,
+                     unsigned buttons);
+
+// The message dialog of the given type: error ("ｴﾗｰ", error icon),
+// information ("情報") or confirmation ("確認", question icon).
+int MessageDlg(std::string_view text, TMsgDlgType type, unsigned buttons);
+
+}  // namespace velmora::ui

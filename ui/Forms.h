@@ -1,0 +1,182 @@
+// Forms and the application object: top-level windows, modal loops, dialog
+// keys, and the program's message loop, quit request and error box.
+#pragma once
+
+#include "platform/Platform.h"
+#include "ui/Controls.h"
+
+#include <exception>
+#include <functional>
+#include <string>
+
+namespace velmora::ui {
+
+inline constexpr int mrNone = 0;
+inline constexpr int mrOk = 1;
+inline constexpr int mrCancel = 2;
+
+enum class TFormBorderStyle { bsNone, bsDialog };
+enum class TFormStyle { fsNormal, fsStayOnTop };
+enum class TPosition { poDesigned, poScreenCenter };
+
+// A typed character as it reaches the form with key preview; setting it to 0
+// swallows it.
+using TKeyPressEvent = std::function<void(TComponent* Sender, unsigned& Key)>;
+
+class TForm : public TWinControl {
+ public:
+  // `className` names the window's class for the system, so that tools can
+  // find the window.
+  TForm(TComponent* owner, std::string className);
+
+  // Creates a form: construction, the after-load step of its designed
+  // components, its window, then OnCreate.
+  template <typename T, typename... Args>
+  static T* Create(Args&&... args) {
+    T* form = new T(std::forward<Args>(args)...);
+    try {
+      form->AfterConstruction();
+    } catch (...) {
+      TComponent::Free(form);
+      throw;
+    }
+    return form;
+  }
+
+  TFormBorderStyle BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(TFormBorderStyle style);
+  TFormStyle FormStyle() const { return formStyle_; }
+  void SetFormStyle(TFormStyle style);
+  platform::Color Color() const { return color_; }
+  void SetColor(platform::Color color);
+  // Client size; the outer size follows from the border.
+  void SetClientSize(int width, int height);
+  int ClientWidth() const { return clientWidth_; }
+  int ClientHeight() const { return clientHeight_; }
+
+  TPosition Position = TPosition::poDesigned;
+  bool KeyPreview = false;
+  TWinControl* ActiveControl() const { return activeControl_; }
+  void SetActiveControl(TWinControl* control);
+
+  int ModalResult = mrNone;
+  bool Modal() const { return modal_; }
+  // Shows the form and runs a message loop until ModalResult is set, or the
+  // quit message arrives (mrCancel).
+  int ShowModal();
+  // Asks the form to close: a modal form ends with mrCancel, the main form
+  // ends the application, any other form hides.
+  void Close();
+
+  // Moves the focus to the next (or previous) control in tab order.
+  void SelectNext(bool forward);
+
+  TNotifyEvent OnCreate;
+  TNotifyEvent OnDestroy;
+  TNotifyEvent OnShow;
+  TKeyPressEvent OnKeyPress;
+
+  void AfterConstruction();
+  void controlFocused(TWinControl* control);
+
+ protected:
+  void CreateParams(platform::WindowParams& params) override;
+  void BeforeDestruction() override;
+  void SetVisible(bool visible) override;
+  bool DoKeyDown(unsigned virtualKey, unsigned shiftState) override;
+  bool DoChar(unsigned character) override;
+  void DoCloseRequest() override { Close(); }
+  void DoMoved(const platform::Rect& bounds) override;
+  virtual void DoCreate();
+  virtual void DoDestroy();
+
+ private:
+  std::vector<TWinControl*> tabOrder() const;
+  TButton* findButton(bool wantDefault) const;
+
+  std::string className_;
+  TFormBorderStyle borderStyle_ = TFormBorderStyle::bsDialog;
+  TFormStyle formStyle_ = TFormStyle::fsNormal;
+  platform::Color color_ = platform::SystemFaceColor;
+  int clientWidth_ = 0;
+  int clientHeight_ = 0;
+  TWinControl* activeControl_ = nullptr;
+  bool modal_ = false;
+  bool created_ = false;
+};
+
+class TApplication : public TComponent {
+ public:
+  explicit TApplication(platform::Platform& platform);
+  ~TApplication() override;
+
+  platform::Platform& Platform() const { return platform_; }
+
+  void Initialize() {}
+  const std::string& Title() const { return title_; }
+  void SetTitle(std::string_view title) { title_ = title; }
+  std::string HelpFile;
+  bool ShowMainForm = true;
+  TForm* MainForm() const { return mainForm_; }
+
+  // Creates a form owned by the application; the first one is the main form.
+  template <typename T, typename... Args>
+  T* CreateForm(Args&&... args) {
+    T* form = TForm::Create<T>(this, std::forward<Args>(args)...);
+    if (mainForm_ == nullptr) {
+      mainForm_ = form;
+      // The main window exists from the start, hidden, so that it hears the
+      // system's session messages.
+      form->HandleNeeded();
+    }
+    return form;
+  }
+
+  // The message loop: shows the main form if wanted, then handles messages
+  // until the quit message has arrived.
+  void Run();
+  // Waits for one message and handles it.
+  void HandleMessage();
+  // Handles every message that is waiting, then returns.
+  void ProcessMessages();
+  // The quit request: the loop ends once the waiting messages are handled.
+  void Terminate();
+  bool Terminated() const { return terminated_; }
+
+  // Called whenever the program as a whole becomes inactive.
+  TNotifyEvent OnDeactivate;
+
+  // The error box: caption Title, error icon, the text with a final ".".
+  void ShowException(const std::exception& error);
+  void ShowErrorText(std::string_view text);
+  // What a handler's uncaught error comes to.
+  void HandleException(const std::exception& error);
+
+  // The exit order: the main form is destroyed (its OnDestroy saves the
+  // program's state), then everything else the application owns. Runs once.
+  void Shutdown();
+  bool ShuttingDown() const { return shutdownStarted_; }
+  // The system ends the session: the exit order runs now, before the reply,
+  // and then the process ends with exit code 0.
+  void EndSession();
+  bool EndingSession() const { return endingSession_; }
+
+  void activationChanged(bool active);
+  // Disables the other shown forms while `modal` is modal; returns them.
+  std::vector<TForm*> disableOtherForms(TForm* modal);
+
+ private:
+  platform::Platform& platform_;
+  std::string title_;
+  TForm* mainForm_ = nullptr;
+  bool terminated_ = false;
+  bool active_ = false;
+  bool shutdownStarted_ = false;
+  bool endingSession_ = false;
+};
+
+// The application object of the running program; set while
+// a TApplication exists.
+extern TApplication* Application;
+
+}  // namespace velmora::ui
