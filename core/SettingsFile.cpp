@@ -131,8 +131,7 @@ void checkNames(std::string_view section, std::string_view key) {
   bool bad = section.find_first_of(breaks) != std::string_view::npos ||
              key.find_first_of(breaks) != std::string_view::npos ||
              key.find('=') != std::string_view::npos ||
-             (!key.empty() && key.front() == '[' &&
-              text::findChar(key, ']') != std::string_view::npos);
+             (!key.empty() && key.front() == '[');
   if (bad) throw std::invalid_argument("settings name cannot be stored in an INI file");
 }
 

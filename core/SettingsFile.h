@@ -46,7 +46,8 @@ std::optional<std::string> readValue(std::string_view file, std::string_view sec
 // byte for byte; the line written ends in CR LF. The value is cut before its
 // first CR, LF or NUL, which could not be read back. Throws
 // std::invalid_argument for a name that cannot stand in the file (a line
-// break or NUL in either, "=" in the key, a key like "[x]").
+// break or NUL in either, "=" in the key or a "[" at its start, which a
+// value with "]" would turn into a section line).
 std::string writeValue(std::string_view file, std::string_view section, std::string_view key,
                        std::string_view value);
 }  // namespace ini

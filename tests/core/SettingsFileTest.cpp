@@ -286,17 +286,17 @@ TEST(IniWrite, CutsAValueBeforeALineBreakOrNulInsteadOfAddingLines) {
 }
 
 TEST(IniWrite, RefusesNamesThatCannotStandInTheFile) {
-  for (const std::string& key : {"a=b"s, "a\r\nb"s, "a\nb"s, "a\0"s, "[x]"s, " [x] "s}) {
+  for (const std::string& key : {"a=b"s, "a\r\nb"s, "a\nb"s, "a\0"s, "[x]"s, " [x] "s, "[x"s}) {
     SCOPED_TRACE(key);
     EXPECT_THROW(ini::writeValue("", "S", key, "v"), std::invalid_argument);
   }
   for (const std::string& section : {"a\rb"s, "a\nb"s, "a\0b"s}) {
     EXPECT_THROW(ini::writeValue("", section, "k", "v"), std::invalid_argument);
   }
-  // "[x" and a section with "]" can be written and read back.
-  std::string file = ini::writeValue("", "x]y", "[k", "1");
-  EXPECT_EQ(file, "[x]y]\r\n[k=1\r\n");
-  EXPECT_EQ(read(file, "x]y", "[k"), "1");
+  // A section name with "]" can be written and read back.
+  std::string file = ini::writeValue("", "x]y", "k", "[1]");
+  EXPECT_EQ(file, "[x]y]\r\nk=[1]\r\n");
+  EXPECT_EQ(read(file, "x]y", "k"), "[1]");
 }
 
 // --- The accessor on real files ------------------------------------------
