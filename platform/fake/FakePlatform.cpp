@@ -121,6 +121,7 @@ FakeWindow* FakeWindow::child(WindowKind kind, std::string_view text) const {
 bool FakeWindow::click() {
   for (FakeWindow* window = this; window != nullptr; window = window->parent_) {
     if (!window->state_.visible || !window->state_.enabled) return false;
+    if (window->state_.kind == WindowKind::Form) break;  // its parent is only its owner
   }
   platform_.record("click " + state_.text);
   events_.onClick();
