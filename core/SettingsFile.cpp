@@ -125,10 +125,20 @@ std::string valueAsRead(std::string_view value) {
   return std::string(value);
 }
 
+// A lone lead byte at the end of a section name would pair with the closing
+// "]", and the line written would no longer read as a section line.
+bool endsInLoneLeadByte(std::string_view s) noexcept {
+  std::size_t last = 0;
+  for (std::size_t pos = 0; pos < s.size(); pos += text::charLength(s, pos)) last = pos;
+  return !s.empty() && text::charLength(s, last) == 1 &&
+         text::isLeadByte(static_cast<unsigned char>(s[last]));
+}
+
 void checkNames(std::string_view section, std::string_view key) {
   constexpr std::string_view breaks("\r\n\0", 3);
   key = trimBlanks(key);
   bool bad = section.find_first_of(breaks) != std::string_view::npos ||
+             endsInLoneLeadByte(trimBlanks(section)) ||
              key.find_first_of(breaks) != std::string_view::npos ||
              key.find('=') != std::string_view::npos ||
              (!key.empty() && key.front() == '[');

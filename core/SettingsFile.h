@@ -36,8 +36,9 @@ class SettingsWriteError : public std::runtime_error {
 // first section of a name is searched; the lines before the first section
 // line form the section named "".
 namespace ini {
-// The value of [section] key, blanks around it removed and one matching pair
-// of quotes taken off; nothing when the section or key is missing.
+// The value of [section] key, blanks around it removed, ended at a NUL and
+// one matching pair of quotes taken off; nothing when the section or key is
+// missing or the key has no "=".
 std::optional<std::string> readValue(std::string_view file, std::string_view section,
                                      std::string_view key);
 // The file with [section] key set to `value`: an existing key is replaced where
@@ -45,9 +46,10 @@ std::optional<std::string> readValue(std::string_view file, std::string_view sec
 // section, a missing section at the end of the file. Every other line stays
 // byte for byte; the line written ends in CR LF. The value is cut before its
 // first CR, LF or NUL, which could not be read back. Throws
-// std::invalid_argument for a name that cannot stand in the file (a line
-// break or NUL in either, "=" in the key or a "[" at its start, which a
-// value with "]" would turn into a section line).
+// std::invalid_argument for a name that cannot stand in the file: a line
+// break or NUL in either; "=" in the key, or "[" at its start (a value with
+// "]" would make the line a section line); a section name that ends in a
+// lone lead byte (it would take the closing "]" as its second byte).
 std::string writeValue(std::string_view file, std::string_view section, std::string_view key,
                        std::string_view value);
 }  // namespace ini

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "core/HotKeys.h"
@@ -13,16 +11,6 @@
 
 namespace velmora {
 namespace {
-
-std::string fileBytes(const std::string& path) {
-  std::ifstream in(std::filesystem::path(path), std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void putFile(const std::string& path, std::string_view bytes) {
-  std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 class HotKeySettings : public ::testing::Test {
  protected:

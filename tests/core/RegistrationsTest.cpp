@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "core/Entries.h"
 #include "core/HotKeys.h"
@@ -15,11 +13,6 @@
 
 namespace velmora {
 namespace {
-
-std::string fileBytes(const std::string& path) {
-  std::ifstream in(std::filesystem::path(path), std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 class SavingRegistrations : public ::testing::Test {
  protected:

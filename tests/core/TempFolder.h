@@ -1,10 +1,14 @@
-// A folder of its own for one test, removed with everything in it afterwards.
+// A folder of its own for one test, removed with everything in it afterwards,
+// and whole-file reads and writes for checking bytes on disk.
 #pragma once
 
 #include <atomic>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 namespace velmora {
@@ -32,5 +36,15 @@ class TempFolder {
  private:
   std::filesystem::path path_;
 };
+
+inline std::string fileBytes(const std::string& path) {
+  std::ifstream in(std::filesystem::path(path), std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void putFile(const std::string& path, std::string_view bytes) {
+  std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
 
 }  // namespace velmora

@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -22,16 +20,6 @@ namespace {
 using namespace std::string_literals;
 
 constexpr const char* NoValue = "<none>";
-
-std::string fileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void putFile(const std::string& path, std::string_view bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 // The system's read, into a zeroed buffer: when the cut falls inside a
 // double-byte character, the system leaves the byte before the final NUL
