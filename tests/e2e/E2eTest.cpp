@@ -1,0 +1,367 @@
+// The real Velmora2.exe under Wine in a virtual desktop on Xvfb: start-up,
+// the single instance, the end of the session and the files it leaves, and
+// the message dialog on the real platform. run.sh sets the environment.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+std::string env(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+const std::string Exe = env("VELMORA_E2E_EXE");
+const std::string Probe = env("VELMORA_E2E_PROBE");
+const fs::path Work = env("VELMORA_E2E_WORK");
+const fs::path Shots = env("VELMORA_E2E_SHOTS");
+
+double secondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// A child process with its output in a log file.
+class Child {
+ public:
+  Child(const std::vector<std::string>& argv, const fs::path& cwd, const fs::path& log) {
+    pid_ = fork();
+    if (pid_ == 0) {
+      if (chdir(cwd.c_str()) != 0) _exit(126);
+      const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+      if (out >= 0) {
+        dup2(out, 1);
+        dup2(out, 2);
+        close(out);
+      }
+      const int in = open("/dev/null", O_RDONLY);
+      if (in >= 0) dup2(in, 0);
+      std::vector<char*> args;
+      for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+      args.push_back(nullptr);
+      execvp(args[0], args.data());
+      _exit(127);
+    }
+  }
+  ~Child() {
+    if (pid_ > 0 && !code_) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+
+  // The exit code, or nothing when the process still runs after `seconds`.
+  std::optional<int> wait(double seconds) {
+    const auto start = Clock::now();
+    while (!code_) {
+      int status = 0;
+      const pid_t done = waitpid(pid_, &status, WNOHANG);
+      if (done == pid_) {
+        code_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        break;
+      }
+      if (secondsSince(start) > seconds) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return code_;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  std::optional<int> code_;
+};
+
+std::optional<int> run(const std::vector<std::string>& argv, const fs::path& cwd, double seconds) {
+  Child child(argv, cwd, Work / "commands.log");
+  return child.wait(seconds);
+}
+
+std::string capture(const std::string& command) {
+  std::string output;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
+    pclose(pipe);
+  }
+  return output;
+}
+
+std::optional<std::string> readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+void writeFile(const fs::path& path, const std::string& content) {
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+fs::path screenshot(const std::string& name) {
+  const fs::path file = Shots / (name + ".png");
+  run({"import", "-window", "root", file.string()}, Work, 20);
+  std::cout << "screenshot: " << file.string() << "\n";
+  return file;
+}
+
+// The number of distinct colours in a screenshot.
+long colourCount(const fs::path& shot) {
+  const std::string out = capture("identify -format %k '" + shot.string() + "' 2>&1");
+  try {
+    return std::stol(out);
+  } catch (...) {
+    return -1;
+  }
+}
+
+// True when the screenshot shows the desktop's own colour, not black.
+bool showsDesktop(const fs::path& shot) {
+  return capture("convert '" + shot.string() + "' -format '%[fx:mean>0]' info: 2>&1") == "1";
+}
+
+void pressKey(const std::string& key) {
+  // The keyboard goes to the X window under the pointer: the Wine desktop.
+  run({"xdotool", "mousemove", "5", "5"}, Work, 10);
+  run({"xdotool", "key", key}, Work, 10);
+}
+
+// Waits inside the Wine desktop for a top-level window of the class.
+bool waitWindow(const std::string& className, bool visible, int milliseconds) {
+  return run({"wine", Probe, "wait-window", className, visible ? "visible" : "any",
+              std::to_string(milliseconds)},
+             Work, milliseconds / 1000.0 + 30) == 0;
+}
+
+// The settings file as the program writes it when there was none; the font
+// name is code page 932.
+const std::string FontName = "\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E";
+
+std::string firstExitSettings() {
+  std::string ini =
+      "[Option]\r\nQuickStart=1\r\nBlankEnter=1\r\nStayTop=1\r\nHotKeyValid=1\r\n"
+      "[Window]\r\nLeft=500\r\nTop=340\r\nWidth=100\r\nColor=$C0C0C0\r\n"
+      "[Font]\r\nName=" + FontName + "\r\nSize=10\r\n[Hotkey]\r\n";
+  for (int slot = 0; slot < 16; ++slot) {
+    ini += "key" + std::to_string(slot) + (slot == 0 ? "=$7B\r\n" : "=$00\r\n");
+    ini += "appli" + std::to_string(slot) + "=\r\n";
+  }
+  return ini;
+}
+
+int keyCount(const std::string& ini) {
+  int keys = 0;
+  std::istringstream lines(ini);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find('=') != std::string::npos) ++keys;
+  }
+  return keys;
+}
+
+// Entries with code page 932 names and a folder ending in 表 (0x95 0x5C).
+const std::string PreparedList =
+    "Memo\r\nnotepad.exe|memo.txt\r\n"
+    "\x95\x5C\x8C\x76\x8E\x5A\r\nC:\\\x83\x5C\x83\x74\x83\x67\x95\x5C\\calc.exe\r\n"
+    "\r\n\r\n";
+
+const std::string PreparedSettings =
+    "; written by hand\r\n[Option]\r\nQuickStart=0\r\nUnknown=keep me\r\n"
+    "[Window]\r\nLeft=12\r\nTop=34\r\nColor=$FF8000\r\nWidth=150\r\n"
+    "[Font]\r\nName=Arial\r\nSize=12\r\n[Hotkey]\r\nkey1=$37B\r\nappli1=C:\\Tools\\edit.exe|-n\r\n"
+    "[Mine]\r\n; a comment\r\nanswer=42\r\n";
+
+std::string preparedSettingsAfterExit() {
+  std::string ini =
+      "; written by hand\r\n[Option]\r\nQuickStart=0\r\nUnknown=keep me\r\n"
+      "BlankEnter=1\r\nStayTop=1\r\nHotKeyValid=1\r\n"
+      "[Window]\r\nLeft=12\r\nTop=34\r\nColor=$FF8000\r\nWidth=150\r\n"
+      "[Font]\r\nName=Arial\r\nSize=12\r\n[Hotkey]\r\nkey1=$37B\r\nappli1=C:\\Tools\\edit.exe|-n\r\n"
+      "key0=$7B\r\nappli0=\r\n";
+  for (int slot = 2; slot < 16; ++slot) {
+    ini += "key" + std::to_string(slot) + "=$00\r\nappli" + std::to_string(slot) + "=\r\n";
+  }
+  return ini + "[Mine]\r\n; a comment\r\nanswer=42\r\n";
+}
+
+class E2eTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(Exe.empty()) << "run tests/e2e/run.sh";
+    folder_ = Work / test_name();
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+  }
+
+  // A folder with the program in it.
+  fs::path install(const std::string& subfolder = {}) {
+    const fs::path where = subfolder.empty() ? folder_ : folder_ / subfolder;
+    fs::create_directories(where);
+    fs::copy_file(Exe, where / "Velmora2.exe");
+    return where;
+  }
+
+  std::unique_ptr<Child> start(const fs::path& where) {
+    return std::make_unique<Child>(std::vector<std::string>{"wine", (where / "Velmora2.exe").string()},
+                                   where, Work / (std::string(test_name()) + ".log"));
+  }
+
+  // Starts the program and waits for its hidden main window; the time it took.
+  double startAndWait(const fs::path& where, std::unique_ptr<Child>& child) {
+    const auto begin = Clock::now();
+    child = start(where);
+    EXPECT_TRUE(waitWindow("TForm1", false, 20000)) << "the main window did not appear";
+    const double seconds = secondsSince(begin);
+    report("start", seconds);
+    return seconds;
+  }
+
+  // Ends the session as a log-off does, and waits for the program's end.
+  std::optional<int> endSession(Child& child) {
+    const auto begin = Clock::now();
+    const auto ended = run({"wineboot", "--end-session"}, folder_, 60);
+    EXPECT_EQ(ended, 0) << "wineboot --end-session";
+    const auto code = child.wait(30);
+    report("end of session to exit", secondsSince(begin));
+    return code;
+  }
+
+  void report(const std::string& what, double seconds) {
+    std::ostringstream text;
+    text.precision(2);
+    text << std::fixed << seconds << " s";
+    std::cout << "  " << what << ": " << text.str() << "\n";
+    RecordProperty(what, text.str());
+  }
+
+  void reportFile(const fs::path& file) {
+    const auto content = readFile(file);
+    std::cout << "  " << file.filename().string() << ": "
+              << (content ? std::to_string(content->size()) + " bytes" : std::string("missing")) << "\n";
+  }
+
+  static const char* test_name() {
+    return ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  }
+
+  fs::path folder_;
+};
+
+TEST_F(E2eTest, AFreshStartShowsNoWindowAndTheSessionEndWritesBothFiles) {
+  const fs::path where = install();
+  std::unique_ptr<Child> program;
+  startAndWait(where, program);
+  std::this_thread::sleep_for(std::chrono::milliseconds(700));
+  // The desktop is up and shows nothing but its own colour.
+  const fs::path after = screenshot("fresh-after-start");
+  EXPECT_TRUE(showsDesktop(after)) << "the virtual desktop is not there";
+  EXPECT_EQ(colourCount(after), 1) << "something was drawn on the desktop";
+  EXPECT_FALSE(program->wait(0).has_value()) << "the program ended by itself";
+
+  // A second start ends at once with 0 and touches nothing.
+  const auto secondStart = Clock::now();
+  EXPECT_EQ(run({"wine", (where / "Velmora2.exe").string()}, where, 30), 0);
+  report("second instance", secondsSince(secondStart));
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(where)) names.push_back(entry.path().filename().string());
+  EXPECT_EQ(names, std::vector<std::string>{"Velmora2.exe"});
+
+  EXPECT_EQ(endSession(*program), 0);
+  reportFile(where / "Velmora.ini");
+  reportFile(where / "Velmora.Lst");
+  const auto ini = readFile(where / "Velmora.ini");
+  ASSERT_TRUE(ini.has_value());
+  EXPECT_EQ(*ini, firstExitSettings());
+  EXPECT_EQ(keyCount(*ini), 42);
+  EXPECT_EQ(readFile(where / "Velmora.Lst"), "");
+}
+
+TEST_F(E2eTest, PreparedFilesAreWrittenBackWithTheirUnknownKeysAndComments) {
+  const fs::path where = install();
+  writeFile(where / "Velmora.Lst", PreparedList);
+  writeFile(where / "Velmora.ini", PreparedSettings);
+  std::unique_ptr<Child> program;
+  startAndWait(where, program);
+  EXPECT_EQ(endSession(*program), 0);
+  reportFile(where / "Velmora.ini");
+  reportFile(where / "Velmora.Lst");
+  EXPECT_EQ(readFile(where / "Velmora.Lst"), PreparedList);
+  EXPECT_EQ(readFile(where / "Velmora.ini"), preparedSettingsAfterExit());
+}
+
+TEST_F(E2eTest, DataFilesBesideTheProgramInAJapaneseFolderWorkTheSame) {
+  // The last character of the folder's name is 表, 0x95 0x5C in code page 932.
+  const fs::path where = install("ランチャー置き場 表");
+  writeFile(where / "Velmora.Lst", PreparedList);
+  writeFile(where / "Velmora.ini", PreparedSettings);
+  std::unique_ptr<Child> program;
+  startAndWait(where, program);
+  EXPECT_EQ(endSession(*program), 0);
+  EXPECT_EQ(readFile(where / "Velmora.Lst"), PreparedList);
+  EXPECT_EQ(readFile(where / "Velmora.ini"), preparedSettingsAfterExit());
+  // Nothing went to the folder above.
+  EXPECT_FALSE(fs::exists(folder_ / "Velmora.ini"));
+  EXPECT_FALSE(fs::exists(folder_ / "Velmora.Lst"));
+}
+
+TEST_F(E2eTest, ASettingsFileThatCannotBeWrittenIsReportedOnceAndTheListIsWritten) {
+  const fs::path where = install();
+  // As root a read-only file is still writable; a folder in its place is not.
+  fs::create_directory(where / "Velmora.ini");
+  writeFile(where / "Velmora.Lst", PreparedList);
+  std::unique_ptr<Child> program;
+  startAndWait(where, program);
+  // Closing the main window (Wine's taskkill sends it WM_CLOSE) ends the
+  // program without a confirmation.
+  EXPECT_EQ(run({"wine", "taskkill", "/im", "Velmora2.exe"}, where, 30), 0);
+  ASSERT_TRUE(waitWindow("TMessageForm", true, 10000)) << "no error box";
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  screenshot("settings-write-error");
+  EXPECT_EQ(readFile(where / "Velmora.Lst"), PreparedList) << "the list is on disk before the box";
+  pressKey("Return");
+  // One box only: after it the program ends by itself.
+  EXPECT_EQ(program->wait(15), 0);
+  EXPECT_TRUE(fs::is_directory(where / "Velmora.ini"));
+}
+
+TEST_F(E2eTest, TheMessageDialogLooksRightAndAnswersEnterAndEsc) {
+  struct Case {
+    std::string type, buttons, key;
+    int expected;
+  };
+  const Case cases[] = {{"confirmation", "okcancel", "Return", 1},
+                        {"confirmation", "okcancel", "Escape", 2},
+                        {"information", "ok", "Escape", 1},
+                        {"error", "ok", "Return", 1},
+                        {"errorbox", "ok", "Return", 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.type + " " + c.key);
+    Child box({"wine", Probe, "show-dialog", c.type, c.buttons}, folder_, Work / "probe.log");
+    ASSERT_TRUE(waitWindow("TMessageForm", true, 15000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    screenshot("dialog-" + c.type + "-" + c.key);
+    pressKey(c.key);
+    EXPECT_EQ(box.wait(15), c.expected);
+  }
+}
+
+}  // namespace
