@@ -25,6 +25,8 @@ class FileReader {
   bool open(const std::string& path);
   // Reads up to `size` bytes; 0 at the end of the file or on a read error.
   std::size_t read(char* buffer, std::size_t size);
+  // True once a read has failed: the 0 it returned was not the end of the file.
+  bool failed() const noexcept;
   void close();
 
  private:
@@ -32,7 +34,7 @@ class FileReader {
   std::unique_ptr<Impl> impl_;
 };
 
-// The whole file, or nothing when it cannot be opened or read.
+// The whole file, or nothing when it cannot be opened or read to its end.
 std::optional<std::string> readWholeFile(const std::string& path);
 
 // The temporary file that a save writes before it replaces `path`.

@@ -10,6 +10,7 @@ namespace velmora::files {
 
 struct FileReader::Impl {
   int fd = -1;
+  bool failed = false;
 };
 
 FileReader::FileReader() : impl_(std::make_unique<Impl>()) {}
@@ -25,6 +26,7 @@ bool FileReader::open(const std::string& path) {
     return false;
   }
   impl_->fd = fd;
+  impl_->failed = false;
   return true;
 }
 
@@ -33,9 +35,14 @@ std::size_t FileReader::read(char* buffer, std::size_t size) {
   for (;;) {
     ssize_t n = ::read(impl_->fd, buffer, size);
     if (n >= 0) return static_cast<std::size_t>(n);
-    if (errno != EINTR) return 0;
+    if (errno != EINTR) {
+      impl_->failed = true;
+      return 0;
+    }
   }
 }
+
+bool FileReader::failed() const noexcept { return impl_->failed; }
 
 void FileReader::close() {
   if (impl_ && impl_->fd >= 0) {
@@ -54,6 +61,7 @@ std::optional<std::string> readWholeFile(const std::string& path) {
     if (n == 0) break;
     content.append(buffer, n);
   }
+  if (reader.failed()) return std::nullopt;
   return content;
 }
 

@@ -44,6 +44,7 @@ class Handle {
 
 struct FileReader::Impl {
   Handle file;
+  bool failed = false;
 };
 
 FileReader::FileReader() : impl_(std::make_unique<Impl>()) {}
@@ -57,6 +58,7 @@ bool FileReader::open(const std::string& path) {
                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   impl_->file.adopt(h);
+  impl_->failed = false;
   return true;
 }
 
@@ -64,9 +66,14 @@ std::size_t FileReader::read(char* buffer, std::size_t size) {
   if (!impl_->file.valid() || size == 0) return 0;
   DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
   DWORD got = 0;
-  if (!ReadFile(impl_->file.get(), buffer, chunk, &got, nullptr)) return 0;
+  if (!ReadFile(impl_->file.get(), buffer, chunk, &got, nullptr)) {
+    impl_->failed = true;
+    return 0;
+  }
   return got;
 }
+
+bool FileReader::failed() const noexcept { return impl_->failed; }
 
 void FileReader::close() {
   if (impl_) impl_->file.reset();
@@ -82,6 +89,7 @@ std::optional<std::string> readWholeFile(const std::string& path) {
     if (n == 0) break;
     content.append(buffer, n);
   }
+  if (reader.failed()) return std::nullopt;
   return content;
 }
 

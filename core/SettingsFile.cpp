@@ -175,6 +175,9 @@ LoadedFile loadFile(const std::string& path) {
     content.append(buffer, n);
     if (content.size() > MaxSettingsFileBytes) return {FileState::Unreadable, {}};
   }
+  // A read that failed part-way must not pass for the whole file: a write
+  // would then replace the file with what was read so far.
+  if (reader.failed()) return {FileState::Unreadable, {}};
   return {FileState::Read, std::move(content)};
 }
 
