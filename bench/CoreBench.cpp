@@ -1,0 +1,146 @@
+// How long the core's file work takes at the sizes the program meets: a full
+// list of 250 entries, and the 42 reads of a settings load and the 42 writes
+// of a save. Usage: core_bench <folder for the data files> [benchmark flags].
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <string>
+
+#include "core/Entries.h"
+#include "core/HotKeys.h"
+#include "core/SettingsFile.h"
+
+namespace velmora {
+namespace {
+
+std::string dataFolder = ".";
+
+std::string listPath() { return dataFolder + "/Velmora.Lst"; }
+std::string settingsPath() { return dataFolder + "/Velmora.ini"; }
+
+// 250 entries with names and command lines of a realistic length, half of
+// them Japanese.
+void fillEntries() {
+  ClearEntries();
+  for (int i = 1; i <= MaxEntries; ++i) {
+    const std::string number = std::to_string(i);
+    AppendEntry((i % 2 ? "Tool " : "ツール") + number,
+                "C:\\Program Files\\Tools\\表計算\\tool" + number + ".exe|-open \"C:\\Users\\me\\文書" + number + ".txt\"");
+  }
+}
+
+void fillHotKeys() {
+  ClearHotKeys();
+  HotKeys[0] = {123, 0, ""};
+  for (std::size_t i = 1; i < HotKeys.size(); ++i) {
+    HotKeys[i] = {static_cast<std::uint16_t>(0x40 + i), 3, "C:\\Tools\\tool" + std::to_string(i) + ".exe|-x"};
+  }
+}
+
+void LoadList250(benchmark::State& state) {
+  fillEntries();
+  if (!SaveEntryListTo(listPath())) state.SkipWithError("cannot write the list file");
+  for (auto _ : state) {
+    LoadEntryListFrom(listPath());
+    benchmark::DoNotOptimize(EntryCount);
+  }
+  if (EntryCount != MaxEntries) state.SkipWithError("the list did not load whole");
+}
+BENCHMARK(LoadList250);
+
+void SaveList250(benchmark::State& state) {
+  fillEntries();
+  for (auto _ : state) {
+    if (!SaveEntryListTo(listPath())) state.SkipWithError("cannot write the list file");
+  }
+}
+BENCHMARK(SaveList250);
+
+void FindEntryLast(benchmark::State& state) {
+  fillEntries();
+  const std::string wanted = "ツール250";
+  for (auto _ : state) benchmark::DoNotOptimize(FindEntry(wanted));
+  if (FindEntry(wanted) != MaxEntries) state.SkipWithError("the last entry was not found");
+}
+BENCHMARK(FindEntryLast);
+
+void FindEntryMissing(benchmark::State& state) {
+  fillEntries();
+  const std::string wanted = "tool 9999";
+  for (auto _ : state) benchmark::DoNotOptimize(FindEntry(wanted));
+  if (FindEntry(wanted) != 0) state.SkipWithError("a missing name was found");
+}
+BENCHMARK(FindEntryMissing);
+
+// The 10 writes of the window's settings and the 32 of the hotkey slots, in
+// the program's order.
+void saveAllSettings() {
+  SettingsFile settings(settingsPath());
+  settings.WriteFlag("Option", "QuickStart", true);
+  settings.WriteFlag("Option", "BlankEnter", true);
+  settings.WriteFlag("Option", "StayTop", true);
+  settings.WriteFlag("Option", "HotKeyValid", true);
+  settings.WriteNumber("Window", "Left", 500);
+  settings.WriteNumber("Window", "Top", 340);
+  settings.WriteNumber("Window", "Width", 100);
+  settings.WriteText("Window", "Color", colorText(0xC0C0C0));
+  settings.WriteText("Font", "Name", "ＭＳ Ｐゴシック");
+  settings.WriteNumber("Font", "Size", 10);
+  SaveHotKeys(settings);
+}
+
+std::int64_t loadAllSettings() {
+  const SettingsFile settings(settingsPath());
+  std::int64_t sum = settings.ReadFlag("Option", "QuickStart", true);
+  sum += settings.ReadFlag("Option", "BlankEnter", true);
+  sum += settings.ReadFlag("Option", "StayTop", true);
+  sum += settings.ReadFlag("Option", "HotKeyValid", true);
+  sum += settings.ReadNumber("Window", "Left", 500);
+  sum += settings.ReadNumber("Window", "Top", 340);
+  sum += settings.ReadNumber("Window", "Color", 0xC0C0C0);
+  sum += settings.ReadNumber("Window", "Width", 100);
+  sum += static_cast<std::int64_t>(settings.ReadText("Font", "Name", "ＭＳ Ｐゴシック").size());
+  sum += settings.ReadNumber("Font", "Size", 10);
+  LoadHotKeys(settings);
+  return sum;
+}
+
+constexpr int SettingsAccesses = 42;
+
+void LoadSettings42Reads(benchmark::State& state) {
+  fillHotKeys();
+  std::remove(settingsPath().c_str());
+  saveAllSettings();
+  for (auto _ : state) benchmark::DoNotOptimize(loadAllSettings());
+  if (HotKeys[15].VKey != 0x4F) state.SkipWithError("the hotkeys did not read back");
+  state.counters["per_access"] = benchmark::Counter(
+      SettingsAccesses, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(LoadSettings42Reads);
+
+void SaveSettings42Writes(benchmark::State& state) {
+  fillHotKeys();
+  std::remove(settingsPath().c_str());
+  saveAllSettings();
+  for (auto _ : state) saveAllSettings();
+  state.counters["per_access"] = benchmark::Counter(
+      SettingsAccesses, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(SaveSettings42Writes);
+
+}  // namespace
+}  // namespace velmora
+
+int main(int argc, char** argv) {
+  if (argc > 1 && argv[1][0] != '-') {
+    velmora::dataFolder = argv[1];
+    argv[1] = argv[0];  // the folder is ours, the rest is the benchmark's
+    --argc;
+    ++argv;
+  }
+  std::printf("data files in %s\n", velmora::dataFolder.c_str());
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,287 @@
+// Fuzz target for the settings file: a random file, then a random sequence of
+// the six operations on it through the accessor. Reads must agree with a
+// plain second reading of the INI rules; a write must change the one key's
+// line (or add it, with its section) and leave every other line byte for
+// byte, and every key written so far must read back what was written last.
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/FileAccess.h"
+#include "core/SettingsFile.h"
+#include "core/Text.h"
+#include "fuzz/FuzzFolder.h"
+#include "fuzz/FuzzSupport.h"
+
+namespace {
+
+using namespace std::literals;
+using velmora::fuzz::ByteReader;
+using velmora::fuzz::characterStarts;
+namespace text = velmora::text;
+
+constexpr int MaxOperations = 24;
+constexpr std::size_t MaxInitialFile = 8192;
+
+// Names and values the program uses, and ones on the edges of the rules:
+// case, blanks, brackets, "=", double-byte characters whose second byte is
+// "\" or "]", a lone lead byte at the end, line breaks and NUL.
+const std::vector<std::string> sectionChoices = {
+    "",         "Option",   "option",   "Hotkey", "HOTKEY", " Window ", "Font",    "a]b",
+    "[x",       "\x81\x5D", "\x95\x5C", "\x82\x81", "\x82\x60", "x\x81",  "=",     "a\rb",
+    "a\0b"s,    "\t"};
+const std::vector<std::string> keyChoices = {
+    "",     "key0",     "KEY0",     "appli0", "Name", " Size ", "\x82\x93", "\x82\x72",
+    "k\x81", ";c",      "[x",       "a]",     "x=y",  "a\nb",   "a\0b"s,    "QuickStart"};
+const std::vector<std::string> valueChoices = {
+    "",     "1",       "$7B",     "\"q\"",   " x ",  "'a",       "a\0b"s, "a\r\nk=v",
+    "x\x81", "[Option]", "=",      "\"",      "-1",   "0x1F4",
+    std::string(1022, 'v') + "\x95\x5C" + "tail"};
+
+std::string pick(ByteReader& input, const std::vector<std::string>& choices, std::size_t rawMax) {
+  const std::uint8_t b = input.byte();
+  if (b & 0x80) return input.bytes((b & 0x7F) % (rawMax + 1));
+  return choices[b % choices.size()];
+}
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view trim(std::string_view s) {
+  while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+struct Line {
+  std::string_view text;
+  std::string_view lineBreak;
+  bool operator==(const Line&) const = default;
+};
+
+// CR LF, a lone CR and a lone LF each end a line.
+std::vector<Line> splitLines(std::string_view file) {
+  std::vector<Line> lines;
+  std::size_t pos = 0;
+  while (pos < file.size()) {
+    std::size_t end = pos;
+    while (end < file.size() && file[end] != '\r' && file[end] != '\n') ++end;
+    std::size_t next = end;
+    if (next < file.size()) {
+      next += (file[next] == '\r' && next + 1 < file.size() && file[next + 1] == '\n') ? 2 : 1;
+    }
+    lines.push_back({file.substr(pos, end - pos), file.substr(end, next - end)});
+    pos = next;
+  }
+  return lines;
+}
+
+struct Parsed {
+  enum Kind { Blank, Section, Key } kind = Blank;
+  std::string_view name;
+  std::optional<std::string_view> value;
+};
+
+Parsed parse(std::string_view line) {
+  const std::string_view t = trim(line);
+  if (t.empty()) return {};
+  if (t.front() == '[') {
+    std::size_t close = std::string_view::npos;
+    for (std::size_t p : characterStarts(t)) {
+      if (t[p] == ']') close = p;
+    }
+    if (close != std::string_view::npos) return {Parsed::Section, trim(t.substr(1, close - 1)), {}};
+  }
+  const std::size_t equals = t.find('=');
+  if (equals == std::string_view::npos) return {Parsed::Key, t, {}};
+  return {Parsed::Key, trim(t.substr(0, equals)), trim(t.substr(equals + 1))};
+}
+
+// The stored value as a read hands it over: up to a NUL, and one matching
+// pair of quotes around it taken off.
+std::string asRead(std::string_view value) {
+  value = value.substr(0, value.find('\0'));
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+    value = value.substr(1, value.size() - 2);
+  }
+  return std::string(value);
+}
+
+std::string cutTo1023(const std::string& s) {
+  const std::vector<std::size_t> starts = characterStarts(s);
+  std::size_t end = 0;
+  for (std::size_t i = 0; i < starts.size(); ++i) {
+    const std::size_t next = i + 1 < starts.size() ? starts[i + 1] : s.size();
+    if (next > velmora::MaxSettingsValueBytes) break;
+    end = next;
+  }
+  return s.substr(0, end);
+}
+
+std::optional<std::string> referenceRead(std::string_view file, std::string_view section, std::string_view key) {
+  section = trim(section);
+  key = trim(key);
+  bool inSection = section.empty();
+  for (const Line& line : splitLines(file)) {
+    const Parsed parsed = parse(line.text);
+    if (parsed.kind == Parsed::Blank) continue;
+    if (parsed.kind == Parsed::Section) {
+      if (inSection) return std::nullopt;
+      inSection = text::equalsIgnoringCase(parsed.name, section);
+      continue;
+    }
+    if (!inSection || !text::equalsIgnoringCase(parsed.name, key)) continue;
+    if (!parsed.value) return std::nullopt;
+    return asRead(*parsed.value);
+  }
+  return std::nullopt;
+}
+
+std::string readText(std::string_view file, std::string_view section, std::string_view key,
+                     std::string_view defaultText) {
+  const std::optional<std::string> value = referenceRead(file, section, key);
+  return value ? cutTo1023(*value) : std::string(defaultText);
+}
+
+bool endsInLoneLeadByte(std::string_view s) {
+  const std::vector<std::size_t> starts = characterStarts(s);
+  return !starts.empty() && starts.back() == s.size() - 1 &&
+         velmora::fuzz::isLead(static_cast<unsigned char>(s.back()));
+}
+
+// Names that cannot stand in the file: a write must refuse them.
+bool nameRefused(std::string_view section, std::string_view key) {
+  const auto hasBreak = [](std::string_view s) { return s.find_first_of("\r\n\0"sv) != std::string_view::npos; };
+  key = trim(key);
+  return hasBreak(section) || hasBreak(key) || key.find('=') != std::string_view::npos ||
+         (!key.empty() && key.front() == '[') || endsInLoneLeadByte(trim(section));
+}
+
+std::string storedValue(std::string_view value) {
+  return std::string(value.substr(0, value.find_first_of("\r\n\0"sv)));
+}
+
+// The lines of `before` and `after` differ only in the line of the key, or in
+// the key (and its section) added; an unterminated last line may gain CR LF.
+void checkOnlyKeyChanged(const std::string& before, const std::string& after, std::string_view section,
+                         std::string_view key, const std::string& stored) {
+  const std::vector<Line> oldLines = splitLines(before);
+  const std::vector<Line> newLines = splitLines(after);
+  std::size_t prefix = 0;
+  while (prefix < oldLines.size() && prefix < newLines.size()) {
+    const Line& o = oldLines[prefix];
+    const Line& n = newLines[prefix];
+    const bool gainedBreak = prefix + 1 == oldLines.size() && o.lineBreak.empty() && o.text == n.text &&
+                             n.lineBreak == "\r\n";
+    if (!(o == n) && !gainedBreak) break;
+    ++prefix;
+  }
+  std::size_t suffix = 0;
+  while (suffix < oldLines.size() - prefix && suffix < newLines.size() - prefix &&
+         oldLines[oldLines.size() - 1 - suffix] == newLines[newLines.size() - 1 - suffix]) {
+    ++suffix;
+  }
+  const std::size_t removed = oldLines.size() - prefix - suffix;
+  const std::size_t added = newLines.size() - prefix - suffix;
+  const std::string_view trimmedKey = trim(key);
+  if (removed == 1) {
+    const Parsed old = parse(oldLines[prefix].text);
+    FUZZ_CHECK(old.kind == Parsed::Key && text::equalsIgnoringCase(old.name, trimmedKey));
+    FUZZ_CHECK(added == 1);
+    FUZZ_CHECK(newLines[prefix].text == std::string(old.name) + "=" + stored);
+    FUZZ_CHECK(newLines[prefix].lineBreak == "\r\n");
+    return;
+  }
+  FUZZ_CHECK(removed == 0);
+  FUZZ_CHECK(added <= 2);
+  if (added == 0) return;  // the same line was there already
+  const Line& keyLine = newLines[prefix + added - 1];
+  FUZZ_CHECK(keyLine.text == std::string(trimmedKey) + "=" + stored && keyLine.lineBreak == "\r\n");
+  if (added == 2) {
+    FUZZ_CHECK(newLines[prefix].text == "[" + std::string(trim(section)) + "]");
+    FUZZ_CHECK(newLines[prefix].lineBreak == "\r\n");
+  }
+}
+
+using ModelKey = std::pair<std::string, std::string>;
+
+ModelKey modelKey(std::string_view section, std::string_view key) {
+  return {text::upperCase(trim(section)), text::upperCase(trim(key))};
+}
+
+std::string fileNow(const std::string& path) { return velmora::files::readWholeFile(path).value_or(""); }
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  ByteReader input(data, size);
+  const std::string path = velmora::fuzz::scratchFolder() + "/Velmora.ini";
+  const std::size_t initialSize = (std::size_t{input.byte()} << 8 | input.byte()) % (MaxInitialFile + 1);
+  std::string current = input.bytes(initialSize);
+  if (current.empty() && (initialSize & 1)) {
+    ::unlink(path.c_str());  // no file at all
+  } else {
+    FUZZ_CHECK(velmora::files::replaceFileAtomically(path, current));
+  }
+  velmora::SettingsFile settings(path);
+  std::map<ModelKey, std::string> written;
+
+  for (int i = 0; i < MaxOperations && !input.empty(); ++i) {
+    const int operation = input.byte() % 6;
+    const std::string section = pick(input, sectionChoices, 12);
+    const std::string key = pick(input, keyChoices, 12);
+    if (operation < 3) {
+      const std::string expected = readText(current, section, key, "");
+      const std::int32_t number = static_cast<std::int32_t>(input.word());
+      if (operation == 0) {
+        const std::string defaultText = input.shortString();
+        FUZZ_CHECK(settings.ReadText(section, key, defaultText) == readText(current, section, key, defaultText));
+      } else if (operation == 1) {
+        FUZZ_CHECK(settings.ReadNumber(section, key, number) ==
+                   velmora::parseSettingsNumber(expected).value_or(number));
+      } else {
+        const bool flag = number & 1;
+        FUZZ_CHECK(settings.ReadFlag(section, key, flag) ==
+                   (velmora::parseSettingsNumber(expected).value_or(flag ? 1 : 0) != 0));
+      }
+      FUZZ_CHECK(fileNow(path) == current);
+      continue;
+    }
+
+    std::string value;
+    if (operation == 3) value = pick(input, valueChoices, 40);
+    if (operation == 4) value = std::to_string(static_cast<std::int32_t>(input.word()));
+    if (operation == 5) value = (input.byte() & 1) ? "1" : "0";
+    const bool refused = nameRefused(section, key);
+    try {
+      if (operation == 3) settings.WriteText(section, key, value);
+      if (operation == 4) settings.WriteNumber(section, key, std::stoi(value));
+      if (operation == 5) settings.WriteFlag(section, key, value == "1");
+    } catch (const std::invalid_argument&) {
+      FUZZ_CHECK(refused);
+      FUZZ_CHECK(fileNow(path) == current);
+      continue;
+    }
+    FUZZ_CHECK(!refused);
+    const std::string after = fileNow(path);
+    const std::string stored = storedValue(value);
+    checkOnlyKeyChanged(current, after, section, key, stored);
+    FUZZ_CHECK(!velmora::files::exists(velmora::files::temporaryPathFor(path)));
+    current = after;
+
+    const std::string expected = cutTo1023(asRead(trim(stored)));
+    FUZZ_CHECK(settings.ReadText(section, key, "\x01") == expected);
+    if (operation != 3) {
+      FUZZ_CHECK(settings.ReadNumber(section, key, 0) == std::stoi(value));
+      FUZZ_CHECK(settings.ReadFlag(section, key, false) == (value != "0"));
+    }
+    written[modelKey(section, key)] = expected;
+    for (const auto& [where, lastWritten] : written) {
+      FUZZ_CHECK(readText(current, where.first, where.second, "\x01") == lastWritten);
+    }
+  }
+  return 0;
+}
