@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything, and starts Velmora2.exe under
-# Wine in a virtual desktop when the program exists.
+# Wine in a virtual desktop: on the user's display when DISPLAY is set,
+# otherwise on an Xvfb display of its own, whose screenshot it prints the
+# path of. The program runs until it is ended (Ctrl+C here ends the session
+# the way a log-off does, so its files are written).
 set -u
 source "$(dirname "$0")/common.sh"
 ensure_packages || exit 1
@@ -11,7 +14,56 @@ for dir in native windows; do
   cmake --build "$VELMORA_BUILD/$dir" || exit 1
 done
 exe=$VELMORA_BUILD/windows/app/Velmora2.exe
-if [[ ! -f $exe ]]; then
-  log "built everything; the program itself (Velmora2.exe) does not exist yet"
-  exit 0
+[[ -f $exe ]] || { log "Velmora2.exe was not built"; exit 1; }
+
+xvfb_pid=
+if [[ -z ${DISPLAY:-} ]]; then
+  display=90
+  while [[ -e /tmp/.X$display-lock || -e /tmp/.X11-unix/X$display ]]; do display=$((display + 1)); done
+  Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 100); do
+    [[ -e /tmp/.X11-unix/X$display ]] && break
+    sleep 0.05
+  done
+  export DISPLAY=:$display
+  log "no DISPLAY: running on Xvfb $DISPLAY"
+fi
+wine_env
+# A wineserver started without this display would keep the desktop elsewhere.
+wineserver -k >/dev/null 2>&1
+wineserver -w >/dev/null 2>&1
+ensure_wine_prefix
+
+stopping=
+finish() {
+  [[ -n $stopping ]] && return
+  stopping=1
+  if kill -0 "$program_pid" 2>/dev/null; then
+    wineboot --end-session >/dev/null 2>&1
+    wait "$program_pid" 2>/dev/null
+    log "Velmora2 ended with exit code $?"
+  fi
+  wineserver -k >/dev/null 2>&1
+  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
+}
+trap finish INT TERM EXIT
+
+log "starting $exe"
+# A session of its own, so that Ctrl+C reaches this script and not Wine.
+(cd "$(dirname "$exe")" && exec setsid wine "$exe") &
+program_pid=$!
+if [[ -n $xvfb_pid ]]; then
+  sleep 3
+  shot=$VELMORA_BUILD/run-screenshot.png
+  import -window root "$shot" && log "screenshot of the desktop: $shot"
+fi
+log "Velmora2 runs (its data files are in $(dirname "$exe")); Ctrl+C ends it"
+wait "$program_pid"
+code=$?
+if [[ -z $stopping ]]; then
+  log "Velmora2 ended with exit code $code"
+  stopping=1
+  wineserver -k >/dev/null 2>&1
+  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
 fi
