@@ -117,5 +117,121 @@ TEST(LeadByteAtTheEnd, OfAHotKeyCommandSurvivesSaveAndLoad) {
   EXPECT_EQ(HotKeys[3].Modifiers, 2);
 }
 
+TEST(NulBytes, InListNamesAndCommandsAreKeptByteForByte) {
+  ScratchFolder folder;
+  const std::string bytes = "a\0b\r\nC:\\x\0.exe|\0\r\n\0\r\n\r\n"s;
+  loadListFromBytes(bytes);
+  ASSERT_EQ(EntryCount, 2);
+  EXPECT_EQ(EntryNames[1], "a\0b"s);
+  EXPECT_EQ(EntryCommands[1], "C:\\x\0.exe|\0"s);
+  EXPECT_EQ(EntryNames[2], "\0"s);
+  // A name is compared whole, never up to its first NUL.
+  EXPECT_EQ(FindEntry("A\0B"s), 1);
+  EXPECT_EQ(FindEntry("a"), 0);
+  EXPECT_EQ(FindEntry(""), 0);
+
+  const std::string path = folder.file("Velmora.Lst");
+  ASSERT_TRUE(SaveEntryListTo(path));
+  EXPECT_EQ(files::readWholeFile(path), bytes);
+  EXPECT_EQ(splitCommandLine(EntryCommands[1]).parameters, "\0"s);
+}
+
+TEST(NulBytes, InSettingsValuesEndTheValueAndInNamesAreRefused) {
+  ScratchFolder folder;
+  const std::string path = folder.file("Velmora.ini");
+  ASSERT_TRUE(files::replaceFileAtomically(path, "[Window]\r\nLeft=5\0junk\r\nTop=\0\r\n"s));
+  SettingsFile settings(path);
+  // The system hands values over as C strings: a value ends at a NUL.
+  EXPECT_EQ(settings.ReadText("Window", "Left", ""), "5");
+  EXPECT_EQ(settings.ReadNumber("Window", "Left", 500), 5);
+  EXPECT_EQ(settings.ReadNumber("Window", "Top", 340), 340);
+
+  // A written value is cut where a read would end it, so it reads back.
+  settings.WriteText("Font", "Name", "MS\0Gothic"s);
+  EXPECT_EQ(settings.ReadText("Font", "Name", "default"), "MS");
+
+  const auto before = files::readWholeFile(path);
+  EXPECT_THROW(settings.WriteText("Font", "Na\0me"s, "x"), std::invalid_argument);
+  EXPECT_THROW(settings.WriteText("Fo\0nt"s, "Name", "x"), std::invalid_argument);
+  EXPECT_EQ(files::readWholeFile(path), before);
+}
+
+std::string garbage(unsigned seed, std::size_t size) {
+  std::mt19937 random(seed);
+  std::string bytes(size, '\0');
+  for (char& c : bytes) c = static_cast<char>(random());
+  return bytes;
+}
+
+// A megabyte of random bytes as the list file loads at most 250 entries,
+// none holding a CR or a Ctrl-Z, and what is saved loads back the same.
+TEST(BinaryGarbage, AsTheListFileLoadsWhatItCanAndSavesItBackWhole) {
+  ScratchFolder folder;
+  const std::string path = folder.file("Velmora.Lst");
+  for (unsigned seed = 1; seed <= 5; ++seed) {
+    SCOPED_TRACE(seed);
+    ASSERT_TRUE(files::replaceFileAtomically(path, garbage(seed, 1024 * 1024)));
+    LoadEntryListFrom(path);
+    ASSERT_LE(EntryCount, MaxEntries);
+    const std::string saved = EntryListFileContent();
+    for (int i = 1; i <= EntryCount; ++i) {
+      EXPECT_EQ(EntryNames[i].find_first_of("\r\x1A"), std::string::npos);
+      EXPECT_EQ(EntryCommands[i].find_first_of("\r\x1A"), std::string::npos);
+    }
+    ASSERT_TRUE(SaveEntryListTo(path));
+    LoadEntryListFrom(path);
+    EXPECT_EQ(EntryListFileContent(), saved);
+  }
+}
+
+// Random bytes as the settings file give valid hotkey slots, and a save adds
+// the [Hotkey] section behind the garbage without changing a byte of it.
+TEST(BinaryGarbage, AsTheSettingsFileIsKeptAndTheSlotsReadBack) {
+  ScratchFolder folder;
+  const std::string path = folder.file("Velmora.ini");
+  for (unsigned seed = 1; seed <= 3; ++seed) {
+    SCOPED_TRACE(seed);
+    const std::string bytes = garbage(seed, 64 * 1024);
+    ASSERT_TRUE(files::replaceFileAtomically(path, bytes));
+    SettingsFile settings(path);
+    ClearHotKeys();
+    LoadHotKeys(settings);
+    for (const THotKeySlot& slot : HotKeys) EXPECT_LE(slot.VKey, 255);
+    HotKeys[1] = {0x41, 2, "notepad"};
+    const auto saved = HotKeys;
+    SaveHotKeys(settings);
+    ClearHotKeys();
+    LoadHotKeys(settings);
+    EXPECT_EQ(HotKeys, saved);
+    const std::optional<std::string> after = files::readWholeFile(path);
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->compare(0, bytes.size(), bytes), 0);
+  }
+}
+
+// Every 16-bit key code has a name that is whole code page 932 text, and an
+// unnamed code's "$" form reads back as that code.
+TEST(KeyNames, EveryCodeHasAWholeNameAndUnnamedOnesReadBack) {
+  for (unsigned code = 0; code <= 0xFFFF; ++code) {
+    const std::string name = KeyNameText(static_cast<std::uint16_t>(code));
+    ASSERT_FALSE(name.empty()) << code;
+    ASSERT_LE(name.size(), 12u) << code;
+    std::size_t last = 0;
+    for (std::size_t pos = 0; pos < name.size(); pos += text::charLength(name, pos)) last = pos;
+    ASSERT_FALSE(text::charLength(name, last) == 1 && text::isLeadByte(static_cast<unsigned char>(name[last])))
+        << "name of " << code << " ends in half a character";
+    if (name[0] == '$') {
+      ASSERT_EQ(parseSettingsNumber(name), static_cast<std::int32_t>(code)) << name;
+    }
+  }
+  for (unsigned modifiers = 0; modifiers <= 0xFFFF; ++modifiers) {
+    const auto m = static_cast<std::uint16_t>(modifiers);
+    ASSERT_EQ(ModifierText(m), ModifierText(static_cast<std::uint16_t>(m & 7)));
+    const UnpackedHotKey unpacked = UnpackHotKey(*parseSettingsNumber(hotKeyText(PackHotKey(m, 0x7B))));
+    ASSERT_EQ(unpacked.Modifiers, m);
+    ASSERT_EQ(unpacked.VKey, 0x7B);
+  }
+}
+
 }  // namespace
 }  // namespace velmora
