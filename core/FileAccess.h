@@ -34,8 +34,10 @@ class FileReader {
   std::unique_ptr<Impl> impl_;
 };
 
-// The whole file, or nothing when it cannot be opened or read to its end.
-std::optional<std::string> readWholeFile(const std::string& path);
+// The whole file, or nothing when it cannot be opened, cannot be read to its
+// end, or holds more than `maxBytes` bytes.
+std::optional<std::string> readWholeFile(const std::string& path,
+                                         std::size_t maxBytes = static_cast<std::size_t>(-1));
 
 // The temporary file that a save writes before it replaces `path`.
 std::string temporaryPathFor(const std::string& path);

@@ -51,22 +51,6 @@ void FileReader::close() {
   }
 }
 
-std::optional<std::string> readWholeFile(const std::string& path) {
-  FileReader reader;
-  if (!reader.open(path)) return std::nullopt;
-  std::string content;
-  char buffer[65536];
-  for (;;) {
-    std::size_t n = reader.read(buffer, sizeof buffer);
-    if (n == 0) break;
-    content.append(buffer, n);
-  }
-  if (reader.failed()) return std::nullopt;
-  return content;
-}
-
-std::string temporaryPathFor(const std::string& path) { return path + ".tmp"; }
-
 namespace {
 
 bool writeAll(int fd, std::string_view content) {

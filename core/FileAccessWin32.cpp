@@ -79,22 +79,6 @@ void FileReader::close() {
   if (impl_) impl_->file.reset();
 }
 
-std::optional<std::string> readWholeFile(const std::string& path) {
-  FileReader reader;
-  if (!reader.open(path)) return std::nullopt;
-  std::string content;
-  char buffer[65536];
-  for (;;) {
-    std::size_t n = reader.read(buffer, sizeof buffer);
-    if (n == 0) break;
-    content.append(buffer, n);
-  }
-  if (reader.failed()) return std::nullopt;
-  return content;
-}
-
-std::string temporaryPathFor(const std::string& path) { return path + ".tmp"; }
-
 bool replaceFileAtomically(const std::string& path, std::string_view content) {
   std::wstring target = widePath(path);
   std::wstring temporary = widePath(temporaryPathFor(path));

@@ -163,22 +163,11 @@ struct LoadedFile {
 };
 
 LoadedFile loadFile(const std::string& path) {
-  files::FileReader reader;
-  if (!reader.open(path)) {
-    return {files::exists(path) ? FileState::Unreadable : FileState::Missing, {}};
-  }
-  std::string content;
-  char buffer[65536];
-  for (;;) {
-    std::size_t n = reader.read(buffer, sizeof buffer);
-    if (n == 0) break;
-    content.append(buffer, n);
-    if (content.size() > MaxSettingsFileBytes) return {FileState::Unreadable, {}};
-  }
-  // A read that failed part-way must not pass for the whole file: a write
-  // would then replace the file with what was read so far.
-  if (reader.failed()) return {FileState::Unreadable, {}};
-  return {FileState::Read, std::move(content)};
+  // A file that cannot be read to its end (or is too large) must not pass for
+  // an empty one: a write would then replace it with a single key.
+  std::optional<std::string> content = files::readWholeFile(path, MaxSettingsFileBytes);
+  if (!content) return {files::exists(path) ? FileState::Unreadable : FileState::Missing, {}};
+  return {FileState::Read, std::move(*content)};
 }
 
 }  // namespace
