@@ -4,9 +4,10 @@
 // finished write could leave, whole, and a stray temporary file must be
 // cleaned up by the next save.
 //
-// Bounds: 400 kills in under 60 s (about 5 s natively); the files live on
-// tmpfs when there is one, so each fsync costs microseconds. A kill mid-way
-// through rename or fsync is what this proves safe, not a power cut.
+// Bounds: 400 kills in under 60 s (measured: about 1.5 s natively, 4 s under
+// the sanitizers); the files live on tmpfs when there is one, so each fsync
+// costs microseconds. A kill at any point of a save is what this proves
+// safe, not a power cut.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -24,6 +25,7 @@
 #include "core/HotKeys.h"
 #include "core/Registrations.h"
 #include "core/SettingsFile.h"
+#include "tests/hardening/ChildRun.h"
 #include "tests/hardening/ScratchFolder.h"
 
 namespace velmora {
@@ -31,10 +33,11 @@ namespace {
 
 constexpr int Kills = 400;
 
-double now() {
-  timespec t{};
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+void sleepFor(double seconds) {
+  timespec pause{};
+  pause.tv_sec = static_cast<time_t>(seconds);
+  pause.tv_nsec = static_cast<long>((seconds - static_cast<double>(pause.tv_sec)) * 1e9);
+  nanosleep(&pause, nullptr);
 }
 
 // Two sets of registrations that differ in every slot and every line, so
@@ -112,9 +115,9 @@ TEST(CrashSafety, KilledSavesLeaveBothFilesWholeAndCleanUpTheirTemporaryFiles) {
   ASSERT_TRUE(SaveEntryListTo(listPath));
 
   // Kill within about two whole saves after the child is running.
-  double started = now();
+  double started = monotonicSeconds();
   ASSERT_TRUE(SaveRegistrationFiles(folder.file("timing.ini"), folder.file("timing.Lst")).ok());
-  const double saveSeconds = now() - started;
+  const double saveSeconds = monotonicSeconds() - started;
 
   const unsigned seed = std::random_device{}();
   std::mt19937 random(seed);
@@ -122,7 +125,7 @@ TEST(CrashSafety, KilledSavesLeaveBothFilesWholeAndCleanUpTheirTemporaryFiles) {
 
   int checks = 0, failures = 0, strayTemporaries = 0, cleanedUp = 0, changedByKilledChild = 0;
   std::string lastSettings = stateA, lastList = listA;
-  started = now();
+  started = monotonicSeconds();
   for (int kill = 0; kill < Kills; ++kill) {
     const int variant = goingToB.count(lastSettings) ? 1 : 0;
     int ready[2];
@@ -137,9 +140,7 @@ TEST(CrashSafety, KilledSavesLeaveBothFilesWholeAndCleanUpTheirTemporaryFiles) {
     char byte = 0;
     const bool childRan = read(ready[0], &byte, 1) == 1;
     close(ready[0]);
-    const double seconds = delay(random);
-    timespec pause{static_cast<time_t>(seconds), static_cast<long>((seconds - static_cast<double>(static_cast<time_t>(seconds))) * 1e9)};
-    nanosleep(&pause, nullptr);
+    sleepFor(delay(random));
     ::kill(child, SIGKILL);
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -182,7 +183,7 @@ TEST(CrashSafety, KilledSavesLeaveBothFilesWholeAndCleanUpTheirTemporaryFiles) {
       ++cleanedUp;
     }
   }
-  const double elapsed = now() - started;
+  const double elapsed = monotonicSeconds() - started;
 
   std::printf("crash safety: %d kills, %d checks, %d failures; %d kills left a temporary file, %d cleaned up "
               "by the next save; %d kills came after the files had changed; one save %.2f ms; %.1f s; seed %u\n",
