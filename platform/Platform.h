@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velmora::platform {
 
@@ -35,6 +36,8 @@ struct Rect {
 // The system's window handle as a number: what other processes and the shell
 // see of a window. 0 is no window.
 using WindowHandle = std::uintptr_t;
+// The system's handle of an icon image; 0 is none.
+using IconHandle = std::uintptr_t;
 
 // A colour value, red in the low byte, then green, then blue; with the top
 // bit set, the low byte names one of the system's colours instead.
@@ -124,6 +127,17 @@ class WindowEvents {
   virtual void onEndSession(bool ending) { (void)ending; }
   // The user moved the window.
   virtual void onMoved(const Rect& bounds) { (void)bounds; }
+  // A command of a popup menu shown for this window was chosen; it arrives
+  // through the message queue after the menu has closed.
+  virtual void onMenuCommand(unsigned command) { (void)command; }
+  // A message of the program's own ranges (1024 to 49151) or a registered
+  // one (from registerWindowMessage); true when it was handled.
+  virtual bool onWindowMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+    (void)message;
+    (void)wParam;
+    (void)lParam;
+    return false;
+  }
 };
 
 // One window of the system. Destroying the peer destroys the window.
@@ -165,6 +179,55 @@ struct NamedMutex {
   std::unique_ptr<KernelHandle> handle;  // kept open until the process ends
 };
 
+// An icon image of the system. Destroying it releases the image.
+class IconImage {
+ public:
+  virtual ~IconImage() = default;
+  virtual IconHandle handle() const = 0;
+  virtual Size size() const = 0;
+};
+
+// The first message of the program's own range, and the callback messages
+// the shell sends about a notification-area icon (in the second parameter).
+inline constexpr unsigned WmUser = 1024;
+inline constexpr unsigned WmMouseMove = 512, WmLButtonDown = 513, WmLButtonUp = 514,
+                          WmLButtonDblClk = 515, WmRButtonDown = 516, WmRButtonUp = 517,
+                          WmRButtonDblClk = 518, WmMButtonDown = 519, WmMButtonUp = 520,
+                          WmMButtonDblClk = 521;
+
+// The shell's operations on a notification-area icon.
+enum class NotifyIconMessage { Add = 0, Modify = 1, Delete = 2 };
+
+// Which fields of NotifyIconData the shell reads.
+inline constexpr std::uint32_t NifMessage = 1, NifIcon = 2, NifTip = 4;
+
+// The record the shell is given for a notification-area icon, field for
+// field as the system defines its first form. The shell knows an icon by
+// hWnd and uID together.
+struct NotifyIconData {
+  std::uint32_t cbSize = 0;
+  WindowHandle hWnd = 0;
+  std::uint32_t uID = 0;
+  std::uint32_t uFlags = 0;
+  std::uint32_t uCallbackMessage = 0;
+  IconHandle hIcon = 0;
+  // At most 63 bytes: the system's field holds 64 with the final zero.
+  std::string szTip;
+  bool operator==(const NotifyIconData&) const = default;
+};
+inline constexpr std::size_t MaxTipBytes = 63;
+
+// One line of a popup menu. Commands are numbers the caller chose, 1 to
+// 65535, unique within the menu; a line with items is a submenu.
+struct MenuLine {
+  std::string caption;  // "-" is a separator
+  unsigned command = 0;
+  bool checked = false;
+  bool enabled = true;
+  std::vector<MenuLine> items;
+  bool operator==(const MenuLine&) const = default;
+};
+
 enum class LoopStep {
   Handled,  // one message was handled
   Idle,     // nothing was waiting (only when not waiting)
@@ -196,6 +259,27 @@ class Platform {
   // The primary display, taskbar included.
   virtual Size screenSize() = 0;
   virtual void messageBeep(SystemIcon icon) = 0;
+  // The pointer's position in screen pixels.
+  virtual Point cursorPos() = 0;
+  // The number of a message that every program asking for `name` gets the
+  // same, such as the shell's "TaskbarCreated", which the shell sends to
+  // every top-level window when it has (re)started its notification area.
+  virtual unsigned registerWindowMessage(std::string_view name) = 0;
+
+  // Popup menus: shows the menu at a screen position for the window `owner`
+  // and returns when it has closed. A chosen command arrives afterwards as
+  // onMenuCommand of the owner's events, through the message queue.
+  virtual void popupMenu(WindowHandle owner, const std::vector<MenuLine>& lines, Point at) = 0;
+
+  // Icons: the program's own icon resource at the size nearest to `size`;
+  // null when there is no such resource.
+  virtual std::unique_ptr<IconImage> loadIcon(int resourceId, Size size) = 0;
+  virtual std::unique_ptr<IconImage> copyIcon(const IconImage& icon) = 0;
+
+  // The notification area: adds, modifies or deletes the icon that `data`
+  // names; false when the shell refused (no such icon, one already there,
+  // or no notification area yet).
+  virtual bool shellNotifyIcon(NotifyIconMessage message, const NotifyIconData& data) = 0;
 
   // The shell's verb on a file; the result is not reported.
   virtual void shellExecute(WindowHandle owner, std::string_view verb, std::string_view file,

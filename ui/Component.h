@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -80,6 +81,13 @@ class TComponent {
   bool removalNotified_ = false;
   std::vector<TComponent*> components_;
   std::vector<TComponent*> freeNotifies_;
+};
+
+// An operation a component refuses in its present state; the application's
+// error box shows the message.
+class EInvalidOperation : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
 };
 
 // Frees a component when it goes out of scope.

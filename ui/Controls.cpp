@@ -87,6 +87,14 @@ class TWinControl::Events final : public platform::WindowEvents {
   void onMoved(const platform::Rect& bounds) override {
     guard([&] { control_.DoMoved(bounds); });
   }
+  void onMenuCommand(unsigned command) override {
+    guard([&] { control_.DoMenuCommand(command); });
+  }
+  bool onWindowMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
+    bool handled = false;
+    guard([&] { handled = control_.DoWindowMessage(message, wParam, lParam); });
+    return handled;
+  }
 
  private:
   template <typename F>
@@ -119,6 +127,23 @@ void TWinControl::BeforeDestruction() {
 
 void TWinControl::DestroyHandle() { peer_.reset(); }
 
+void TWinControl::destroyHandles() {
+  // Children first, so that none is left with a window the system already
+  // took away together with its parent.
+  for (TControl* control : controls_) {
+    if (auto* child = dynamic_cast<TWinControl*>(control)) child->destroyHandles();
+  }
+  peer_.reset();
+}
+
+void TWinControl::RecreateWnd() {
+  if (peer_ == nullptr) return;
+  destroyHandles();
+  HandleNeeded();
+  // A form is made hidden; one that was shown is shown again.
+  if (visible_ && peer_ != nullptr) peer_->setVisible(true);
+}
+
 void TWinControl::CreateParams(platform::WindowParams& params) {
   params.text = text_;
   params.bounds = bounds_;
@@ -133,6 +158,8 @@ void TWinControl::HandleNeeded() {
   CreateParams(params);
   if (Parent() != nullptr) {
     Parent()->HandleNeeded();
+    // Making the parent's window makes its children's, this one's included.
+    if (peer_ != nullptr) return;
     params.parent = Parent()->Peer();
   }
   peer_ = Application->Platform().createWindow(params, *events_);
@@ -210,6 +237,12 @@ void TWinControl::DoMoved(const platform::Rect& bounds) {
   bounds_.left = bounds.left;
   bounds_.top = bounds.top;
 }
+
+void TWinControl::DoMenuCommand(unsigned command) {
+  if (TMenuItem* item = TMenuItem::FindCommand(command)) item->Click();
+}
+
+bool TWinControl::DoWindowMessage(unsigned, std::uintptr_t, std::intptr_t) { return false; }
 
 void TWinControl::addControl(TControl* control) {
   controls_.push_back(control);

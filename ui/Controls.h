@@ -5,6 +5,7 @@
 
 #include "platform/Platform.h"
 #include "ui/Component.h"
+#include "ui/Menus.h"
 
 #include <memory>
 #include <string>
@@ -14,6 +15,19 @@ namespace velmora::ui {
 
 class TWinControl;
 class TForm;
+
+enum class TMouseButton { mbLeft, mbRight, mbMiddle };
+
+// The keys and buttons held during a mouse or key event, as bits.
+using TShiftState = unsigned;
+enum TShiftStateBits : unsigned {
+  ssShift = 1,
+  ssAlt = 2,
+  ssCtrl = 4,
+  ssLeft = 8,
+  ssRight = 16,
+  ssMiddle = 32,
+};
 
 // A font as the program names it: typeface, size in points, character set.
 // Positions are in pixels at 96 pixels per inch, so a point is 4/3 pixel.
@@ -88,6 +102,8 @@ class TWinControl : public TControl {
   void HandleNeeded();
   platform::WindowHandle Handle();
   platform::WindowPeer* Peer() const { return peer_.get(); }
+  // Makes the window anew, with its children's, from the model's state.
+  void RecreateWnd();
 
   void SetBounds(int left, int top, int width, int height) override;
   void SetVisible(bool visible) override;
@@ -122,12 +138,17 @@ class TWinControl : public TControl {
   virtual bool DoQueryEndSession() { return true; }
   virtual void DoEndSession(bool ending);
   virtual void DoMoved(const platform::Rect& bounds);
+  // A chosen menu command: the item with that number is clicked.
+  virtual void DoMenuCommand(unsigned command);
+  // A message of the program's own or a registered one; true when handled.
+  virtual bool DoWindowMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
 
  private:
   friend class TControl;
   class Events;
   void addControl(TControl* control);
   void removeControl(TControl* control);
+  void destroyHandles();
 
   std::unique_ptr<Events> events_;
   std::unique_ptr<platform::WindowPeer> peer_;
@@ -174,19 +195,6 @@ class TImage : public TWinControl {
 
  private:
   platform::SystemIcon icon_;
-};
-
-// A menu command: its caption and check mark. The popup menus that show
-// these come with the launcher window.
-class TMenuItem : public TComponent {
- public:
-  explicit TMenuItem(TComponent* owner) : TComponent(owner) {}
-  std::string Caption;
-  bool Checked = false;
-  TNotifyEvent OnClick;
-  void Click() {
-    if (OnClick) OnClick(this);
-  }
 };
 
 }  // namespace velmora::ui

@@ -241,6 +241,14 @@ bool TForm::DoChar(unsigned character) {
 
 void TForm::DoMoved(const platform::Rect& bounds) { TWinControl::DoMoved(bounds); }
 
+bool TForm::DoWindowMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+  if (Application != nullptr && Application->MainForm() == this &&
+      Application->runMainWindowHooks(message, wParam, lParam)) {
+    return true;
+  }
+  return TWinControl::DoWindowMessage(message, wParam, lParam);
+}
+
 TApplication::TApplication(platform::Platform& platform) : TComponent(nullptr), platform_(platform) {
   Application = this;
 }
@@ -248,6 +256,12 @@ TApplication::TApplication(platform::Platform& platform) : TComponent(nullptr), 
 TApplication::~TApplication() {
   Shutdown();
   if (Application == this) Application = nullptr;
+}
+
+void TApplication::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  // A main form freed on its own is not freed again at the end.
+  if (operation == TOperation::opRemove && component == mainForm_) mainForm_ = nullptr;
 }
 
 void TApplication::Run() {
@@ -310,6 +324,26 @@ void TApplication::EndSession() {
   endingSession_ = true;
   Shutdown();
   platform_.exitProcess(0);
+}
+
+int TApplication::HookMainWindow(TWindowHook hook) {
+  hooks_.emplace_back(++lastHook_, std::move(hook));
+  return lastHook_;
+}
+
+void TApplication::UnhookMainWindow(int hook) {
+  hooks_.erase(std::remove_if(hooks_.begin(), hooks_.end(),
+                              [hook](const auto& entry) { return entry.first == hook; }),
+               hooks_.end());
+}
+
+bool TApplication::runMainWindowHooks(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+  // Copy: a hook may remove itself or others.
+  const auto hooks = hooks_;
+  for (const auto& [number, hook] : hooks) {
+    if (hook(message, wParam, lParam)) return true;
+  }
+  return false;
 }
 
 void TApplication::activationChanged(bool active) {

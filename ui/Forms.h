@@ -87,6 +87,7 @@ class TForm : public TWinControl {
   bool DoChar(unsigned character) override;
   void DoCloseRequest() override { Close(); }
   void DoMoved(const platform::Rect& bounds) override;
+  bool DoWindowMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
   virtual void DoCreate();
   virtual void DoDestroy();
 
@@ -104,6 +105,10 @@ class TForm : public TWinControl {
   bool modal_ = false;
   bool created_ = false;
 };
+
+// Sees a message of the main window before the window does; true when it
+// handled the message.
+using TWindowHook = std::function<bool(unsigned Message, std::uintptr_t WParam, std::intptr_t LParam)>;
 
 class TApplication : public TComponent {
  public:
@@ -161,9 +166,19 @@ class TApplication : public TComponent {
   void EndSession();
   bool EndingSession() const { return endingSession_; }
 
+  // Hooks on the main window, for parts that need the messages every
+  // top-level window hears (the shell's broadcasts). Returns the hook's
+  // number for UnhookMainWindow.
+  int HookMainWindow(TWindowHook hook);
+  void UnhookMainWindow(int hook);
+  bool runMainWindowHooks(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+
   void activationChanged(bool active);
   // Disables the other shown forms while `modal` is modal; returns them.
   std::vector<TForm*> disableOtherForms(TForm* modal);
+
+ protected:
+  void Notification(TComponent* component, TOperation operation) override;
 
  private:
   platform::Platform& platform_;
@@ -173,6 +188,8 @@ class TApplication : public TComponent {
   bool active_ = false;
   bool shutdownStarted_ = false;
   bool endingSession_ = false;
+  std::vector<std::pair<int, TWindowHook>> hooks_;
+  int lastHook_ = 0;
 };
 
 // The application object of the running program; set while

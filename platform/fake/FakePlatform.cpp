@@ -165,6 +165,13 @@ void FakePlatform::exitProcess(int code) {
 }
 
 LoopStep FakePlatform::handleMessage(bool wait) {
+  // The quit message comes only when nothing else is waiting.
+  if (!posted_.empty()) {
+    std::function<void()> action = std::move(posted_.front());
+    posted_.pop_front();
+    action();
+    return LoopStep::Handled;
+  }
   if (quitPosted_) {
     quitPosted_ = false;
     return LoopStep::Quit;
@@ -229,6 +236,171 @@ void FakePlatform::shellExecute(WindowHandle owner, std::string_view verb, std::
 }
 
 void FakePlatform::then(std::function<void()> action) { script_.push_back(std::move(action)); }
+
+void FakePlatform::post(std::function<void()> action) { posted_.push_back(std::move(action)); }
+
+Point FakePlatform::cursorPos() {
+  record("cursorPos");
+  return cursor_;
+}
+
+unsigned FakePlatform::registerWindowMessage(std::string_view name) {
+  auto found = system_.windowMessages.find(name);
+  if (found == system_.windowMessages.end()) {
+    const unsigned number = 0xC000 + static_cast<unsigned>(system_.windowMessages.size());
+    found = system_.windowMessages.emplace(std::string(name), number).first;
+  }
+  return found->second;
+}
+
+namespace {
+
+std::string menuText(const std::vector<MenuLine>& lines) {
+  std::string text;
+  for (const MenuLine& line : lines) {
+    if (!text.empty()) text += "|";
+    text += line.caption;
+    if (!line.items.empty()) {
+      text += '{';
+      text += menuText(line.items);
+      text += '}';
+    }
+  }
+  return text;
+}
+
+const MenuLine* findLine(const std::vector<MenuLine>& lines, std::string_view caption) {
+  for (const MenuLine& line : lines) {
+    if (line.caption == caption) return &line;
+    if (const MenuLine* inner = findLine(line.items, caption)) return inner;
+  }
+  return nullptr;
+}
+
+const char* trayMessageName(NotifyIconMessage message) {
+  switch (message) {
+    case NotifyIconMessage::Add: return "add";
+    case NotifyIconMessage::Modify: return "modify";
+    case NotifyIconMessage::Delete: return "delete";
+  }
+  return "?";
+}
+
+}  // namespace
+
+void FakePlatform::popupMenu(WindowHandle owner, const std::vector<MenuLine>& lines, Point at) {
+  record("popupMenu " + std::to_string(at.x) + "," + std::to_string(at.y) + " " + menuText(lines));
+  // The menu runs its own loop until the user chooses or closes it.
+  if (script_.empty()) throw ScriptExhausted{};
+  openMenu_ = OpenMenu{owner, lines, at};
+  chosenCommand_ = 0;
+  std::function<void()> action = std::move(script_.front());
+  script_.pop_front();
+  try {
+    action();
+  } catch (...) {
+    openMenu_.reset();
+    throw;
+  }
+  openMenu_.reset();
+  record("menuClosed");
+  const unsigned command = chosenCommand_;
+  if (command == 0) return;
+  post([this, owner, command] {
+    if (FakeWindow* window = windowOf(owner)) window->events().onMenuCommand(command);
+  });
+}
+
+bool FakePlatform::chooseMenuItem(std::string_view caption) {
+  if (!openMenu_) return false;
+  const MenuLine* line = findLine(openMenu_->lines, caption);
+  if (line == nullptr || !line->enabled || !line->items.empty() || line->caption == "-") return false;
+  record("chooseMenuItem " + line->caption);
+  chosenCommand_ = line->command;
+  return true;
+}
+
+void FakePlatform::closeMenu() { chosenCommand_ = 0; }
+
+std::unique_ptr<IconImage> FakePlatform::loadIcon(int resourceId, Size size) {
+  record("loadIcon " + std::to_string(resourceId) + " " + std::to_string(size.width) + "x" +
+         std::to_string(size.height));
+  // The program has one icon resource, number 1.
+  if (resourceId != 1) return nullptr;
+  const IconHandle handle = nextIcon_;
+  nextIcon_ += 4;
+  return std::make_unique<FakeIcon>(handle, size);
+}
+
+std::unique_ptr<IconImage> FakePlatform::copyIcon(const IconImage& icon) {
+  record("copyIcon");
+  const IconHandle handle = nextIcon_;
+  nextIcon_ += 4;
+  return std::make_unique<FakeIcon>(handle, icon.size());
+}
+
+bool FakePlatform::shellNotifyIcon(NotifyIconMessage message, const NotifyIconData& data) {
+  record(std::string("shellNotifyIcon ") + trayMessageName(message) + " " + std::to_string(data.uID) +
+         " " + std::to_string(data.uFlags) + " " + data.szTip);
+  auto found = std::find_if(trayIcons_.begin(), trayIcons_.end(), [&](const NotifyIconData& icon) {
+    return icon.hWnd == data.hWnd && icon.uID == data.uID;
+  });
+  bool ok = false;
+  int& refusals = refusals_[message];
+  if (refusals > 0) {
+    --refusals;
+  } else if (message == NotifyIconMessage::Add) {
+    ok = shellReady_ && found == trayIcons_.end() && data.cbSize != 0 &&
+         data.szTip.size() <= MaxTipBytes;
+    if (ok) trayIcons_.push_back(data);
+  } else if (message == NotifyIconMessage::Modify) {
+    ok = shellReady_ && found != trayIcons_.end() && data.szTip.size() <= MaxTipBytes;
+    if (ok) {
+      if ((data.uFlags & NifMessage) != 0) found->uCallbackMessage = data.uCallbackMessage;
+      if ((data.uFlags & NifIcon) != 0) found->hIcon = data.hIcon;
+      if ((data.uFlags & NifTip) != 0) found->szTip = data.szTip;
+      found->uFlags = data.uFlags;
+    }
+  } else {
+    ok = found != trayIcons_.end();
+    if (ok) trayIcons_.erase(found);
+  }
+  trayCalls_.push_back({message, data, ok});
+  return ok;
+}
+
+bool FakePlatform::sendTrayMessage(std::uint32_t uID, unsigned mouseMessage) {
+  const auto found = std::find_if(trayIcons_.begin(), trayIcons_.end(),
+                                  [&](const NotifyIconData& icon) { return icon.uID == uID; });
+  if (found == trayIcons_.end()) return false;
+  const NotifyIconData icon = *found;
+  FakeWindow* window = windowOf(icon.hWnd);
+  if (window == nullptr || (icon.uFlags & NifMessage) == 0) return false;
+  record("trayMessage " + std::to_string(uID) + " " + std::to_string(mouseMessage));
+  window->events().onWindowMessage(icon.uCallbackMessage, uID, static_cast<std::intptr_t>(mouseMessage));
+  return true;
+}
+
+void FakePlatform::refuseTrayCalls(NotifyIconMessage message, int count) { refusals_[message] = count; }
+
+void FakePlatform::restartShell() {
+  record("restartShell");
+  trayIcons_.clear();
+  shellReady_ = true;
+  const unsigned message = registerWindowMessage("TaskbarCreated");
+  for (FakeWindow* window : std::vector<FakeWindow*>(windows_)) {
+    if (alive(window) && window->kind() == WindowKind::Form) {
+      window->events().onWindowMessage(message, 0, 0);
+    }
+  }
+}
+
+FakeWindow* FakePlatform::windowOf(WindowHandle handle) const {
+  for (FakeWindow* window : windows_) {
+    if (window->handle() == handle) return window;
+  }
+  return nullptr;
+}
 
 bool FakePlatform::endSession() {
   record("queryEndSession");

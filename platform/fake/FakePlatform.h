@@ -7,6 +7,8 @@
 
 #include <deque>
 #include <functional>
+#include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -26,6 +28,8 @@ struct ScriptExhausted {};
 class FakeSystem {
  public:
   std::set<std::string> mutexNames;
+  // Registered message names and their numbers, the same for every process.
+  std::map<std::string, unsigned, std::less<>> windowMessages;
 };
 
 class FakePlatform;
@@ -89,6 +93,32 @@ struct ShellCall {
   bool operator==(const ShellCall&) const = default;
 };
 
+class FakeIcon final : public IconImage {
+ public:
+  FakeIcon(IconHandle handle, Size size) : handle_(handle), size_(size) {}
+  IconHandle handle() const override { return handle_; }
+  Size size() const override { return size_; }
+
+ private:
+  IconHandle handle_;
+  Size size_;
+};
+
+// One call of shellNotifyIcon with the record as it was given, and whether
+// the shell took it.
+struct TrayCall {
+  NotifyIconMessage message = NotifyIconMessage::Add;
+  NotifyIconData data;
+  bool succeeded = false;
+};
+
+// A popup menu while it is open.
+struct OpenMenu {
+  WindowHandle owner = 0;
+  std::vector<MenuLine> lines;
+  Point at;
+};
+
 class FakePlatform final : public Platform {
  public:
   FakePlatform(FakeSystem& system, std::string executablePath);
@@ -108,6 +138,12 @@ class FakePlatform final : public Platform {
   void shellExecute(WindowHandle owner, std::string_view verb, std::string_view file,
                     std::string_view parameters, std::string_view directory,
                     int showCommand) override;
+  Point cursorPos() override;
+  unsigned registerWindowMessage(std::string_view name) override;
+  void popupMenu(WindowHandle owner, const std::vector<MenuLine>& lines, Point at) override;
+  std::unique_ptr<IconImage> loadIcon(int resourceId, Size size) override;
+  std::unique_ptr<IconImage> copyIcon(const IconImage& icon) override;
+  bool shellNotifyIcon(NotifyIconMessage message, const NotifyIconData& data) override;
 
   // The script: each action runs when the program next waits for input.
   void then(std::function<void()> action);
@@ -121,6 +157,42 @@ class FakePlatform final : public Platform {
   // The user presses a key in the active window; `character` is the
   // character the key types, if any.
   void pressKey(unsigned virtualKey, unsigned character = 0, unsigned shiftState = 0);
+
+  // A message waiting in the queue: it runs at the next message step,
+  // before any scripted action, also in a step that does not wait.
+  void post(std::function<void()> action);
+
+  // The pointer.
+  void setCursorPos(Point at) { cursor_ = at; }
+
+  // The user, while a popup menu is open (in a scripted action): chooses
+  // the enabled command with this caption, or closes the menu. An action
+  // that does neither leaves the menu closed without a choice.
+  const std::optional<OpenMenu>& openMenu() const { return openMenu_; }
+  bool chooseMenuItem(std::string_view caption);
+  void closeMenu();
+
+  // The notification area. The shell sends the icon's callback message to
+  // the window the icon was added with: wParam the uID, lParam the mouse
+  // message. False when there is no such icon or its window is gone.
+  bool sendTrayMessage(std::uint32_t uID, unsigned mouseMessage);
+  // Refuses the next `count` calls of that kind.
+  void refuseTrayCalls(NotifyIconMessage message, int count = 1);
+  // Without a notification area (the shell not running yet) every add and
+  // modify is refused.
+  void setShellReady(bool ready) { shellReady_ = ready; }
+  // The shell starts again: its icons are forgotten, and every top-level
+  // window hears the registered "TaskbarCreated" message.
+  void restartShell();
+  const std::vector<TrayCall>& trayCalls() const { return trayCalls_; }
+  // The icons in the notification area now, in the order they were added.
+  std::vector<NotifyIconData> trayIcons() const { return trayIcons_; }
+
+  FakeWindow* windowOf(WindowHandle handle) const;
+
+  // Adds a line of the test's own to the call log, to show the order of
+  // things the program does and things the test sees.
+  void note(std::string line) { record(std::move(line)); }
 
   // Windows that exist now, in creation order.
   std::vector<FakeWindow*> windows() const { return windows_; }
@@ -154,6 +226,15 @@ class FakePlatform final : public Platform {
   Size screen_{1024, 768};
   std::vector<std::string> calls_;
   std::vector<ShellCall> shellCalls_;
+  std::deque<std::function<void()>> posted_;
+  Point cursor_{};
+  std::optional<OpenMenu> openMenu_;
+  unsigned chosenCommand_ = 0;
+  IconHandle nextIcon_ = 0x5000;
+  bool shellReady_ = true;
+  std::map<NotifyIconMessage, int> refusals_;
+  std::vector<TrayCall> trayCalls_;
+  std::vector<NotifyIconData> trayIcons_;
 };
 
 }  // namespace velmora::platform::fake

@@ -7,6 +7,8 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include "core/Text.h"
+
 #include <exception>
 #include <vector>
 
@@ -218,6 +220,10 @@ class Win32Window final : public WindowPeer {
           }
           return 0;
         }
+        if (HIWORD(wParam) == 0 && lParam == 0) {
+          events_.onMenuCommand(LOWORD(wParam));
+          return 0;
+        }
         break;
       case WM_CTLCOLORSTATIC:
       case WM_CTLCOLORBTN: {
@@ -262,6 +268,12 @@ class Win32Window final : public WindowPeer {
         if (kind_ == WindowKind::Form && IsWindowVisible(hwnd_)) events_.onMoved(bounds());
         break;
       default:
+        if ((message >= WM_USER && message < WM_APP + 0x4000) || message >= 0xC000) {
+          if (events_.onWindowMessage(message, static_cast<std::uintptr_t>(wParam),
+                                      static_cast<std::intptr_t>(lParam))) {
+            return 0;
+          }
+        }
         break;
     }
     return DefWindowProcW(hwnd_, message, wParam, lParam);
@@ -379,6 +391,74 @@ LRESULT CALLBACK controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
   return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
+class Win32Icon final : public IconImage {
+ public:
+  Win32Icon(HICON icon, Size size) : icon_(icon), size_(size) {}
+  ~Win32Icon() override { DestroyIcon(icon_); }
+  Win32Icon(const Win32Icon&) = delete;
+  Win32Icon& operator=(const Win32Icon&) = delete;
+  IconHandle handle() const override { return reinterpret_cast<IconHandle>(icon_); }
+  Size size() const override { return size_; }
+
+ private:
+  HICON icon_;
+  Size size_;
+};
+
+Size iconSize(HICON icon) {
+  ICONINFO info{};
+  if (!GetIconInfo(icon, &info)) return {};
+  BITMAP bitmap{};
+  Size size;
+  if (GetObjectW(info.hbmMask, sizeof bitmap, &bitmap) != 0) {
+    // Without a colour bitmap the mask holds the AND and XOR masks stacked.
+    size = {bitmap.bmWidth, info.hbmColor != nullptr ? bitmap.bmHeight : bitmap.bmHeight / 2};
+  }
+  if (info.hbmMask != nullptr) DeleteObject(info.hbmMask);
+  if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
+  return size;
+}
+
+class Win32Menu {
+ public:
+  Win32Menu() : menu_(CreatePopupMenu()) {}
+  ~Win32Menu() {
+    if (menu_ != nullptr) DestroyMenu(menu_);
+  }
+  Win32Menu(const Win32Menu&) = delete;
+  Win32Menu& operator=(const Win32Menu&) = delete;
+  HMENU get() const { return menu_; }
+  // A submenu appended to its parent belongs to the parent from then on.
+  HMENU release() {
+    HMENU menu = menu_;
+    menu_ = nullptr;
+    return menu;
+  }
+
+  void fill(const std::vector<MenuLine>& lines) {
+    for (const MenuLine& line : lines) {
+      if (line.caption == "-") {
+        AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
+        continue;
+      }
+      const std::wstring caption = toWide(line.caption);
+      UINT flags = MF_STRING | (line.checked ? MF_CHECKED : 0) | (line.enabled ? 0 : MF_GRAYED);
+      if (line.items.empty()) {
+        AppendMenuW(menu_, flags, line.command, caption.c_str());
+      } else {
+        Win32Menu submenu;
+        submenu.fill(line.items);
+        if (AppendMenuW(menu_, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(submenu.get()), caption.c_str())) {
+          submenu.release();
+        }
+      }
+    }
+  }
+
+ private:
+  HMENU menu_;
+};
+
 // Keys go to the top-level window first, so that the ui layer can apply key
 // preview, Tab, Enter and Esc before the focused control sees them.
 bool routeKey(const MSG& msg) {
@@ -482,6 +562,62 @@ class Win32Platform final : public Platform {
                     std::string_view parameters, std::string_view directory, int showCommand) override {
     ShellExecuteW(reinterpret_cast<HWND>(owner), toWide(verb).c_str(), toWide(file).c_str(),
                   toWide(parameters).c_str(), toWide(directory).c_str(), showCommand);
+  }
+
+  Point cursorPos() override {
+    POINT point{};
+    GetCursorPos(&point);
+    return {point.x, point.y};
+  }
+
+  unsigned registerWindowMessage(std::string_view name) override {
+    return RegisterWindowMessageW(toWide(name).c_str());
+  }
+
+  void popupMenu(WindowHandle owner, const std::vector<MenuLine>& lines, Point at) override {
+    Win32Menu menu;
+    if (menu.get() == nullptr) return;
+    menu.fill(lines);
+    HWND window = reinterpret_cast<HWND>(owner);
+    const UINT command = static_cast<UINT>(TrackPopupMenuEx(
+        menu.get(), TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, window, nullptr));
+    // A menu shown for a window in the background does not close on a
+    // click elsewhere unless its window hears one more message.
+    PostMessageW(window, WM_NULL, 0, 0);
+    if (command != 0) PostMessageW(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+  }
+
+  std::unique_ptr<IconImage> loadIcon(int resourceId, Size size) override {
+    HANDLE icon = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId), IMAGE_ICON,
+                             size.width, size.height, LR_DEFAULTCOLOR);
+    if (icon == nullptr) return nullptr;
+    HICON handle = static_cast<HICON>(icon);
+    return std::make_unique<Win32Icon>(handle, iconSize(handle));
+  }
+
+  std::unique_ptr<IconImage> copyIcon(const IconImage& icon) override {
+    HICON copy = CopyIcon(reinterpret_cast<HICON>(icon.handle()));
+    if (copy == nullptr) return nullptr;
+    return std::make_unique<Win32Icon>(copy, icon.size());
+  }
+
+  bool shellNotifyIcon(NotifyIconMessage message, const NotifyIconData& data) override {
+    NOTIFYICONDATAW record{};
+    // The first form of the record: the shell reads no field after the tip.
+    record.cbSize = NOTIFYICONDATAW_V1_SIZE;
+    record.hWnd = reinterpret_cast<HWND>(data.hWnd);
+    record.uID = data.uID;
+    record.uFlags = data.uFlags;
+    record.uCallbackMessage = data.uCallbackMessage;
+    record.hIcon = reinterpret_cast<HICON>(data.hIcon);
+    // At most 63 bytes of code page 932 are at most 63 UTF-16 units, which
+    // leaves the final zero its place.
+    const std::wstring tip = toWide(text::cutToBytes(data.szTip, MaxTipBytes));
+    lstrcpynW(record.szTip, tip.c_str(), 64);
+    DWORD operation = NIM_ADD;
+    if (message == NotifyIconMessage::Modify) operation = NIM_MODIFY;
+    if (message == NotifyIconMessage::Delete) operation = NIM_DELETE;
+    return Shell_NotifyIconW(operation, &record) != FALSE;
   }
 
  private:
