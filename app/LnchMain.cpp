@@ -33,6 +33,14 @@ ui::TMenuItem* makeMenuItem(ui::TComponent* owner, std::string_view name, std::s
   return item;
 }
 
+ui::TMenuItem* addMenuItem(ui::TPopupMenu* menu, std::string_view name, std::string_view caption,
+                           ui::TNotifyEvent onClick = nullptr) {
+  ui::TMenuItem* item = makeMenuItem(menu->Owner(), name, caption, false);
+  item->OnClick = std::move(onClick);
+  menu->Items()->Add(item);
+  return item;
+}
+
 }  // namespace
 
 std::string exeDirOf(std::string_view path) {
@@ -76,6 +84,33 @@ TForm1::TForm1(ui::TComponent* owner) : ui::TForm(owner, "TForm1") {
   Minimize1->OnClick = [this](ui::TComponent* sender) { Minimize1Click(sender); };
   Exit1 = makeMenuItem(this, "Exit1", "Velmoraの終了(&X)", false);
   Exit1->OnClick = [this](ui::TComponent* sender) { Exit1Click(sender); };
+
+  // The editors and help come with their own changes; until then their
+  // items do nothing.
+  PopupMenu2 = new ui::TPopupMenu(this);
+  PopupMenu2->SetName("PopupMenu2");
+  Open1 = addMenuItem(PopupMenu2, "Open1", "Velmoraを開く(&O)",
+                      [this](ui::TComponent* sender) { Open1Click(sender); });
+  Edit2 = addMenuItem(PopupMenu2, "Edit2", "登録内容の編集(&E)");
+  Hotkey2 = addMenuItem(PopupMenu2, "Hotkey2", "ホットキーの編集(&H)");
+  N3 = addMenuItem(PopupMenu2, "N3", "-");
+  Help2 = addMenuItem(PopupMenu2, "Help2", "説明(&H)");
+  N4 = addMenuItem(PopupMenu2, "N4", "-");
+  Exit2 = addMenuItem(PopupMenu2, "Exit2", "Velmoraの終了(&X)",
+                      [this](ui::TComponent* sender) { Exit1Click(sender); });
+
+  // The tray icon's stored properties, in the order they are stored: the
+  // image before Registered, so that the icon has it when it is added.
+  TaskTray1 = new TTaskTray(this);
+  TaskTray1->SetName("TaskTray1");
+  TaskTray1->SetPopupMenuR(PopupMenu2);
+  TaskTray1->SetTipString(ApplicationTitle);
+  TaskTray1->Icon()->LoadFromResource(ApplicationIconResource, {32, 32});
+  TaskTray1->SetIconID(TrayIconId);
+  TaskTray1->SetRegistered(true);
+  TaskTray1->OnDblClick = [this](ui::TComponent* sender, ui::TMouseButton button) {
+    TaskTray1DblClick(sender, button);
+  };
 
   OnCreate = [this](ui::TComponent* sender) { FormCreate(sender); };
   OnDestroy = [this](ui::TComponent* sender) { FormDestroy(sender); };
@@ -170,6 +205,16 @@ void TForm1::registerSlotHotKeys() {}
 void TForm1::unregisterSlotHotKeys() {}
 
 void TForm1::Minimize1Click(ui::TComponent*) { Hide(); }
+
+void TForm1::ShowLauncher() {
+  Show();
+  HandleNeeded();
+  if (Peer() != nullptr) Peer()->bringToForeground();
+}
+
+void TForm1::Open1Click(ui::TComponent*) { ShowLauncher(); }
+
+void TForm1::TaskTray1DblClick(ui::TComponent*, ui::TMouseButton) { ShowLauncher(); }
 
 void TForm1::Exit1Click(ui::TComponent*) {
   if (ui::MessageDlg(ExitConfirmation, ui::TMsgDlgType::mtConfirmation, ui::mbOK | ui::mbCancel) ==

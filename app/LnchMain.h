@@ -2,8 +2,10 @@
 // program's state when it is created and writes it back when it is destroyed.
 #pragma once
 
+#include "tasktray/TaskTray.h"
 #include "ui/Dialogs.h"
 #include "ui/Forms.h"
+#include "ui/Menus.h"
 
 #include <string>
 #include <string_view>
@@ -14,6 +16,10 @@ namespace velmora {
 inline constexpr std::string_view ApplicationTitle = "Velmora2";
 inline constexpr std::string_view HelpFileName = "Velmora";
 inline constexpr std::string_view ExitConfirmation = "終了します.よろしいですか?";
+// The program's icon in the resources, and its identifier in the
+// notification area.
+inline constexpr int ApplicationIconResource = 1;
+inline constexpr int TrayIconId = 1;
 
 // Set while the combo box's list is dropped down, for the quick start.
 extern bool DroppedDown;
@@ -40,6 +46,16 @@ class TForm1 : public ui::TForm {
   ui::TMenuItem* HKValid = nullptr;
   ui::TMenuItem* Minimize1 = nullptr;
   ui::TMenuItem* Exit1 = nullptr;
+  // The tray icon's right-button menu.
+  ui::TPopupMenu* PopupMenu2 = nullptr;
+  ui::TMenuItem* Open1 = nullptr;
+  ui::TMenuItem* Edit2 = nullptr;
+  ui::TMenuItem* Hotkey2 = nullptr;
+  ui::TMenuItem* N3 = nullptr;
+  ui::TMenuItem* Help2 = nullptr;
+  ui::TMenuItem* N4 = nullptr;
+  ui::TMenuItem* Exit2 = nullptr;
+  TTaskTray* TaskTray1 = nullptr;
   TComboBoxState Combo1;
   TOpenDialogState OpenDialog1;
 
@@ -47,6 +63,11 @@ class TForm1 : public ui::TForm {
   void FormDestroy(ui::TComponent* Sender);
   void Minimize1Click(ui::TComponent* Sender);
   void Exit1Click(ui::TComponent* Sender);
+  void Open1Click(ui::TComponent* Sender);
+  void TaskTray1DblClick(ui::TComponent* Sender, ui::TMouseButton Button);
+
+  // Shows the window and makes it the active one.
+  void ShowLauncher();
 
   // Runs a command line through the shell's "open" verb, or asks to quit for
   // the exit sentinel; the window hides after a launch.

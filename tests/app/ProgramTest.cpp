@@ -291,9 +291,9 @@ TEST_F(ProgramTest, TheSessionEndShowsNoErrorBoxButWritesWhatItCan) {
   platform.then([&] { platform.endSession(); });
   EXPECT_EQ(run(), 0);
   EXPECT_EQ(read("Velmora.Lst"), "");
-  // The launcher window is the only window there ever was.
+  // The launcher window is the only form there ever was.
   EXPECT_EQ(std::count_if(platform.calls().begin(), platform.calls().end(),
-                          [](const std::string& call) { return call.starts_with("createWindow"); }),
+                          [](const std::string& call) { return call.starts_with("createWindow form"); }),
             1);
 }
 
