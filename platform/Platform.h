@@ -198,6 +198,12 @@ inline constexpr unsigned WmMouseMove = 512, WmLButtonDown = 513, WmLButtonUp = 
 // The shell's operations on a notification-area icon.
 enum class NotifyIconMessage { Add = 0, Modify = 1, Delete = 2 };
 
+enum class NotifyIconResult {
+  Done,
+  Refused,  // the shell refused: no such icon, one already there, ...
+  NoShell,  // there is no notification area (yet): the shell is not running
+};
+
 // Which fields of NotifyIconData the shell reads.
 inline constexpr std::uint32_t NifMessage = 1, NifIcon = 2, NifTip = 4;
 
@@ -277,9 +283,8 @@ class Platform {
   virtual std::unique_ptr<IconImage> copyIcon(const IconImage& icon) = 0;
 
   // The notification area: adds, modifies or deletes the icon that `data`
-  // names; false when the shell refused (no such icon, one already there,
-  // or no notification area yet).
-  virtual bool shellNotifyIcon(NotifyIconMessage message, const NotifyIconData& data) = 0;
+  // names.
+  virtual NotifyIconResult shellNotifyIcon(NotifyIconMessage message, const NotifyIconData& data) = 0;
 
   // The shell's verb on a file; the result is not reported.
   virtual void shellExecute(WindowHandle owner, std::string_view verb, std::string_view file,

@@ -96,7 +96,9 @@ def rocket_part(x, y, line):
 
 
 def part_at(x, y, size):
-    line = 0.03 if size <= 16 else 0.025 if size <= 32 else 0.016
+    # The 32-pixel picture is also what the notification area shrinks to 16
+    # pixels by dropping every other pixel, so its lines are two pixels wide.
+    line = 0.06 if size <= 16 else 0.05 if size <= 32 else 0.016
     # Small pictures get a bigger rocket, so that it stays a rocket.
     rx, ry = rocket_space(x, y, 1.25 if size <= 16 else 1.1 if size <= 32 else 1.0)
     part = rocket_part(rx, ry, line)
@@ -119,9 +121,10 @@ def part_at(x, y, size):
     return None
 
 
-def render(size, palette):
+def render(size, palette, crisp=False):
     """Rows of (r, g, b, a); with the palette, each pixel is one of its
-    colours or transparent."""
+    colours or transparent. A crisp picture takes the colour that covers
+    most of each pixel instead of blending, which reads better at 16."""
     samples = 6
     rows = []
     for py in range(size):
@@ -140,7 +143,7 @@ def render(size, palette):
                     colour = COLOURS[part][1 if palette else 0]
                     counts[colour] = counts.get(colour, 0) + 1
                     r, g, b, a = r + colour[0], g + colour[1], b + colour[2], a + 1
-            if palette:
+            if palette or crisp:
                 # The colour that covers most of the pixel, no blending.
                 best = max(counts.items(), key=lambda item: item[1])[0]
                 row.append((0, 0, 0, 0) if best is None else best + (255,))
@@ -201,7 +204,7 @@ def main():
     here = os.path.dirname(os.path.abspath(__file__))
     images = []  # (size, colours, bits, data, rows)
     for size in (16, 24, 48):
-        rows = render(size, False)
+        rows = render(size, False, crisp=size == 16)
         images.append((size, 0, 32, bmp_32(rows), rows))
     rows = render(32, True)
     images.append((32, 16, 4, bmp_4(rows), rows))

@@ -133,7 +133,14 @@ void TTaskTray::ShowIcon() {
   // half a character.
   iconData_.szTip = std::string(text::cutToBytes(tipString_, platform::MaxTipBytes));
   const auto message = added_ ? platform::NotifyIconMessage::Modify : platform::NotifyIconMessage::Add;
-  if (!platform->shellNotifyIcon(message, iconData_)) {
+  const platform::NotifyIconResult result = platform->shellNotifyIcon(message, iconData_);
+  if (result == platform::NotifyIconResult::NoShell) {
+    // Without a shell there is no icon, and nobody refused it: the icon
+    // stays wanted and is added when the shell announces itself.
+    added_ = false;
+    return;
+  }
+  if (result == platform::NotifyIconResult::Refused) {
     throw ui::EInvalidOperation(std::string(TrayRefusedMessage));
   }
   added_ = true;

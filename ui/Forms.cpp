@@ -29,6 +29,12 @@ TForm::TForm(TComponent* owner, std::string className)
   liveForms().push_back(this);
 }
 
+TForm::~TForm() {
+  // A form whose construction failed is deleted without BeforeDestruction.
+  auto& forms = liveForms();
+  forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
+}
+
 void TForm::AfterConstruction() {
   EndLoading();
   created_ = true;

@@ -28,6 +28,7 @@ class TForm : public TWinControl {
   // `className` names the window's class for the system, so that tools can
   // find the window.
   TForm(TComponent* owner, std::string className);
+  ~TForm() override;
 
   // Creates a form: construction, the after-load step of its designed
   // components, its window, then OnCreate.

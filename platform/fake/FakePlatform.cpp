@@ -339,7 +339,7 @@ std::unique_ptr<IconImage> FakePlatform::copyIcon(const IconImage& icon) {
   return std::make_unique<FakeIcon>(handle, icon.size());
 }
 
-bool FakePlatform::shellNotifyIcon(NotifyIconMessage message, const NotifyIconData& data) {
+NotifyIconResult FakePlatform::shellNotifyIcon(NotifyIconMessage message, const NotifyIconData& data) {
   record(std::string("shellNotifyIcon ") + trayMessageName(message) + " " + std::to_string(data.uID) +
          " " + std::to_string(data.uFlags) + " " + data.szTip);
   auto found = std::find_if(trayIcons_.begin(), trayIcons_.end(), [&](const NotifyIconData& icon) {
@@ -347,14 +347,17 @@ bool FakePlatform::shellNotifyIcon(NotifyIconMessage message, const NotifyIconDa
   });
   bool ok = false;
   int& refusals = refusals_[message];
+  if (!shellReady_) {
+    trayCalls_.push_back({message, data, false});
+    return NotifyIconResult::NoShell;
+  }
   if (refusals > 0) {
     --refusals;
   } else if (message == NotifyIconMessage::Add) {
-    ok = shellReady_ && found == trayIcons_.end() && data.cbSize != 0 &&
-         data.szTip.size() <= MaxTipBytes;
+    ok = found == trayIcons_.end() && data.cbSize != 0 && data.szTip.size() <= MaxTipBytes;
     if (ok) trayIcons_.push_back(data);
   } else if (message == NotifyIconMessage::Modify) {
-    ok = shellReady_ && found != trayIcons_.end() && data.szTip.size() <= MaxTipBytes;
+    ok = found != trayIcons_.end() && data.szTip.size() <= MaxTipBytes;
     if (ok) {
       if ((data.uFlags & NifMessage) != 0) found->uCallbackMessage = data.uCallbackMessage;
       if ((data.uFlags & NifIcon) != 0) found->hIcon = data.hIcon;
@@ -366,7 +369,7 @@ bool FakePlatform::shellNotifyIcon(NotifyIconMessage message, const NotifyIconDa
     if (ok) trayIcons_.erase(found);
   }
   trayCalls_.push_back({message, data, ok});
-  return ok;
+  return ok ? NotifyIconResult::Done : NotifyIconResult::Refused;
 }
 
 bool FakePlatform::sendTrayMessage(std::uint32_t uID, unsigned mouseMessage) {
@@ -382,6 +385,12 @@ bool FakePlatform::sendTrayMessage(std::uint32_t uID, unsigned mouseMessage) {
 }
 
 void FakePlatform::refuseTrayCalls(NotifyIconMessage message, int count) { refusals_[message] = count; }
+
+void FakePlatform::setShellReady(bool ready) {
+  shellReady_ = ready;
+  // A shell that goes away takes its icons along.
+  if (!ready) trayIcons_.clear();
+}
 
 void FakePlatform::restartShell() {
   record("restartShell");

@@ -143,7 +143,7 @@ class FakePlatform final : public Platform {
   void popupMenu(WindowHandle owner, const std::vector<MenuLine>& lines, Point at) override;
   std::unique_ptr<IconImage> loadIcon(int resourceId, Size size) override;
   std::unique_ptr<IconImage> copyIcon(const IconImage& icon) override;
-  bool shellNotifyIcon(NotifyIconMessage message, const NotifyIconData& data) override;
+  NotifyIconResult shellNotifyIcon(NotifyIconMessage message, const NotifyIconData& data) override;
 
   // The script: each action runs when the program next waits for input.
   void then(std::function<void()> action);
@@ -178,9 +178,9 @@ class FakePlatform final : public Platform {
   bool sendTrayMessage(std::uint32_t uID, unsigned mouseMessage);
   // Refuses the next `count` calls of that kind.
   void refuseTrayCalls(NotifyIconMessage message, int count = 1);
-  // Without a notification area (the shell not running yet) every add and
-  // modify is refused.
-  void setShellReady(bool ready) { shellReady_ = ready; }
+  // Without a notification area (the shell not running yet) every call
+  // fails with NoShell.
+  void setShellReady(bool ready);
   // The shell starts again: its icons are forgotten, and every top-level
   // window hears the registered "TaskbarCreated" message.
   void restartShell();

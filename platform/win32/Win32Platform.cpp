@@ -601,7 +601,7 @@ class Win32Platform final : public Platform {
     return std::make_unique<Win32Icon>(copy, icon.size());
   }
 
-  bool shellNotifyIcon(NotifyIconMessage message, const NotifyIconData& data) override {
+  NotifyIconResult shellNotifyIcon(NotifyIconMessage message, const NotifyIconData& data) override {
     NOTIFYICONDATAW record{};
     // The first form of the record: the shell reads no field after the tip.
     record.cbSize = NOTIFYICONDATAW_V1_SIZE;
@@ -617,7 +617,10 @@ class Win32Platform final : public Platform {
     DWORD operation = NIM_ADD;
     if (message == NotifyIconMessage::Modify) operation = NIM_MODIFY;
     if (message == NotifyIconMessage::Delete) operation = NIM_DELETE;
-    return Shell_NotifyIconW(operation, &record) != FALSE;
+    if (Shell_NotifyIconW(operation, &record)) return NotifyIconResult::Done;
+    // Before the shell has made its taskbar there is nobody to refuse.
+    return FindWindowW(L"Shell_TrayWnd", nullptr) == nullptr ? NotifyIconResult::NoShell
+                                                             : NotifyIconResult::Refused;
   }
 
  private:

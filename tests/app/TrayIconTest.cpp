@@ -1,0 +1,165 @@
+// The launcher's icon in the notification area, on the fake platform: it is
+// there from the start with its tip and image, a double click and the first
+// menu item show the launcher window, the last one quits, and the icon goes
+// with the program.
+#include "app/LnchMain.h"
+#include "app/Startup.h"
+#include "core/Entries.h"
+#include "core/FileAccess.h"
+#include "core/HotKeys.h"
+#include "platform/fake/FakePlatform.h"
+#include "tests/core/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace velmora {
+namespace {
+
+using platform::NotifyIconMessage;
+using platform::WindowKind;
+using platform::fake::FakePlatform;
+using platform::fake::FakeSystem;
+using platform::fake::FakeWindow;
+using platform::fake::ProcessExit;
+
+class TrayIconTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ClearEntries();
+    ClearHotKeys();
+    ExeDir.clear();
+    platform.setCursorPos({1010, 757});
+  }
+
+  int run() {
+    try {
+      return Velmora(platform);
+    } catch (const ProcessExit& exit) {
+      return exit.code;
+    }
+  }
+
+  static TForm1& form() { return *dynamic_cast<TForm1*>(ui::Application->MainForm()); }
+
+  void answer(std::string_view caption, std::string_view button) {
+    FakeWindow* box = platform.findForm(caption);
+    ASSERT_NE(box, nullptr) << "no box " << caption;
+    ASSERT_TRUE(box->child(WindowKind::Button, button)->click());
+  }
+
+  TempFolder folder;
+  FakeSystem system;
+  FakePlatform platform{system, folder.file("Velmora2.exe")};
+};
+
+TEST_F(TrayIconTest, TheIconIsThereFromTheStartAndADoubleClickShowsTheLauncher) {
+  platform.then([&] {
+    ASSERT_EQ(platform.trayIcons().size(), 1u);
+    const platform::NotifyIconData icon = platform.trayIcons()[0];
+    EXPECT_EQ(icon.uID, 1u);
+    EXPECT_EQ(icon.uFlags, 7u);
+    EXPECT_EQ(icon.szTip, "Velmora2");
+    EXPECT_EQ(icon.uCallbackMessage, 1126u);
+    EXPECT_EQ(icon.hIcon, form().TaskTray1->Icon()->Handle());
+    EXPECT_EQ(form().TaskTray1->Icon()->Size(), (platform::Size{32, 32}));
+    // The image was read before the icon was wanted, and the icon was
+    // added while the window was made, then shown again after loading.
+    const auto& calls = platform.calls();
+    const auto load = std::find(calls.begin(), calls.end(), "loadIcon 1 32x32");
+    const auto add = std::find(calls.begin(), calls.end(), "shellNotifyIcon add 1 7 Velmora2");
+    EXPECT_LT(load, add);
+    EXPECT_NE(std::find(add, calls.end(), "shellNotifyIcon modify 1 7 Velmora2"), calls.end());
+    // The callback window belongs to the launcher window.
+    FakeWindow* callbackWindow = platform.windowOf(icon.hWnd);
+    ASSERT_NE(callbackWindow, nullptr);
+    EXPECT_EQ(callbackWindow->parent()->handle(), form().Handle());
+    EXPECT_TRUE(platform.visibleForms().empty());
+
+    for (unsigned message : {513u, 514u, 515u, 514u}) EXPECT_TRUE(platform.sendTrayMessage(1, message));
+    EXPECT_TRUE(form().Visible());
+    EXPECT_EQ(platform.activeWindow(), platform.findForm("Velmora2"));
+    form().Minimize1Click(&form());
+    // A right double click shows it too.
+    EXPECT_TRUE(platform.sendTrayMessage(1, 518));
+    EXPECT_TRUE(form().Visible());
+    form().Close();
+  });
+  EXPECT_EQ(run(), 0);
+  EXPECT_TRUE(platform.trayIcons().empty());
+  EXPECT_EQ(platform.trayCalls().back().message, NotifyIconMessage::Delete);
+}
+
+TEST_F(TrayIconTest, TheRightButtonMenuOpensTheLauncherAndQuitsAfterAsking) {
+  platform.then([&] { EXPECT_TRUE(platform.sendTrayMessage(1, 516)); });
+  platform.then([&] {
+    ASSERT_TRUE(platform.openMenu().has_value());
+    EXPECT_EQ(platform.openMenu()->at, (platform::Point{1010, 757}));
+    std::vector<std::string> captions;
+    for (const auto& line : platform.openMenu()->lines) captions.push_back(line.caption);
+    EXPECT_EQ(captions, (std::vector<std::string>{"Velmoraを開く(&O)", "登録内容の編集(&E)",
+                                                  "ホットキーの編集(&H)", "-", "説明(&H)", "-",
+                                                  "Velmoraの終了(&X)"}));
+    EXPECT_TRUE(platform.chooseMenuItem("Velmoraを開く(&O)"));
+  });
+  platform.then([&] {
+    // The choice ran from the message loop after the menu had closed.
+    EXPECT_TRUE(form().Visible());
+    form().Minimize1Click(&form());
+    EXPECT_TRUE(platform.sendTrayMessage(1, 516));
+  });
+  platform.then([&] { EXPECT_TRUE(platform.chooseMenuItem("Velmoraの終了(&X)")); });
+  platform.then([&] {
+    ASSERT_NE(platform.findForm("確認"), nullptr);
+    // While the box is open the icon still answers.
+    EXPECT_TRUE(platform.sendTrayMessage(1, 515));
+    EXPECT_TRUE(form().Visible());
+    answer("確認", "OK");
+  });
+  EXPECT_EQ(run(), 0);
+  EXPECT_TRUE(platform.scriptDone());
+  EXPECT_TRUE(platform.trayIcons().empty());
+}
+
+TEST_F(TrayIconTest, TheSessionEndTakesTheIconAway) {
+  platform.then([&] {
+    EXPECT_EQ(platform.trayIcons().size(), 1u);
+    platform.endSession();
+  });
+  EXPECT_EQ(run(), 0);
+  EXPECT_TRUE(platform.trayIcons().empty());
+}
+
+TEST_F(TrayIconTest, AProgramStartedBeforeTheShellGetsItsIconWhenTheShellComes) {
+  platform.setShellReady(false);
+  platform.then([&] {
+    EXPECT_TRUE(platform.trayIcons().empty());
+    EXPECT_EQ(platform.findForm("Velmora2"), nullptr) << "no error box";
+    platform.restartShell();
+    ASSERT_EQ(platform.trayIcons().size(), 1u);
+    EXPECT_EQ(platform.trayIcons()[0].szTip, "Velmora2");
+    EXPECT_TRUE(platform.sendTrayMessage(1, 515));
+    EXPECT_TRUE(form().Visible());
+    form().Close();
+  });
+  EXPECT_EQ(run(), 0);
+  EXPECT_TRUE(platform.trayIcons().empty());
+}
+
+TEST_F(TrayIconTest, AShellThatRefusesTheIconAtStartIsReportedAndTheProgramEnds) {
+  platform.refuseTrayCalls(NotifyIconMessage::Add);
+  platform.then([&] {
+    FakeWindow* box = platform.findForm("Velmora2");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->child(WindowKind::Label)->text(), "タスクトレイに登録できません.");
+    answer("Velmora2", "OK");
+  });
+  EXPECT_EQ(run(), 0);
+  EXPECT_TRUE(platform.scriptDone());
+  // The launcher window was never made whole, so nothing was saved.
+  EXPECT_FALSE(files::exists(folder.file("Velmora.ini")));
+}
+
+}  // namespace
+}  // namespace velmora
