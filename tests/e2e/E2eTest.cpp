@@ -1,6 +1,7 @@
 // The real Velmora2.exe under Wine in a virtual desktop on Xvfb: start-up,
-// the single instance, the end of the session and the files it leaves, and
-// the message dialog on the real platform. run.sh sets the environment.
+// the single instance, the end of the session and the files it leaves, the
+// message dialog on the real platform, and the icon in the notification
+// area with its tip, double click and menu. run.sh sets the environment.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -8,7 +9,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -138,6 +141,63 @@ long colourCount(const fs::path& shot) {
 // True when the screenshot shows the desktop's own colour, not black.
 bool showsDesktop(const fs::path& shot) {
   return capture("convert '" + shot.string() + "' -format '%[fx:mean>0]' info: 2>&1") == "1";
+}
+
+// Pixels of a region of a screenshot, as 0xRRGGBB with their place.
+struct Pixel {
+  int x, y;
+  unsigned colour;
+};
+
+std::vector<Pixel> pixels(const fs::path& shot, int left, int top, int width, int height) {
+  const std::string geometry = std::to_string(width) + "x" + std::to_string(height) + "+" +
+                               std::to_string(left) + "+" + std::to_string(top);
+  std::istringstream lines(
+      capture("convert '" + shot.string() + "' -crop " + geometry + " +repage -depth 8 txt:- 2>/dev/null"));
+  std::vector<Pixel> result;
+  for (std::string line; std::getline(lines, line);) {
+    // "x,y: (r,g,b)  #RRGGBB  srgb(...)"
+    int x = 0, y = 0;
+    const std::size_t hash = line.find('#');
+    if (line.empty() || line[0] == '#' || hash == std::string::npos ||
+        std::sscanf(line.c_str(), "%d,%d:", &x, &y) != 2) {
+      continue;
+    }
+    result.push_back({left + x, top + y, static_cast<unsigned>(std::stoul(line.substr(hash + 1, 6), nullptr, 16))});
+  }
+  return result;
+}
+
+// The notification area: the right part of the taskbar at the bottom of the
+// 1024 x 768 desktop.
+constexpr int TrayLeft = 768, TrayTop = 748, TrayWidth = 256, TrayHeight = 20;
+
+// Where the program's icon is in the notification area, found by the pure
+// red, blue and yellow of its 16-colour picture, which nothing else in the
+// taskbar's right part has; nothing when one of them is missing.
+std::optional<std::pair<int, int>> findTrayIcon(const fs::path& shot) {
+  int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1;
+  bool red = false, blue = false, yellow = false;
+  for (const Pixel& p : pixels(shot, TrayLeft, TrayTop, TrayWidth, TrayHeight)) {
+    const bool isRed = p.colour == 0xFF0000, isBlue = p.colour == 0x0000FF, isYellow = p.colour == 0xFFFF00;
+    if (!isRed && !isBlue && !isYellow) continue;
+    red |= isRed;
+    blue |= isBlue;
+    yellow |= isYellow;
+    left = std::min(left, p.x);
+    top = std::min(top, p.y);
+    right = std::max(right, p.x);
+    bottom = std::max(bottom, p.y);
+  }
+  if (!red || !blue || !yellow || right - left > 20 || bottom - top > 20) return std::nullopt;
+  return std::make_pair((left + right) / 2, (top + bottom) / 2);
+}
+
+// The probe's output, without the line end.
+std::string probeOutput(const std::string& arguments) {
+  std::string out = capture("wine '" + Probe + "' " + arguments + " 2>/dev/null");
+  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+  return out;
 }
 
 void pressKey(const std::string& key) {
@@ -271,10 +331,13 @@ TEST_F(E2eTest, AFreshStartShowsNoWindowAndTheSessionEndWritesBothFiles) {
   std::unique_ptr<Child> program;
   startAndWait(where, program);
   std::this_thread::sleep_for(std::chrono::milliseconds(700));
-  // The desktop is up and shows nothing but its own colour.
+  // The desktop is up and shows nothing but its own colour above the
+  // taskbar, which holds the program's icon.
   const fs::path after = screenshot("fresh-after-start");
   EXPECT_TRUE(showsDesktop(after)) << "the virtual desktop is not there";
-  EXPECT_EQ(colourCount(after), 1) << "something was drawn on the desktop";
+  const fs::path above = Shots / "fresh-after-start-above-taskbar.png";
+  run({"convert", after.string(), "-crop", "1024x748+0+0", "+repage", above.string()}, Work, 20);
+  EXPECT_EQ(colourCount(above), 1) << "something was drawn on the desktop";
   EXPECT_FALSE(program->wait(0).has_value()) << "the program ended by itself";
 
   // A second start ends at once with 0 and touches nothing.
@@ -362,6 +425,85 @@ TEST_F(E2eTest, TheMessageDialogLooksRightAndAnswersEnterAndEsc) {
     pressKey(c.key);
     EXPECT_EQ(box.wait(15), c.expected);
   }
+}
+
+// Keeps the Wine desktop open for a few seconds, so that after the program
+// has ended its notification area can still be seen and asked.
+class DesktopKeeper {
+ public:
+  explicit DesktopKeeper(const fs::path& folder)
+      : child_({"wine", Probe, "wait-window", "NoSuchWindowClass", "any", "8000"}, folder,
+               Work / "keeper.log") {}
+
+ private:
+  Child child_;
+};
+
+TEST_F(E2eTest, TheTrayIconShowsItsTipOpensTheLauncherOnADoubleClickAndGoesWithTheProgram) {
+  const fs::path where = install();
+  std::unique_ptr<Child> program;
+  startAndWait(where, program);
+  // The shell knows icon 1 of the launcher window, under its callback window.
+  const std::string iconWindow = probeOutput("tray-window TForm1 1");
+  ASSERT_FALSE(iconWindow.empty()) << "the shell has no icon 1 of the launcher window";
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  const fs::path shown = screenshot("tray-icon-after-start");
+  const auto icon = findTrayIcon(shown);
+  ASSERT_TRUE(icon.has_value()) << "no icon in the notification area of " << shown.string();
+  std::cout << "  icon at " << icon->first << "," << icon->second << "\n";
+  EXPECT_EQ(probeOutput("tooltip-text"), "") << "a tip before the pointer came";
+
+  // The pointer rests on the icon: the tip appears.
+  run({"xdotool", "mousemove", std::to_string(icon->first), std::to_string(icon->second)}, Work, 10);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  run({"xdotool", "mousemove", std::to_string(icon->first + 1), std::to_string(icon->second)}, Work, 10);
+  std::string tip;
+  for (int i = 0; i < 30 && (tip = probeOutput("tooltip-text")).empty(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  screenshot("tray-tip-on-hover");
+  EXPECT_EQ(tip, "Velmora2");
+
+  // A double click shows the launcher window, which was hidden until then.
+  EXPECT_FALSE(waitWindow("TForm1", true, 0));
+  run({"xdotool", "click", "--repeat", "2", "--delay", "80", "1"}, Work, 10);
+  EXPECT_TRUE(waitWindow("TForm1", true, 5000)) << "the double click did not show the launcher";
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  screenshot("tray-double-click-shows-launcher");
+
+  DesktopKeeper keeper(folder_);
+  EXPECT_EQ(run({"wine", "taskkill", "/im", "Velmora2.exe"}, where, 30), 0);
+  EXPECT_EQ(program->wait(15), 0);
+  EXPECT_NE(run({"wine", Probe, "tray-has", iconWindow, "1"}, Work, 30), 0) << "the shell still has the icon";
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const fs::path gone = screenshot("tray-after-exit");
+  EXPECT_TRUE(showsDesktop(gone));
+  EXPECT_FALSE(findTrayIcon(gone).has_value()) << "the icon is still drawn";
+}
+
+TEST_F(E2eTest, TheTrayMenuQuitsAfterTheConfirmation) {
+  const fs::path where = install();
+  std::unique_ptr<Child> program;
+  startAndWait(where, program);
+  ASSERT_FALSE(probeOutput("tray-window TForm1 1").empty());
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const auto icon = findTrayIcon(screenshot("tray-menu-before"));
+  ASSERT_TRUE(icon.has_value());
+  run({"xdotool", "mousemove", std::to_string(icon->first), std::to_string(icon->second), "click", "3"}, Work, 10);
+  ASSERT_TRUE(waitWindow("#32768", true, 5000)) << "no menu";
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  screenshot("tray-menu");
+  // The last item, "Velmoraの終了(&X)", is at the bottom of the menu.
+  std::istringstream rect(probeOutput("window-rect '#32768'"));
+  int left = 0, top = 0, width = 0, height = 0;
+  ASSERT_TRUE(rect >> left >> top >> width >> height);
+  run({"xdotool", "mousemove", std::to_string(left + width / 2), std::to_string(top + height - 10), "click", "1"},
+      Work, 10);
+  ASSERT_TRUE(waitWindow("TMessageForm", true, 5000)) << "no confirmation";
+  DesktopKeeper keeper(folder_);
+  pressKey("Return");
+  EXPECT_EQ(program->wait(15), 0);
+  EXPECT_TRUE(fs::exists(where / "Velmora.ini"));
 }
 
 }  // namespace

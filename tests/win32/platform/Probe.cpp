@@ -1,15 +1,26 @@
 // A helper that the end-to-end tests run inside their Wine desktop: it waits
-// for the program's windows, and shows our message dialog on the real
+// for the program's windows, asks the shell about notification-area icons,
+// reads the tip the taskbar shows, and shows our message dialog on the real
 // platform so that its look and its keys can be checked.
 //   VelmoraProbe wait-window <class> <visible|any> <timeout ms>   exit 0 when found
 //   VelmoraProbe show-dialog <error|information|confirmation> <ok|okcancel>
 //                                        exit code: 1 OK, 2 Cancel
+//   VelmoraProbe tray-window <class> <id>   prints the window (hex) under which
+//                     the shell knows icon <id> of that top-level window or one
+//                     of its children; exit 1 when it knows none
+//   VelmoraProbe tray-has <window hex> <id>  exit 0 when the shell knows the icon
+//   VelmoraProbe tooltip-text                prints the shown tooltip's text (UTF-8)
+//   VelmoraProbe window-rect <class>         prints a shown window's left top width height
 #include "platform/win32/Win32Platform.h"
 #include "ui/Dialogs.h"
 
 #include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
 
+#include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -43,6 +54,80 @@ int showDialog(const std::wstring& type, const std::wstring& buttons) {
   return velmora::ui::MessageDlg("終了します.よろしいですか?", TMsgDlgType::mtConfirmation, set);
 }
 
+// A modify that changes nothing succeeds exactly when the shell has the
+// icon, so it asks without touching anything.
+bool shellKnows(HWND window, UINT id) {
+  NOTIFYICONDATAW data{};
+  data.cbSize = NOTIFYICONDATAW_V1_SIZE;
+  data.hWnd = window;
+  data.uID = id;
+  return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+struct IconSearch {
+  UINT id;
+  HWND found;
+};
+
+BOOL CALLBACK searchIconWindow(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<IconSearch*>(param);
+  if (!shellKnows(window, search->id)) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+int trayWindow(const std::wstring& className, UINT id) {
+  HWND form = FindWindowW(className.c_str(), nullptr);
+  if (form == nullptr) return 2;
+  IconSearch search{id, shellKnows(form, id) ? form : nullptr};
+  if (search.found == nullptr) EnumChildWindows(form, searchIconWindow, reinterpret_cast<LPARAM>(&search));
+  if (search.found == nullptr) return 1;
+  std::printf("%llx\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(search.found)));
+  return 0;
+}
+
+BOOL CALLBACK searchTooltip(HWND window, LPARAM param) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  if (std::wstring(name) != TOOLTIPS_CLASSW || !IsWindowVisible(window)) return TRUE;
+  *reinterpret_cast<HWND*>(param) = window;
+  return FALSE;
+}
+
+// The tooltip belongs to the taskbar's process: its current tool, text
+// included, is read through memory in that process.
+int tooltipText() {
+  HWND tip = nullptr;
+  EnumWindows(searchTooltip, reinterpret_cast<LPARAM>(&tip));
+  if (tip == nullptr) return 1;
+  DWORD processId = 0;
+  GetWindowThreadProcessId(tip, &processId);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+  if (process == nullptr) return 2;
+  constexpr std::size_t TextUnits = 2048;
+  const std::size_t size = sizeof(TTTOOLINFOW) + TextUnits * sizeof(wchar_t);
+  auto* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
+  int result = 3;
+  if (remote != nullptr) {
+    TTTOOLINFOW info{};
+    info.cbSize = sizeof info;
+    info.lpszText = reinterpret_cast<wchar_t*>(remote + sizeof info);
+    std::vector<wchar_t> text(TextUnits, L'\0');
+    if (WriteProcessMemory(process, remote, &info, sizeof info, nullptr) &&
+        WriteProcessMemory(process, remote + sizeof info, text.data(), TextUnits * sizeof(wchar_t), nullptr) &&
+        SendMessageW(tip, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(remote)) != 0 &&
+        ReadProcessMemory(process, remote + sizeof info, text.data(), (TextUnits - 1) * sizeof(wchar_t), nullptr)) {
+      char utf8[4 * TextUnits] = {};
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), -1, utf8, sizeof utf8, nullptr, nullptr);
+      std::printf("%s\n", utf8);
+      result = 0;
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return result;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -50,5 +135,20 @@ int wmain(int argc, wchar_t** argv) {
     return waitWindow(argv[2], std::wstring(argv[3]) == L"visible", static_cast<DWORD>(_wtoi(argv[4])));
   }
   if (argc == 4 && std::wstring(argv[1]) == L"show-dialog") return showDialog(argv[2], argv[3]);
+  if (argc == 4 && std::wstring(argv[1]) == L"tray-window") {
+    return trayWindow(argv[2], static_cast<UINT>(_wtoi(argv[3])));
+  }
+  if (argc == 4 && std::wstring(argv[1]) == L"tray-has") {
+    HWND window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(wcstoull(argv[2], nullptr, 16)));
+    return shellKnows(window, static_cast<UINT>(_wtoi(argv[3]))) ? 0 : 1;
+  }
+  if (argc == 2 && std::wstring(argv[1]) == L"tooltip-text") return tooltipText();
+  if (argc == 3 && std::wstring(argv[1]) == L"window-rect") {
+    HWND window = FindWindowW(argv[2], nullptr);
+    RECT rect{};
+    if (window == nullptr || !IsWindowVisible(window) || !GetWindowRect(window, &rect)) return 1;
+    std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    return 0;
+  }
   return 64;
 }
