@@ -3,14 +3,14 @@
 # bounded time, starting from the seed corpus in fuzz/corpus. Prints the
 # executions and findings of every target; fails when anything was found.
 #   FUZZ_RUNS     executions per target (default 1000000)
-#   FUZZ_SECONDS  time limit per target in seconds (default 600)
+#   FUZZ_SECONDS  time limit per target in seconds (default 900)
 #   FUZZ_TARGETS  which targets (default: all five)
 set -u
 source "$(dirname "$0")/common.sh"
 VELMORA_PACKAGES=(cmake ninja-build clang libclang-rt-14-dev)
 
 RUNS=${FUZZ_RUNS:-1000000}
-SECONDS_PER_TARGET=${FUZZ_SECONDS:-600}
+SECONDS_PER_TARGET=${FUZZ_SECONDS:-900}
 TARGETS=${FUZZ_TARGETS:-"ListFile Settings Number CommandLine Text"}
 BUILD=$VELMORA_BUILD/fuzz
 OUT=$VELMORA_BUILD/fuzz-results
