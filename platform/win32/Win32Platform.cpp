@@ -610,9 +610,7 @@ class Win32Platform final : public Platform {
     record.uFlags = data.uFlags;
     record.uCallbackMessage = data.uCallbackMessage;
     record.hIcon = reinterpret_cast<HICON>(data.hIcon);
-    // At most 63 bytes of code page 932 are at most 63 UTF-16 units, which
-    // leaves the final zero its place.
-    const std::wstring tip = toWide(text::cutToBytes(data.szTip, MaxTipBytes));
+    const std::wstring tip = notifyTipText(data.szTip);
     lstrcpynW(record.szTip, tip.c_str(), 64);
     DWORD operation = NIM_ADD;
     if (message == NotifyIconMessage::Modify) operation = NIM_MODIFY;
@@ -647,6 +645,12 @@ std::string toAnsi(std::wstring_view text) {
   std::string ansi(static_cast<std::size_t>(length), '\0');
   WideCharToMultiByte(932, 0, text.data(), size, ansi.data(), length, nullptr, nullptr);
   return ansi;
+}
+
+std::wstring notifyTipText(std::string_view tip) {
+  // At most 63 bytes of code page 932 are at most 63 UTF-16 units, which
+  // leaves the final zero of the record's 64 its place.
+  return toWide(text::cutToBytes(tip, MaxTipBytes));
 }
 
 std::unique_ptr<Platform> createWin32Platform() { return std::make_unique<Win32Platform>(); }

@@ -14,6 +14,10 @@ namespace velmora::platform::win32 {
 std::wstring toWide(std::string_view text);
 std::string toAnsi(std::wstring_view text);
 
+// A tip for the shell's notification-area record: at most 63 bytes of code
+// page 932, never half a character, as UTF-16.
+std::wstring notifyTipText(std::string_view tip);
+
 // Creates the real platform for this process (initialises COM for the shell
 // on this thread; released with the object).
 std::unique_ptr<Platform> createWin32Platform();

@@ -479,6 +479,16 @@ TEST_F(TaskTrayTest, ARestartedShellGetsEveryWantedIconBack) {
   EXPECT_EQ(platform.trayIcons().size(), 2u);
   send(2, {515});
   EXPECT_EQ(events(), (std::vector<std::string>{"event double left"}));
+
+  // The shell goes away: a change finds no shell, which is no error, and
+  // the icon comes back with the change when the shell does.
+  platform.setShellReady(false);
+  shown->SetTipString("again");
+  EXPECT_FALSE(shown->Added());
+  EXPECT_TRUE(shown->Registered());
+  platform.restartShell();
+  ASSERT_EQ(platform.trayIcons().size(), 2u);
+  EXPECT_EQ(platform.trayIcons()[1].szTip, "again");
 }
 
 TEST_F(TaskTrayTest, ARefusalAfterTheRestartIsShownAndTheOtherIconsStillComeBack) {

@@ -1,6 +1,7 @@
 // The Win32 platform's services that need no display, under Wine: text
-// conversion at the boundary, the named mutex, the executable's path and the
-// shell's "open" with a working directory whose name ends in a 0x5C byte.
+// conversion at the boundary, the named mutex, the executable's path, the
+// shell's "open" with a working directory whose name ends in a 0x5C byte,
+// the program's icon resource and the notification area's tip text.
 #include "platform/win32/Win32Platform.h"
 
 #include "core/FileAccess.h"
@@ -9,6 +10,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace velmora::platform::win32 {
 namespace {
@@ -61,6 +63,65 @@ TEST(Win32Shell, OpenRunsABatchFileInTheGivenFolder) {
   DeleteFileW(toWide(marker).c_str());
   DeleteFileW(toWide(script).c_str());
   RemoveDirectoryW(toWide(folder).c_str());
+}
+
+TEST(Win32Icons, TheProgramsIconHasEverySizeAnd16ColoursAt32Pixels) {
+  // The icon group as the resource compiler stored it: sizes and colours.
+  HRSRC group = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14));
+  ASSERT_NE(group, nullptr) << "no icon resource 1";
+  const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, group)));
+  ASSERT_NE(data, nullptr);
+  const WORD count = *reinterpret_cast<const WORD*>(data + 4);
+  std::vector<std::string> entries;
+  for (WORD i = 0; i < count; ++i) {
+    const BYTE* entry = data + 6 + 14 * i;  // width, height, colours, reserved, planes, bits, size, id
+    const int width = entry[0] == 0 ? 256 : entry[0];
+    const WORD bits = *reinterpret_cast<const WORD*>(entry + 6);
+    entries.push_back(std::to_string(width) + "x" + std::to_string(entry[1] == 0 ? 256 : entry[1]) + "/" +
+                      std::to_string(bits));
+  }
+  EXPECT_EQ(entries, (std::vector<std::string>{"16x16/32", "24x24/32", "32x32/4", "48x48/32", "256x256/32"}));
+}
+
+TEST(Win32Icons, LoadingTheIconGivesTheAskedSizeAndACopyIsItsOwnImage) {
+  auto platform = createWin32Platform();
+  for (const Size size : {Size{32, 32}, Size{16, 16}, Size{48, 48}}) {
+    auto icon = platform->loadIcon(1, size);
+    ASSERT_NE(icon, nullptr);
+    EXPECT_NE(icon->handle(), 0u);
+    EXPECT_EQ(icon->size(), size);
+  }
+  auto icon = platform->loadIcon(1, {32, 32});
+  auto copy = platform->copyIcon(*icon);
+  ASSERT_NE(copy, nullptr);
+  EXPECT_NE(copy->handle(), icon->handle());
+  EXPECT_EQ(copy->size(), (Size{32, 32}));
+  icon.reset();
+  // The copy outlives the image it was made from.
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(reinterpret_cast<HICON>(copy->handle()), &info));
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  EXPECT_EQ(platform->loadIcon(2, {32, 32}), nullptr);
+}
+
+TEST(Win32Tray, TheTipIsCutTo63BytesOfCodePage932BeforeConversion) {
+  EXPECT_EQ(notifyTipText("Velmora2"), L"Velmora2");
+  EXPECT_EQ(notifyTipText(std::string(70, 'a')), std::wstring(63, L'a'));
+  // 62 bytes and a character of two: the character is left out whole.
+  EXPECT_EQ(notifyTipText(std::string(62, 'a') + "表"), std::wstring(62, L'a'));
+  std::string japanese;
+  for (int i = 0; i < 40; ++i) japanese += "ラ";
+  EXPECT_EQ(notifyTipText(japanese), std::wstring(31, L'\u30E9'));
+  // Half-width katakana are one byte each.
+  EXPECT_EQ(notifyTipText(std::string(80, '\xB1')), std::wstring(63, L'\uFF71'));
+}
+
+TEST(Win32Messages, TheShellsRestartMessageIsTheSystemsNumber) {
+  auto platform = createWin32Platform();
+  const unsigned message = platform->registerWindowMessage("TaskbarCreated");
+  EXPECT_GE(message, 0xC000u);
+  EXPECT_EQ(message, RegisterWindowMessageW(L"TaskbarCreated"));
 }
 
 }  // namespace
