@@ -1,6 +1,7 @@
 // The platform in memory, for tests: it records every call with its
 // arguments, answers from a script, and lets a test play the user (click,
-// press keys) and the system (end the session).
+// press keys, use the tray icon and its menu) and the system (end the
+// session, refuse or restart the notification area).
 #pragma once
 
 #include "platform/Platform.h"
