@@ -3,6 +3,7 @@
 // platform reports the user's actions back as events.
 #pragma once
 
+#include "core/HotKeys.h"
 #include "platform/Platform.h"
 #include "ui/Component.h"
 #include "ui/Menus.h"
@@ -18,16 +19,14 @@ class TForm;
 
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 
-// The keys and buttons held during a mouse or key event, as bits.
-using TShiftState = unsigned;
-enum TShiftStateBits : unsigned {
-  ssShift = 1,
-  ssAlt = 2,
-  ssCtrl = 4,
-  ssLeft = 8,
-  ssRight = 16,
-  ssMiddle = 32,
-};
+// The keys and buttons held during a mouse or key event, as the core's bits.
+using TShiftState = velmora::ShiftState;
+using velmora::ssAlt;
+using velmora::ssCtrl;
+using velmora::ssLeft;
+using velmora::ssMiddle;
+using velmora::ssRight;
+using velmora::ssShift;
 
 // A font as the program names it: typeface, size in points, character set.
 // Positions are in pixels at 96 pixels per inch, so a point is 4/3 pixel.
