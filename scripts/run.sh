@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything, and starts Velmora2.exe under
+# Installs what is missing, builds the program, and starts Velmora2.exe under
 # Wine in a virtual desktop: on the user's display when DISPLAY is set,
 # otherwise on an Xvfb display of its own, whose screenshot it prints the
 # path of. The program runs until it is ended (Ctrl+C here ends the session
@@ -7,13 +7,12 @@
 set -u
 source "$(dirname "$0")/common.sh"
 ensure_packages || exit 1
-for dir in native windows; do
-  args=(-DCMAKE_BUILD_TYPE=Release)
-  [[ $dir == windows ]] && args+=(-DCMAKE_TOOLCHAIN_FILE="$VELMORA_ROOT/cmake/mingw-w64-x86_64.cmake")
-  cmake -S "$VELMORA_ROOT" -B "$VELMORA_BUILD/$dir" -G Ninja "${args[@]}" >/dev/null || exit 1
-  cmake --build "$VELMORA_BUILD/$dir" || exit 1
-done
-exe=$VELMORA_BUILD/windows/app/Velmora2.exe
+# A build folder of its own: the test command's folders have tests switched on.
+build=$VELMORA_BUILD/program
+cmake -S "$VELMORA_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF \
+  -DCMAKE_TOOLCHAIN_FILE="$VELMORA_ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null || exit 1
+cmake --build "$build" --target Velmora2 || exit 1
+exe=$build/app/Velmora2.exe
 [[ -f $exe ]] || { log "Velmora2.exe was not built"; exit 1; }
 
 xvfb_pid=
@@ -35,15 +34,17 @@ wineserver -k >/dev/null 2>&1
 wineserver -w >/dev/null 2>&1
 ensure_wine_prefix
 
-stopping=
+# Ends the program the way a log-off does (so its files are written) if it
+# still runs, then stops Wine and the Xvfb of this script.
+program_code=
 finish() {
-  [[ -n $stopping ]] && return
-  stopping=1
-  if kill -0 "$program_pid" 2>/dev/null; then
-    wineboot --end-session >/dev/null 2>&1
+  trap - INT TERM EXIT
+  if [[ -z $program_code ]]; then
+    kill -0 "$program_pid" 2>/dev/null && wineboot --end-session >/dev/null 2>&1
     wait "$program_pid" 2>/dev/null
-    log "Velmora2 ended with exit code $?"
+    program_code=$?
   fi
+  log "Velmora2 ended with exit code $program_code"
   wineserver -k >/dev/null 2>&1
   [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
 }
@@ -60,10 +61,4 @@ if [[ -n $xvfb_pid ]]; then
 fi
 log "Velmora2 runs (its data files are in $(dirname "$exe")); Ctrl+C ends it"
 wait "$program_pid"
-code=$?
-if [[ -z $stopping ]]; then
-  log "Velmora2 ended with exit code $code"
-  stopping=1
-  wineserver -k >/dev/null 2>&1
-  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
-fi
+program_code=$?
