@@ -245,8 +245,6 @@ bool TForm::DoChar(unsigned character) {
   return key == 0;
 }
 
-void TForm::DoMoved(const platform::Rect& bounds) { TWinControl::DoMoved(bounds); }
-
 bool TForm::DoWindowMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
   if (Application != nullptr && Application->MainForm() == this &&
       Application->runMainWindowHooks(message, wParam, lParam)) {
@@ -275,31 +273,22 @@ void TApplication::Run() {
   while (!terminated_) HandleMessage();
 }
 
-void TApplication::HandleMessage() {
-  platform::LoopStep step = platform::LoopStep::Idle;
+platform::LoopStep TApplication::handleOneMessage(bool wait) {
   try {
-    step = platform_.handleMessage(true);
+    const platform::LoopStep step = platform_.handleMessage(wait);
+    if (step == platform::LoopStep::Quit) terminated_ = true;
+    return step;
   } catch (const std::exception& error) {
+    // The message was handled, if only by the error box.
     HandleException(error);
-    return;
+    return platform::LoopStep::Handled;
   }
-  if (step == platform::LoopStep::Quit) terminated_ = true;
 }
 
+void TApplication::HandleMessage() { handleOneMessage(true); }
+
 void TApplication::ProcessMessages() {
-  for (;;) {
-    platform::LoopStep step = platform::LoopStep::Idle;
-    try {
-      step = platform_.handleMessage(false);
-    } catch (const std::exception& error) {
-      HandleException(error);
-      continue;
-    }
-    if (step == platform::LoopStep::Idle) return;
-    if (step == platform::LoopStep::Quit) {
-      terminated_ = true;
-      return;
-    }
+  while (handleOneMessage(false) == platform::LoopStep::Handled) {
   }
 }
 

@@ -87,7 +87,6 @@ class TForm : public TWinControl {
   bool DoKeyDown(unsigned virtualKey, unsigned shiftState) override;
   bool DoChar(unsigned character) override;
   void DoCloseRequest() override { Close(); }
-  void DoMoved(const platform::Rect& bounds) override;
   bool DoWindowMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
   virtual void DoCreate();
   virtual void DoDestroy();
@@ -182,6 +181,9 @@ class TApplication : public TComponent {
   void Notification(TComponent* component, TOperation operation) override;
 
  private:
+  // One step of the message loop; a handler's error goes to the error box.
+  platform::LoopStep handleOneMessage(bool wait);
+
   platform::Platform& platform_;
   std::string title_;
   TForm* mainForm_ = nullptr;
