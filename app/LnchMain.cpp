@@ -208,8 +208,7 @@ void TForm1::Minimize1Click(ui::TComponent*) { Hide(); }
 
 void TForm1::ShowLauncher() {
   Show();
-  HandleNeeded();
-  if (Peer() != nullptr) Peer()->bringToForeground();
+  BringToForeground();
 }
 
 void TForm1::Open1Click(ui::TComponent*) { ShowLauncher(); }

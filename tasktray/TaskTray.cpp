@@ -233,8 +233,7 @@ void TTaskTray::Notification(ui::TComponent* component, ui::TOperation operation
 
 void TTaskTray::MouseDown(ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y) {
   if (auto* form = dynamic_cast<ui::TForm*>(Owner())) {
-    form->HandleNeeded();
-    if (form->Peer() != nullptr) form->Peer()->bringToForeground();
+    form->BringToForeground();
     // Without this the menu would not close when the user clicks elsewhere.
     if (ui::Application != nullptr) ui::Application->ProcessMessages();
   }

@@ -144,7 +144,7 @@ int TForm::ShowModal() {
   };
   try {
     Show();
-    if (Peer() != nullptr) Peer()->bringToForeground();
+    BringToForeground();
     // Only a quit message that arrives while this form is open closes it; at
     // the end of the program the loop has already ended, and a box shown then
     // must still wait for its answer.
@@ -172,6 +172,11 @@ void TForm::Close() {
   } else {
     Hide();
   }
+}
+
+void TForm::BringToForeground() {
+  HandleNeeded();
+  if (Peer() != nullptr) Peer()->bringToForeground();
 }
 
 std::vector<TWinControl*> TForm::tabOrder() const {

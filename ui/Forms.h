@@ -68,6 +68,8 @@ class TForm : public TWinControl {
   // Asks the form to close: a modal form ends with mrCancel, the main form
   // ends the application, any other form hides.
   void Close();
+  // Makes the form's window (made now if need be) the active one.
+  void BringToForeground();
 
   // Moves the focus to the next (or previous) control in tab order.
   void SelectNext(bool forward);
