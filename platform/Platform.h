@@ -47,8 +47,6 @@ inline constexpr Color SystemColorFlag = 0x80000000u;
 inline constexpr Color SystemFaceColor = SystemColorFlag | 15;
 
 inline constexpr int ShiftJisCharset = 128;
-// Keyboard state bits of a key event (the same bits as the core's ShiftState).
-inline constexpr unsigned ShiftKey = 1, AltKey = 2, CtrlKey = 4;
 inline constexpr int SwShow = 5;
 
 struct FontSpec {
@@ -103,7 +101,8 @@ class WindowEvents {
   // A button was pressed (mouse or keyboard).
   virtual void onClick() {}
   // A key went down in this top-level window or in one of its controls,
-  // before the control sees it; true swallows it.
+  // before the control sees it; true swallows it. The shift state holds the
+  // core's bits ssShift, ssAlt and ssCtrl.
   virtual bool onKeyDown(unsigned virtualKey, unsigned shiftState) {
     (void)virtualKey;
     (void)shiftState;

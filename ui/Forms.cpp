@@ -212,10 +212,10 @@ TButton* TForm::findButton(bool wantDefault) const {
 }
 
 bool TForm::DoKeyDown(unsigned virtualKey, unsigned shiftState) {
-  if ((shiftState & (platform::CtrlKey | platform::AltKey)) != 0) return false;
+  if ((shiftState & (ssCtrl | ssAlt)) != 0) return false;
   switch (virtualKey) {
     case VkTab:
-      SelectNext((shiftState & platform::ShiftKey) == 0);
+      SelectNext((shiftState & ssShift) == 0);
       return true;
     case VkReturn: {
       // Enter presses the focused button, or else the default one.

@@ -7,6 +7,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include "core/HotKeys.h"
 #include "core/Text.h"
 
 #include <exception>
@@ -92,9 +93,9 @@ HICON systemIcon(SystemIcon icon) {
 
 unsigned shiftState() {
   unsigned state = 0;
-  if (GetKeyState(VK_SHIFT) < 0) state |= ShiftKey;
-  if (GetKeyState(VK_MENU) < 0) state |= AltKey;
-  if (GetKeyState(VK_CONTROL) < 0) state |= CtrlKey;
+  if (GetKeyState(VK_SHIFT) < 0) state |= ssShift;
+  if (GetKeyState(VK_MENU) < 0) state |= ssAlt;
+  if (GetKeyState(VK_CONTROL) < 0) state |= ssCtrl;
   return state;
 }
 
