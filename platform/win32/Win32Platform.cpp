@@ -11,6 +11,7 @@
 #include "core/Text.h"
 
 #include <exception>
+#include <utility>
 #include <vector>
 
 namespace velmora::platform::win32 {
@@ -22,46 +23,38 @@ constexpr wchar_t DefaultFormClass[] = L"Velmora2Form";
 constexpr wchar_t PanelClass[] = L"Velmora2Panel";
 constexpr UINT_PTR SubclassId = 1;
 
-// GDI objects and kernel handles with one owner each.
-template <typename T>
-class GdiObject {
+// A handle of the system with one owner, which gives it back with Release.
+template <typename T, auto Release>
+class UniqueHandle {
  public:
-  GdiObject() = default;
-  explicit GdiObject(T object) : object_(object) {}
-  ~GdiObject() { reset(); }
-  GdiObject(const GdiObject&) = delete;
-  GdiObject& operator=(const GdiObject&) = delete;
-  void reset(T object = nullptr) {
-    if (object_ != nullptr) DeleteObject(object_);
-    object_ = object;
+  UniqueHandle() = default;
+  explicit UniqueHandle(T handle) : handle_(handle) {}
+  ~UniqueHandle() { reset(); }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+  void reset(T handle = nullptr) {
+    if (handle_ != nullptr) Release(handle_);
+    handle_ = handle;
   }
-  T get() const { return object_; }
+  T get() const { return handle_; }
+  T release() { return std::exchange(handle_, nullptr); }
 
  private:
-  T object_ = nullptr;
+  T handle_ = nullptr;
 };
+
+template <typename T>
+using GdiObject = UniqueHandle<T, DeleteObject>;
+
+void releaseScreenDc(HDC dc) { ReleaseDC(nullptr, dc); }
+using ScreenDc = UniqueHandle<HDC, releaseScreenDc>;
 
 class Win32Mutex final : public KernelHandle {
  public:
   explicit Win32Mutex(HANDLE handle) : handle_(handle) {}
-  ~Win32Mutex() override {
-    if (handle_ != nullptr) CloseHandle(handle_);
-  }
 
  private:
-  HANDLE handle_;
-};
-
-class ScreenDc {
- public:
-  ScreenDc() : dc_(GetDC(nullptr)) {}
-  ~ScreenDc() { ReleaseDC(nullptr, dc_); }
-  ScreenDc(const ScreenDc&) = delete;
-  ScreenDc& operator=(const ScreenDc&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HDC dc_;
+  UniqueHandle<HANDLE, CloseHandle> handle_;
 };
 
 HFONT createFont(const FontSpec& font) {
@@ -125,8 +118,8 @@ bool registerClass(const wchar_t* name) {
 class Win32Window final : public WindowPeer {
  public:
   Win32Window(const WindowParams& params, WindowEvents& events)
-      : events_(events), kind_(params.kind), color_(params.color) {
-    brush_.reset(CreateSolidBrush(systemColor(color_)));
+      : events_(events), kind_(params.kind) {
+    brush_.reset(CreateSolidBrush(systemColor(params.color)));
     font_.reset(createFont(params.font));
     create(params);
   }
@@ -181,7 +174,6 @@ class Win32Window final : public WindowPeer {
   }
 
   void setColor(Color color) override {
-    color_ = color;
     brush_.reset(CreateSolidBrush(systemColor(color)));
     if (hwnd_ != nullptr) InvalidateRect(hwnd_, nullptr, TRUE);
   }
@@ -210,7 +202,6 @@ class Win32Window final : public WindowPeer {
   HWND hwnd() const { return hwnd_; }
   WindowKind kind() const { return kind_; }
   WindowEvents& events() { return events_; }
-  HBRUSH brush() const { return brush_.get(); }
 
   LRESULT handleFormMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -246,16 +237,12 @@ class Win32Window final : public WindowPeer {
         if (LOWORD(wParam) == WA_INACTIVE) {
           HWND focus = GetFocus();
           if (focus != nullptr && IsChild(hwnd_, focus)) lastFocus_ = focus;
-        } else if (lastFocus_ != nullptr && IsWindow(lastFocus_) && IsChild(hwnd_, lastFocus_)) {
-          SetFocus(lastFocus_);
+        } else if (restoreFocus()) {
           return 0;
         }
         break;
       case WM_SETFOCUS:
-        if (lastFocus_ != nullptr && IsWindow(lastFocus_) && IsChild(hwnd_, lastFocus_)) {
-          SetFocus(lastFocus_);
-          return 0;
-        }
+        if (restoreFocus()) return 0;
         break;
       case WM_ACTIVATEAPP:
         events_.onApplicationActivate(wParam != FALSE);
@@ -281,6 +268,14 @@ class Win32Window final : public WindowPeer {
   }
 
   void controlFocused(HWND control) { lastFocus_ = control; }
+
+  // Gives the focus back to the control that had it last; false when there
+  // is none any more.
+  bool restoreFocus() {
+    if (lastFocus_ == nullptr || !IsWindow(lastFocus_) || !IsChild(hwnd_, lastFocus_)) return false;
+    SetFocus(lastFocus_);
+    return true;
+  }
 
   void detach() { hwnd_ = nullptr; }
 
@@ -343,7 +338,6 @@ class Win32Window final : public WindowPeer {
   HWND hwnd_ = nullptr;
   WindowEvents& events_;
   WindowKind kind_;
-  Color color_;
   GdiObject<HBRUSH> brush_;
   GdiObject<HFONT> font_;
   HWND lastFocus_ = nullptr;
@@ -395,70 +389,47 @@ LRESULT CALLBACK controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
 class Win32Icon final : public IconImage {
  public:
   Win32Icon(HICON icon, Size size) : icon_(icon), size_(size) {}
-  ~Win32Icon() override { DestroyIcon(icon_); }
-  Win32Icon(const Win32Icon&) = delete;
-  Win32Icon& operator=(const Win32Icon&) = delete;
-  IconHandle handle() const override { return reinterpret_cast<IconHandle>(icon_); }
+  IconHandle handle() const override { return reinterpret_cast<IconHandle>(icon_.get()); }
   Size size() const override { return size_; }
 
  private:
-  HICON icon_;
+  UniqueHandle<HICON, DestroyIcon> icon_;
   Size size_;
 };
 
 Size iconSize(HICON icon) {
   ICONINFO info{};
   if (!GetIconInfo(icon, &info)) return {};
+  const GdiObject<HBITMAP> mask(info.hbmMask);
+  const GdiObject<HBITMAP> colour(info.hbmColor);
   BITMAP bitmap{};
-  Size size;
-  if (GetObjectW(info.hbmMask, sizeof bitmap, &bitmap) != 0) {
-    // Without a colour bitmap the mask holds the AND and XOR masks stacked.
-    size = {bitmap.bmWidth, info.hbmColor != nullptr ? bitmap.bmHeight : bitmap.bmHeight / 2};
-  }
-  if (info.hbmMask != nullptr) DeleteObject(info.hbmMask);
-  if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
-  return size;
+  if (GetObjectW(mask.get(), sizeof bitmap, &bitmap) == 0) return {};
+  // Without a colour bitmap the mask holds the AND and XOR masks stacked.
+  return {bitmap.bmWidth, colour.get() != nullptr ? bitmap.bmHeight : bitmap.bmHeight / 2};
 }
 
-class Win32Menu {
- public:
-  Win32Menu() : menu_(CreatePopupMenu()) {}
-  ~Win32Menu() {
-    if (menu_ != nullptr) DestroyMenu(menu_);
-  }
-  Win32Menu(const Win32Menu&) = delete;
-  Win32Menu& operator=(const Win32Menu&) = delete;
-  HMENU get() const { return menu_; }
-  // A submenu appended to its parent belongs to the parent from then on.
-  HMENU release() {
-    HMENU menu = menu_;
-    menu_ = nullptr;
-    return menu;
-  }
+using MenuHandle = UniqueHandle<HMENU, DestroyMenu>;
 
-  void fill(const std::vector<MenuLine>& lines) {
-    for (const MenuLine& line : lines) {
-      if (line.caption == "-") {
-        AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
-        continue;
-      }
-      const std::wstring caption = toWide(line.caption);
-      UINT flags = MF_STRING | (line.checked ? MF_CHECKED : 0) | (line.enabled ? 0 : MF_GRAYED);
-      if (line.items.empty()) {
-        AppendMenuW(menu_, flags, line.command, caption.c_str());
-      } else {
-        Win32Menu submenu;
-        submenu.fill(line.items);
-        if (AppendMenuW(menu_, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(submenu.get()), caption.c_str())) {
-          submenu.release();
-        }
+void fillMenu(HMENU menu, const std::vector<MenuLine>& lines) {
+  for (const MenuLine& line : lines) {
+    if (line.caption == "-") {
+      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+      continue;
+    }
+    const std::wstring caption = toWide(line.caption);
+    UINT flags = MF_STRING | (line.checked ? MF_CHECKED : 0) | (line.enabled ? 0 : MF_GRAYED);
+    if (line.items.empty()) {
+      AppendMenuW(menu, flags, line.command, caption.c_str());
+    } else {
+      MenuHandle submenu(CreatePopupMenu());
+      fillMenu(submenu.get(), line.items);
+      // A submenu appended to its parent belongs to the parent from then on.
+      if (AppendMenuW(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(submenu.get()), caption.c_str())) {
+        submenu.release();
       }
     }
   }
-
- private:
-  HMENU menu_;
-};
+}
 
 // Keys go to the top-level window first, so that the ui layer can apply key
 // preview, Tab, Enter and Esc before the focused control sees them.
@@ -536,7 +507,7 @@ class Win32Platform final : public Platform {
   }
 
   Size measureText(const FontSpec& font, std::string_view text, int maxWidth) override {
-    ScreenDc dc;
+    ScreenDc dc(GetDC(nullptr));
     GdiObject<HFONT> handle(createFont(font));
     HGDIOBJ old = SelectObject(dc.get(), handle.get());
     const std::wstring wide = toWide(text);
@@ -576,9 +547,9 @@ class Win32Platform final : public Platform {
   }
 
   void popupMenu(WindowHandle owner, const std::vector<MenuLine>& lines, Point at) override {
-    Win32Menu menu;
+    MenuHandle menu(CreatePopupMenu());
     if (menu.get() == nullptr) return;
-    menu.fill(lines);
+    fillMenu(menu.get(), lines);
     HWND window = reinterpret_cast<HWND>(owner);
     const UINT command = static_cast<UINT>(TrackPopupMenuEx(
         menu.get(), TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, window, nullptr));
