@@ -103,10 +103,7 @@ void TTaskTray::BeforeDestruction() {
 void TTaskTray::unlist() {
   if (!listed_) return;
   listed_ = false;
-  const std::string id = std::to_string(iconId_);
-  const auto found = std::find_if(TrayIconList.begin(), TrayIconList.end(),
-                                  [&](const TrayIconEntry& entry) { return entry.id == id; });
-  if (found != TrayIconList.end()) TrayIconList.erase(found);
+  std::erase_if(TrayIconList, [this](const TrayIconEntry& entry) { return entry.component == this; });
 }
 
 void TTaskTray::ShowIcon() {
@@ -159,6 +156,13 @@ void TTaskTray::RemoveIcon() {
 void TTaskTray::showAgain() {
   added_ = false;
   ShowIcon();
+}
+
+void TTaskTray::moveIcon() {
+  if (platform::Platform* platform = currentPlatform()) {
+    platform->shellNotifyIcon(platform::NotifyIconMessage::Delete, iconData_);
+  }
+  showAgain();
 }
 
 void TTaskTray::IconChanged(ui::TIcon*) { ShowIcon(); }
@@ -288,10 +292,7 @@ void TNotifyWindow::BeforeDestruction() {
           (component.Owner() != nullptr && component.Owner()->Destroying())) {
         return;
       }
-      if (platform::Platform* platform = currentPlatform()) {
-        platform->shellNotifyIcon(platform::NotifyIconMessage::Delete, component.iconData_);
-      }
-      component.showAgain();
+      component.moveIcon();
     });
   } catch (const std::exception& error) {
     if (ui::Application != nullptr) ui::Application->HandleException(error);
@@ -311,11 +312,7 @@ void TNotifyWindow::HandleCreated() {
   // The window was made anew: the shown icons follow it, or their callbacks
   // would go to a window that no longer exists.
   forEachTray([&](TTaskTray& component) {
-    if (!component.added_ || component.iconData_.hWnd != previous) return;
-    if (platform::Platform* platform = currentPlatform()) {
-      platform->shellNotifyIcon(platform::NotifyIconMessage::Delete, component.iconData_);
-    }
-    component.showAgain();
+    if (component.added_ && component.iconData_.hWnd == previous) component.moveIcon();
   });
 }
 

@@ -79,8 +79,11 @@ class TTaskTray : public ui::TComponent {
 
  private:
   friend class TNotifyWindow;
-  // The shell forgot the icon, or its window changed: add it again.
+  // The shell forgot the icon: add it again.
   void showAgain();
+  // The callback window changed: the icon leaves the old one and is added
+  // under the new one.
+  void moveIcon();
   void unlist();
 
   std::string tipString_;
