@@ -9,8 +9,6 @@
 #include "core/SettingsFile.h"
 #include "core/Text.h"
 
-#include <algorithm>
-
 namespace velmora {
 
 bool DroppedDown = false;
@@ -144,11 +142,13 @@ void TForm1::FormDestroy(ui::TComponent*) {
   std::vector<std::string> errors;
   try {
     SaveSettings();
+    errors = SaveRegistrationFiles(SettingsFilePath(), ListFilePath()).errors;
   } catch (const SettingsWriteError& error) {
+    // The settings file refused: [Hotkey] is not tried in it again, and the
+    // entries are written all the same.
     errors.push_back(error.what());
+    if (!SaveEntryListTo(ListFilePath())) errors.push_back(cannotWriteMessage(ListFilePath()));
   }
-  const SaveReport report = SaveRegistrationFiles(SettingsFilePath(), ListFilePath());
-  errors.insert(errors.end(), report.errors.begin(), report.errors.end());
   showSaveErrors(errors);
   SetLimitMessageSink(nullptr);
 }
@@ -190,13 +190,7 @@ bool TForm1::SaveRegistrations() {
 }
 
 void TForm1::showSaveErrors(const std::vector<std::string>& errors) {
-  // The settings file fails once per key written; the user hears of it once.
-  std::vector<std::string> shown;
-  for (const std::string& error : errors) {
-    if (std::find(shown.begin(), shown.end(), error) != shown.end()) continue;
-    shown.push_back(error);
-    ui::Application->ShowErrorText(error);
-  }
+  for (const std::string& error : errors) ui::Application->ShowErrorText(error);
 }
 
 // The system hotkeys arrive with their own change; until then there is

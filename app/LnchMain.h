@@ -28,7 +28,6 @@ extern bool DroppedDown;
 // the entry names of its list.
 struct TComboBoxState {
   int Width = 100;
-  int Height = 23;
   ui::TFont Font;
   std::vector<std::string> Items;
 };
@@ -76,8 +75,8 @@ class TForm1 : public ui::TForm {
   void LoadSettings();
   // Throws SettingsWriteError at the first write that is refused.
   void SaveSettings();
-  // [Hotkey] and the list file; shows each error once. True when both were
-  // written.
+  // [Hotkey] and the list file; an error box for each file that was not
+  // written. True when both were written.
   bool SaveRegistrations();
 
  protected:
