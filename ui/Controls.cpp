@@ -125,8 +125,6 @@ void TWinControl::BeforeDestruction() {
   }
 }
 
-void TWinControl::DestroyHandle() { peer_.reset(); }
-
 void TWinControl::destroyHandles() {
   // Children first, so that none is left with a window the system already
   // took away together with its parent.

@@ -124,7 +124,6 @@ class TWinControl : public TControl {
   // Runs once the window exists.
   virtual void HandleCreated() {}
   void BeforeDestruction() override;
-  void DestroyHandle();
 
   // Events from the platform, each one guarded so that an error raised by a
   // handler goes to the application's error box.

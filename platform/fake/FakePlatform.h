@@ -134,7 +134,8 @@ class FakePlatform final : public Platform {
   std::unique_ptr<WindowPeer> createWindow(const WindowParams& params,
                                            WindowEvents& events) override;
   Size measureText(const FontSpec& font, std::string_view text, int maxWidth) override;
-  Size screenSize() override { return screen_; }
+  // The fake's screen is 1024 x 768 pixels.
+  Size screenSize() override { return {1024, 768}; }
   void messageBeep(SystemIcon icon) override;
   void shellExecute(WindowHandle owner, std::string_view verb, std::string_view file,
                     std::string_view parameters, std::string_view directory,
@@ -195,14 +196,10 @@ class FakePlatform final : public Platform {
   // things the program does and things the test sees.
   void note(std::string line) { record(std::move(line)); }
 
-  // Windows that exist now, in creation order.
-  std::vector<FakeWindow*> windows() const { return windows_; }
+  // The shown top-level windows, in creation order.
   std::vector<FakeWindow*> visibleForms() const;
   FakeWindow* findForm(std::string_view caption) const;
   FakeWindow* activeWindow() const { return active_; }
-  FakeWindow* focusedWindow() const { return focused_; }
-
-  void setScreenSize(Size size) { screen_ = size; }
 
   // Every call, one line each ("shellExecute open|file|...").
   const std::vector<std::string>& calls() const { return calls_; }
@@ -224,7 +221,6 @@ class FakePlatform final : public Platform {
   FakeWindow* active_ = nullptr;
   FakeWindow* focused_ = nullptr;
   WindowHandle nextHandle_ = 0x100;
-  Size screen_{1024, 768};
   std::vector<std::string> calls_;
   std::vector<ShellCall> shellCalls_;
   std::deque<std::function<void()>> posted_;
