@@ -29,8 +29,6 @@ struct Line {
   std::size_t start;
   std::size_t end;
   std::size_t next;
-
-  bool hasBreak() const noexcept { return next != end; }
 };
 
 Line lineAt(std::string_view file, std::size_t start) noexcept {
@@ -71,10 +69,9 @@ LineInfo classify(std::string_view text) {
 // Where [section] key stands in the file, and where a new key would go.
 struct Location {
   bool sectionFound = false;
-  // After the last non-blank line of the section; a line break must be added
-  // first when that line is the unterminated last line of the file.
+  // After the last non-blank line of the section (which may be the
+  // unterminated last line of the file).
   std::size_t insertAt = 0;
-  bool insertNeedsBreak = false;
   std::optional<Line> keyLine;
   std::string_view keyName;
   std::optional<std::string_view> value;
@@ -84,24 +81,21 @@ Location locate(std::string_view file, std::string_view section, std::string_vie
   section = trimBlanks(section);
   key = trimBlanks(key);
   Location found;
-  bool inSection = section.empty();
-  found.sectionFound = inSection;
+  found.sectionFound = section.empty();
   for (std::size_t pos = 0; pos < file.size();) {
     const Line line = lineAt(file, pos);
     pos = line.next;
     const LineInfo info = classify(file.substr(line.start, line.end - line.start));
     if (info.kind == LineKind::Blank) continue;
     if (info.kind == LineKind::Section) {
-      if (inSection) break;  // only the first section of the name counts
+      if (found.sectionFound) break;  // only the first section of the name counts
       if (text::equalsIgnoringCase(info.name, section)) {
-        inSection = true;
         found.sectionFound = true;
         found.insertAt = line.next;
-        found.insertNeedsBreak = !line.hasBreak();
       }
       continue;
     }
-    if (!inSection) continue;
+    if (!found.sectionFound) continue;
     if (text::equalsIgnoringCase(info.name, key)) {
       found.keyLine = line;
       found.keyName = info.name;
@@ -109,7 +103,6 @@ Location locate(std::string_view file, std::string_view section, std::string_vie
       break;
     }
     found.insertAt = line.next;
-    found.insertNeedsBreak = !line.hasBreak();
   }
   return found;
 }
@@ -198,17 +191,16 @@ std::string writeValue(std::string_view file, std::string_view section, std::str
     result.append(file.substr(0, found.keyLine->start));
     appendKeyLine(found.keyName);
     result.append(file.substr(found.keyLine->next));
-  } else if (found.sectionFound) {
-    result.append(file.substr(0, found.insertAt));
-    if (found.insertNeedsBreak) result.append(LineBreak);
-    appendKeyLine(trimBlanks(key));
-    result.append(file.substr(found.insertAt));
-  } else {
-    result.append(file);
-    if (!file.empty() && file.back() != '\r' && file.back() != '\n') result.append(LineBreak);
-    result.append("[").append(trimBlanks(section)).append("]").append(LineBreak);
-    appendKeyLine(trimBlanks(key));
+    return result;
   }
+  // A new key goes at the end of its section, or with a new section at the
+  // end of the file; either way after a line that may still need its break.
+  const std::size_t insertAt = found.sectionFound ? found.insertAt : file.size();
+  result.append(file.substr(0, insertAt));
+  if (!result.empty() && result.back() != '\r' && result.back() != '\n') result.append(LineBreak);
+  if (!found.sectionFound) result.append("[").append(trimBlanks(section)).append("]").append(LineBreak);
+  appendKeyLine(trimBlanks(key));
+  result.append(file.substr(insertAt));
   return result;
 }
 
