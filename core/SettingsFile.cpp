@@ -12,6 +12,9 @@ namespace velmora {
 namespace {
 
 constexpr std::string_view LineBreak = "\r\n";
+// What ends a name or value: a line break, or a NUL for a reader that takes
+// it as a C string.
+constexpr std::string_view LineEnders("\r\n\0", 3);
 
 bool isBlank(char c) noexcept { return c == ' ' || c == '\t'; }
 
@@ -118,21 +121,16 @@ std::string valueAsRead(std::string_view value) {
   return std::string(value);
 }
 
-// A lone lead byte at the end of a section name would pair with the closing
-// "]", and the line written would no longer read as a section line.
-bool endsInLoneLeadByte(std::string_view s) noexcept {
-  std::size_t last = 0;
-  for (std::size_t pos = 0; pos < s.size(); pos += text::charLength(s, pos)) last = pos;
-  return !s.empty() && text::charLength(s, last) == 1 &&
-         text::isLeadByte(static_cast<unsigned char>(s[last]));
-}
+std::string sectionLine(std::string_view section) { return "[" + std::string(section) + "]"; }
 
+// Takes names with their blanks trimmed.
 void checkNames(std::string_view section, std::string_view key) {
-  constexpr std::string_view breaks("\r\n\0", 3);
-  key = trimBlanks(key);
-  bool bad = section.find_first_of(breaks) != std::string_view::npos ||
-             endsInLoneLeadByte(trimBlanks(section)) ||
-             key.find_first_of(breaks) != std::string_view::npos ||
+  // The section line must close with its own "]": a lone lead byte at the end
+  // of the name would take that "]" as its second byte.
+  const std::string line = sectionLine(section);
+  bool bad = section.find_first_of(LineEnders) != std::string_view::npos ||
+             text::findLastCharOf(line, "]") != line.size() - 1 ||
+             key.find_first_of(LineEnders) != std::string_view::npos ||
              key.find('=') != std::string_view::npos ||
              (!key.empty() && key.front() == '[');
   if (bad) throw std::invalid_argument("settings name cannot be stored in an INI file");
@@ -179,8 +177,10 @@ std::optional<std::string> readValue(std::string_view file, std::string_view sec
 
 std::string writeValue(std::string_view file, std::string_view section, std::string_view key,
                        std::string_view value) {
+  section = trimBlanks(section);
+  key = trimBlanks(key);
   checkNames(section, key);
-  value = value.substr(0, value.find_first_of(std::string_view("\r\n\0", 3)));
+  value = value.substr(0, value.find_first_of(LineEnders));
   const Location found = locate(file, section, key);
   std::string result;
   result.reserve(file.size() + section.size() + key.size() + value.size() + 8);
@@ -198,8 +198,8 @@ std::string writeValue(std::string_view file, std::string_view section, std::str
   const std::size_t insertAt = found.sectionFound ? found.insertAt : file.size();
   result.append(file.substr(0, insertAt));
   if (!result.empty() && result.back() != '\r' && result.back() != '\n') result.append(LineBreak);
-  if (!found.sectionFound) result.append("[").append(trimBlanks(section)).append("]").append(LineBreak);
-  appendKeyLine(trimBlanks(key));
+  if (!found.sectionFound) result.append(sectionLine(section)).append(LineBreak);
+  appendKeyLine(key);
   result.append(file.substr(insertAt));
   return result;
 }
