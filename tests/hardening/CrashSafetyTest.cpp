@@ -25,8 +25,8 @@
 #include "core/HotKeys.h"
 #include "core/Registrations.h"
 #include "core/SettingsFile.h"
+#include "tests/core/TempFolder.h"
 #include "tests/hardening/ChildRun.h"
-#include "tests/hardening/ScratchFolder.h"
 
 namespace velmora {
 namespace {
@@ -90,7 +90,7 @@ std::vector<std::string> hotKeyWrites(std::string from, int variant) {
 }
 
 TEST(CrashSafety, KilledSavesLeaveBothFilesWholeAndCleanUpTheirTemporaryFiles) {
-  ScratchFolder folder;
+  TempFolder folder = TempFolder::inMemory();
   const std::string settingsPath = folder.file("Velmora.ini");
   const std::string listPath = folder.file("Velmora.Lst");
   const std::string settingsTemporary = files::temporaryPathFor(settingsPath);

@@ -13,7 +13,7 @@
 #include "core/HotKeys.h"
 #include "core/SettingsFile.h"
 #include "core/Text.h"
-#include "tests/hardening/ScratchFolder.h"
+#include "tests/core/TempFolder.h"
 
 namespace velmora {
 namespace {
@@ -33,7 +33,7 @@ void loadListFromBytes(const std::string& bytes) {
 }
 
 TEST(LeadByteAtTheEnd, OfAListLineDoesNotSwallowTheLineBreak) {
-  ScratchFolder folder;
+  TempFolder folder = TempFolder::inMemory();
   loadListFromBytes("name" + lead + "\r\ncmd" + lead + "\r\nlast" + lead);
   ASSERT_EQ(EntryCount, 2);
   EXPECT_EQ(EntryNames[1], "name" + lead);
@@ -71,7 +71,7 @@ TEST(LeadByteAtTheEnd, OfTextHelpers) {
 }
 
 TEST(LeadByteAtTheEnd, OfSettingsValuesAndKeysReadsBack) {
-  ScratchFolder folder;
+  TempFolder folder = TempFolder::inMemory();
   SettingsFile settings(folder.file("Velmora.ini"));
   settings.WriteText("Font", "Name", "MS" + lead);
   settings.WriteText("Font", "Key" + lead, "v");
@@ -87,7 +87,7 @@ TEST(LeadByteAtTheEnd, OfSettingsValuesAndKeysReadsBack) {
 TEST(LeadByteAtTheEnd, OfASectionNameIsRefusedAndChangesNothing) {
   // "[name" + lead + "]" reads as a key line "[name‐", so such a write could
   // never be read back and would add another section at every write.
-  ScratchFolder folder;
+  TempFolder folder = TempFolder::inMemory();
   const std::string path = folder.file("Velmora.ini");
   SettingsFile settings(path);
   settings.WriteText("Option", "QuickStart", "1");
@@ -105,7 +105,7 @@ TEST(LeadByteAtTheEnd, OfASectionNameIsRefusedAndChangesNothing) {
 }
 
 TEST(LeadByteAtTheEnd, OfAHotKeyCommandSurvivesSaveAndLoad) {
-  ScratchFolder folder;
+  TempFolder folder = TempFolder::inMemory();
   SettingsFile settings(folder.file("Velmora.ini"));
   ClearHotKeys();
   HotKeys[3] = {0x41, 2, "notepad|x" + lead};
@@ -118,7 +118,7 @@ TEST(LeadByteAtTheEnd, OfAHotKeyCommandSurvivesSaveAndLoad) {
 }
 
 TEST(NulBytes, InListNamesAndCommandsAreKeptByteForByte) {
-  ScratchFolder folder;
+  TempFolder folder = TempFolder::inMemory();
   const std::string bytes = "a\0b\r\nC:\\x\0.exe|\0\r\n\0\r\n\r\n"s;
   loadListFromBytes(bytes);
   ASSERT_EQ(EntryCount, 2);
@@ -137,7 +137,7 @@ TEST(NulBytes, InListNamesAndCommandsAreKeptByteForByte) {
 }
 
 TEST(NulBytes, InSettingsValuesEndTheValueAndInNamesAreRefused) {
-  ScratchFolder folder;
+  TempFolder folder = TempFolder::inMemory();
   const std::string path = folder.file("Velmora.ini");
   ASSERT_TRUE(files::replaceFileAtomically(path, "[Window]\r\nLeft=5\0junk\r\nTop=\0\r\n"s));
   SettingsFile settings(path);
@@ -166,7 +166,7 @@ std::string garbage(unsigned seed, std::size_t size) {
 // A megabyte of random bytes as the list file loads at most 250 entries,
 // none holding a CR or a Ctrl-Z, and what is saved loads back the same.
 TEST(BinaryGarbage, AsTheListFileLoadsWhatItCanAndSavesItBackWhole) {
-  ScratchFolder folder;
+  TempFolder folder = TempFolder::inMemory();
   const std::string path = folder.file("Velmora.Lst");
   for (unsigned seed = 1; seed <= 5; ++seed) {
     SCOPED_TRACE(seed);
@@ -187,7 +187,7 @@ TEST(BinaryGarbage, AsTheListFileLoadsWhatItCanAndSavesItBackWhole) {
 // Random bytes as the settings file give valid hotkey slots, and a save adds
 // the [Hotkey] section behind the garbage without changing a byte of it.
 TEST(BinaryGarbage, AsTheSettingsFileIsKeptAndTheSlotsReadBack) {
-  ScratchFolder folder;
+  TempFolder folder = TempFolder::inMemory();
   const std::string path = folder.file("Velmora.ini");
   for (unsigned seed = 1; seed <= 3; ++seed) {
     SCOPED_TRACE(seed);

@@ -12,8 +12,8 @@
 #include "core/FileAccess.h"
 #include "core/HotKeys.h"
 #include "core/SettingsFile.h"
+#include "tests/core/TempFolder.h"
 #include "tests/hardening/ChildRun.h"
-#include "tests/hardening/ScratchFolder.h"
 
 namespace velmora {
 namespace {
@@ -56,7 +56,7 @@ void report(const char* what, const ChildRun& run) {
 // 100 MB of short pairs: the list keeps its first 250 entries and the loader
 // stops reading right after them. Bounds: 1 s, 16 MB, at most 128 KB read.
 TEST(LargeListFile, HundredMegabytesOfShortPairsLoadsTheFirst250AndReadsNoFurther) {
-  ScratchFolder folder;
+  TempFolder folder = TempFolder::inMemory();
   const std::string path = folder.file("Velmora.Lst");
   std::string block;
   for (int i = 0; i < 1000; ++i) block += "name" + std::to_string(i % 1000) + "\r\nC:\\cmd.exe|-x\r\n";
@@ -85,7 +85,7 @@ TEST(LargeListFile, HundredMegabytesOfShortPairsLoadsTheFirst250AndReadsNoFurthe
 // them writes the same 100 MB back. Bounds: 3 s to load, 250 MB for the load
 // (the tables hold 100 MB); 10 s for load, save and compare.
 TEST(LargeListFile, HundredMegabytesOfLongLinesLoadsWholeAndSavesBackTheSame) {
-  ScratchFolder folder;
+  TempFolder folder = TempFolder::inMemory();
   const std::string path = folder.file("Velmora.Lst");
   const std::size_t lineBytes = 210 * 1024;
   std::string block;
@@ -123,7 +123,7 @@ TEST(LargeListFile, HundredMegabytesOfLongLinesLoadsWholeAndSavesBackTheSame) {
 // One 50 MB line without a line break is one entry with that name and an
 // empty command line. Bounds: 2 s, 200 MB (the name itself is 50 MB).
 TEST(LargeListFile, OneLineOfFiftyMegabytesIsOneEntry) {
-  ScratchFolder folder;
+  TempFolder folder = TempFolder::inMemory();
   const std::string path = folder.file("Velmora.Lst");
   ASSERT_TRUE(writeRepeated(path, "0123456789abcdef\x81", 50 * Megabyte));
 
@@ -153,7 +153,7 @@ std::string hundredThousandSections() {
 // that section. Each access reads the whole file, so this is the slow one.
 // Bounds: 15 s for 35 reads and 32 writes, 64 MB.
 TEST(LargeSettingsFile, HundredThousandSectionsReadAndWriteTheLastOnes) {
-  ScratchFolder folder;
+  TempFolder folder = TempFolder::inMemory();
   const std::string path = folder.file("Velmora.ini");
   const std::string original = hundredThousandSections();
   ASSERT_TRUE(files::replaceFileAtomically(path, original));
@@ -184,7 +184,7 @@ TEST(LargeSettingsFile, HundredThousandSectionsReadAndWriteTheLastOnes) {
 // reads give the defaults, writes are refused and leave it as it is, so it
 // is never replaced by a cut-down copy. Bounds: 2 s, 64 MB.
 TEST(LargeSettingsFile, OverTheSizeLimitGivesDefaultsAndIsNeverReplaced) {
-  ScratchFolder folder;
+  TempFolder folder = TempFolder::inMemory();
   const std::string path = folder.file("Velmora.ini");
   const std::string head = "[Hotkey]\r\nkey0=$37B\r\n[Padding]\r\n";
   ASSERT_TRUE(writeRepeated(path, head + std::string(1024 * 1024 - head.size() - 2, 'p') + "\r\n",
