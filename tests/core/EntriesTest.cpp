@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/FileAccess.h"
+#include "tests/core/TempFolder.h"
 
 namespace velmora {
 namespace {
@@ -53,26 +54,22 @@ ByteSource stringSource(const std::string& content, std::size_t chunk) {
 class EntryListFile : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("velmora-entries-" + std::to_string(std::random_device{}()));
-    fs::create_directories(dir_);
     ClearEntries();
     SetLimitMessageSink({});
   }
   void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
     ClearEntries();
     SetLimitMessageSink({});
   }
 
-  std::string path(const std::string& name) const { return (dir_ / name).string(); }
+  std::string path(const std::string& name) const { return folder_.file(name); }
 
   std::string write(const std::string& name, const std::string& content) const {
-    std::ofstream(dir_ / name, std::ios::binary) << content;
+    putFile(path(name), content);
     return path(name);
   }
 
-  fs::path dir_;
+  TempFolder folder_;
 };
 
 struct LineCase {
@@ -168,7 +165,7 @@ TEST_F(EntryListFile, AFileThatCannotBeReadGivesAnEmptyListAndCreatesNothing) {
   EXPECT_TRUE(EntryNames[1].empty());
   EXPECT_FALSE(files::exists(path("missing.lst")));
 
-  fs::create_directory(dir_ / "folder.lst");
+  fs::create_directory(path("folder.lst"));
   setEntries({{"stale", "stale.exe"}});
   LoadEntryListFrom(path("folder.lst"));
   EXPECT_EQ(EntryCount, 0);
@@ -287,7 +284,7 @@ TEST_F(EntryListFile, AFailedSaveReportsFalseAndLeavesTheOldFileWhole) {
 
 TEST_F(EntryListFile, TheListFileLivesBesideTheExecutable) {
   const std::string savedExeDir = ExeDir;
-  ExeDir = (dir_ / "").string();
+  ExeDir = path("");
   EXPECT_EQ(ListFilePath(), ExeDir + "Velmora.Lst");
   LoadEntryList();
   EXPECT_EQ(EntryCount, 0);
