@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "core/Entries.h"
@@ -49,8 +50,17 @@ bool writeRepeated(const std::string& path, const std::string& block, std::size_
   return std::fclose(file) == 0 && ok;
 }
 
-void report(const char* what, const ChildRun& run) {
+// Reports the run, and checks that it ended, did what it should and kept
+// within `seconds` and (when given) `megabytes`, as they are in a plain build.
+void expectWithinBounds(const char* what, const ChildRun& run, double seconds,
+                        std::optional<double> megabytes = std::nullopt) {
   std::printf("%s: %.3f s, memory grew by %.1f MB\n", what, run.seconds, run.growthMegabytes());
+  ASSERT_TRUE(run.ended) << what;
+  EXPECT_TRUE(run.ok) << what;
+  EXPECT_LT(run.seconds, seconds * TimeFactor) << what;
+  if (megabytes) {
+    EXPECT_LT(run.growthMegabytes(), memoryBound(*megabytes)) << what;
+  }
 }
 
 // 100 MB of short pairs: the list keeps its first 250 entries and the loader
@@ -74,11 +84,7 @@ TEST(LargeListFile, HundredMegabytesOfShortPairsLoadsTheFirst250AndReadsNoFurthe
     return EntryCount == MaxEntries && EntryNames[250] == "name249" &&
            EntryCommands[250] == "C:\\cmd.exe|-x" && bytesRead <= 128 * 1024;
   });
-  report("100 MB of short pairs", run);
-  ASSERT_TRUE(run.ended);
-  EXPECT_TRUE(run.ok);
-  EXPECT_LT(run.seconds, 1.0 * TimeFactor);
-  EXPECT_LT(run.growthMegabytes(), memoryBound(16.0));
+  expectWithinBounds("100 MB of short pairs", run, 1.0, 16.0);
 }
 
 // 105 MB in 500 lines of 210 KB: all 250 entries load whole, and saving
@@ -103,21 +109,14 @@ TEST(LargeListFile, HundredMegabytesOfLongLinesLoadsWholeAndSavesBackTheSame) {
     return EntryCount == MaxEntries && EntryNames[250].size() == lineBytes &&
            EntryCommands[250].size() == lineBytes && EntryNames[1].substr(lineBytes - 4) == "\x95\x5C|x";
   });
-  report("100 MB of long lines, load", load);
-  ASSERT_TRUE(load.ended);
-  EXPECT_TRUE(load.ok);
-  EXPECT_LT(load.seconds, 3.0 * TimeFactor);
-  EXPECT_LT(load.growthMegabytes(), memoryBound(250.0));
+  expectWithinBounds("100 MB of long lines, load", load, 3.0, 250.0);
 
   const std::string copy = folder.file("copy.Lst");
   const ChildRun roundTrip = runInChild([&] {
     LoadEntryListFrom(path);
     return SaveEntryListTo(copy) && files::readWholeFile(copy) == files::readWholeFile(path);
   });
-  report("100 MB of long lines, load, save and compare", roundTrip);
-  ASSERT_TRUE(roundTrip.ended);
-  EXPECT_TRUE(roundTrip.ok);
-  EXPECT_LT(roundTrip.seconds, 10.0 * TimeFactor);
+  expectWithinBounds("100 MB of long lines, load, save and compare", roundTrip, 10.0);
 }
 
 // One 50 MB line without a line break is one entry with that name and an
@@ -132,11 +131,7 @@ TEST(LargeListFile, OneLineOfFiftyMegabytesIsOneEntry) {
     return EntryCount == 1 && EntryNames[1].size() == 50 * Megabyte && EntryCommands[1].empty() &&
            EntryNames[1].compare(0, 17, "0123456789abcdef\x81") == 0 && FindEntry("0123") == 0;
   });
-  report("one 50 MB line", run);
-  ASSERT_TRUE(run.ended);
-  EXPECT_TRUE(run.ok);
-  EXPECT_LT(run.seconds, 2.0 * TimeFactor);
-  EXPECT_LT(run.growthMegabytes(), memoryBound(200.0));
+  expectWithinBounds("one 50 MB line", run, 2.0, 200.0);
 }
 
 std::string hundredThousandSections() {
@@ -173,11 +168,7 @@ TEST(LargeSettingsFile, HundredThousandSectionsReadAndWriteTheLastOnes) {
            ini::readValue(*after, "Hotkey", "appli9") == "C:\\tool.exe|-x" &&
            ini::readValue(*after, "Hotkey", "appli5") == "notepad";
   });
-  report("100,000 sections, 35 reads and 32 writes", run);
-  ASSERT_TRUE(run.ended);
-  EXPECT_TRUE(run.ok);
-  EXPECT_LT(run.seconds, 15.0 * TimeFactor);
-  EXPECT_LT(run.growthMegabytes(), memoryBound(64.0));
+  expectWithinBounds("100,000 sections, 35 reads and 32 writes", run, 15.0, 64.0);
 }
 
 // A settings file over the 16 MB limit is not one the program can work with:
@@ -200,11 +191,7 @@ TEST(LargeSettingsFile, OverTheSizeLimitGivesDefaultsAndIsNeverReplaced) {
     }
     return settings.ReadNumber("Hotkey", "key0", 123) == 123 && refused;
   });
-  report("settings file over the limit", run);
-  ASSERT_TRUE(run.ended);
-  EXPECT_TRUE(run.ok);
-  EXPECT_LT(run.seconds, 2.0 * TimeFactor);
-  EXPECT_LT(run.growthMegabytes(), memoryBound(64.0));
+  expectWithinBounds("settings file over the limit", run, 2.0, 64.0);
   const std::optional<std::string> after = files::readWholeFile(path);
   ASSERT_TRUE(after);
   EXPECT_EQ(after->size(), MaxSettingsFileBytes + Megabyte);
