@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 #include "tests/core/TempFolder.h"
 
@@ -44,25 +46,31 @@ TEST(SettingsNumber, RejectsEverythingElse) {
   }
 }
 
-TEST(SettingsEncoding, ColourHasSixDigitsOrAsManyAsTheValueNeeds) {
-  EXPECT_EQ(colorText(0xC0C0C0), "$C0C0C0");
-  EXPECT_EQ(colorText(0), "$000000");
-  EXPECT_EQ(colorText(0xFF), "$0000FF");
-  EXPECT_EQ(colorText(0x1000000), "$1000000");
-  EXPECT_EQ(colorText(static_cast<std::int32_t>(0x8000000Fu)), "$8000000F");
-  EXPECT_EQ(colorText(-1), "$FFFFFFFF");
-  for (std::int32_t color : {0, 0xC0C0C0, 0x1000000, -1, -2147483647 - 1, 2147483647, 0x0F}) {
-    EXPECT_EQ(parseSettingsNumber(colorText(color)), color) << colorText(color);
+// Each text is what the program writes, and it reads back as the value.
+void expectEncodings(std::string (*encode)(std::int32_t),
+                     std::initializer_list<std::pair<std::int32_t, const char*>> cases) {
+  for (const auto& [value, text] : cases) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(encode(value), text);
+    EXPECT_EQ(parseSettingsNumber(encode(value)), value);
   }
 }
 
+TEST(SettingsEncoding, ColourHasSixDigitsOrAsManyAsTheValueNeeds) {
+  expectEncodings(colorText, {{0xC0C0C0, "$C0C0C0"},
+                              {0, "$000000"},
+                              {0xFF, "$0000FF"},
+                              {0x0F, "$00000F"},
+                              {0x1000000, "$1000000"},
+                              {static_cast<std::int32_t>(0x8000000Fu), "$8000000F"},
+                              {-1, "$FFFFFFFF"},
+                              {-2147483647 - 1, "$80000000"},
+                              {2147483647, "$7FFFFFFF"}});
+}
+
 TEST(SettingsEncoding, HotKeyHasAtLeastTwoUpperCaseDigits) {
-  EXPECT_EQ(hotKeyText(0x7B), "$7B");
-  EXPECT_EQ(hotKeyText(0x37B), "$37B");
-  EXPECT_EQ(hotKeyText(0), "$00");
-  EXPECT_EQ(hotKeyText(5), "$05");
-  EXPECT_EQ(hotKeyText(0xFFFFFF), "$FFFFFF");
-  EXPECT_EQ(parseSettingsNumber(hotKeyText(0xFFFFFF)), 0xFFFFFF);
+  expectEncodings(hotKeyText,
+                  {{0x7B, "$7B"}, {0x37B, "$37B"}, {0, "$00"}, {5, "$05"}, {0xFFFFFF, "$FFFFFF"}});
 }
 
 // --- Reading ---------------------------------------------------------------
@@ -73,37 +81,34 @@ std::optional<std::string> read(std::string_view file, std::string_view section,
 }
 
 TEST(IniRead, TrimsBlanksAndOnePairOfQuotes) {
-  const std::string file =
-      "[S]\r\n"
-      "plain=v\r\n"
-      "  spaced  =  a b  \r\n"
-      "\ttabbed\t=\tx\t\r\n"
-      "dq=\"q\"\r\n"
-      "sq='q'\r\n"
-      "inner= \" q \" \r\n"
-      "mixed=\"q'\r\n"
-      "lone=\"\r\n"
-      "emptyq=\"\"\r\n"
-      "twice=\"\"q\"\"\r\n"
-      "empty=\r\n"
-      "blank=   \r\n"
-      "eq==x=y\r\n"
-      "wide=　v　\r\n";
-  EXPECT_EQ(read(file, "S", "plain"), "v");
-  EXPECT_EQ(read(file, "S", "spaced"), "a b");
-  EXPECT_EQ(read(file, "S", "tabbed"), "x");
-  EXPECT_EQ(read(file, "S", "dq"), "q");
-  EXPECT_EQ(read(file, "S", "sq"), "q");
-  EXPECT_EQ(read(file, "S", "inner"), " q ");
-  EXPECT_EQ(read(file, "S", "mixed"), "\"q'");
-  EXPECT_EQ(read(file, "S", "lone"), "\"");
-  EXPECT_EQ(read(file, "S", "emptyq"), "");
-  EXPECT_EQ(read(file, "S", "twice"), "\"q\"");
-  EXPECT_EQ(read(file, "S", "empty"), "");
-  EXPECT_EQ(read(file, "S", "blank"), "");
-  EXPECT_EQ(read(file, "S", "eq"), "=x=y");
-  // Only ASCII blanks are blanks: a full-width space is part of the value.
-  EXPECT_EQ(read(file, "S", "wide"), "　v　");
+  struct Case {
+    const char* line;
+    const char* key;
+    const char* value;
+  };
+  const Case cases[] = {
+      {"plain=v", "plain", "v"},
+      {"  spaced  =  a b  ", "spaced", "a b"},
+      {"\ttabbed\t=\tx\t", "tabbed", "x"},
+      {"dq=\"q\"", "dq", "q"},
+      {"sq='q'", "sq", "q"},
+      {"inner= \" q \" ", "inner", " q "},
+      {"mixed=\"q'", "mixed", "\"q'"},
+      {"lone=\"", "lone", "\""},
+      {"emptyq=\"\"", "emptyq", ""},
+      {"twice=\"\"q\"\"", "twice", "\"q\""},
+      {"empty=", "empty", ""},
+      {"blank=   ", "blank", ""},
+      {"eq==x=y", "eq", "=x=y"},
+      // Only ASCII blanks are blanks: a full-width space is part of the value.
+      {"wide=　v　", "wide", "　v　"},
+  };
+  std::string file = "[S]\r\n";
+  for (const Case& c : cases) file += std::string(c.line) + "\r\n";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_EQ(read(file, "S", c.key), c.value);
+  }
   EXPECT_EQ(read(file, "S", "missing"), std::nullopt);
   EXPECT_EQ(read(file, "T", "plain"), std::nullopt);
 }
