@@ -1,28 +1,20 @@
 // The program as a whole on the fake platform: start-up, a second instance,
 // the creation and exit orders with the files they read and write, the
 // session end, the quit confirmation and launching through the shell.
-#include "app/LnchMain.h"
-#include "app/Startup.h"
-#include "core/Entries.h"
 #include "core/FileAccess.h"
-#include "core/HotKeys.h"
-#include "platform/fake/FakePlatform.h"
-#include "tests/core/TempFolder.h"
+#include "tests/app/FakeProgram.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 
 namespace velmora {
 namespace {
 
 using platform::WindowKind;
 using platform::fake::FakePlatform;
-using platform::fake::FakeSystem;
 using platform::fake::FakeWindow;
-using platform::fake::ProcessExit;
 
 std::string firstExitSettings() {
   std::string ini =
@@ -36,50 +28,18 @@ std::string firstExitSettings() {
   return ini;
 }
 
-class ProgramTest : public ::testing::Test {
+class ProgramTest : public FakeProgramTest {
  protected:
-  void SetUp() override {
-    ClearEntries();
-    ClearHotKeys();
-    ExeDir.clear();
-  }
-
-  static int run(FakePlatform& fake) {
-    try {
-      return Velmora(fake);
-    } catch (const ProcessExit& exit) {
-      return exit.code;
-    }
-  }
-  int run() { return run(platform); }
-
   std::string path(const std::string& name) const { return folder.file(name); }
   std::optional<std::string> read(const std::string& name) const {
     return files::readWholeFile(path(name));
   }
-  void write(const std::string& name, const std::string& content) const {
-    std::ofstream(path(name), std::ios::binary) << content;
-  }
+  void write(const std::string& name, const std::string& content) const { putFile(path(name), content); }
   const std::vector<std::string>& calls() const { return platform.calls(); }
   std::size_t callIndex(const std::string& call) const {
     const auto& all = platform.calls();
     return static_cast<std::size_t>(std::find(all.begin(), all.end(), call) - all.begin());
   }
-
-  static TForm1& form() { return *dynamic_cast<TForm1*>(ui::Application->MainForm()); }
-
-  // The user answers the open box with this caption by clicking a button.
-  void answer(std::string_view caption, std::string_view button) {
-    FakeWindow* box = platform.findForm(caption);
-    ASSERT_NE(box, nullptr) << "no box " << caption;
-    FakeWindow* control = box->child(WindowKind::Button, button);
-    ASSERT_NE(control, nullptr) << "no button " << button;
-    EXPECT_TRUE(control->click());
-  }
-
-  TempFolder folder;
-  FakeSystem system;
-  FakePlatform platform{system, folder.file("Velmora2.exe")};
 };
 
 TEST_F(ProgramTest, StartsHiddenAndTheSessionEndWritesBothFilesWithoutAsking) {

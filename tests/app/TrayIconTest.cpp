@@ -2,13 +2,8 @@
 // there from the start with its tip and image, a double click and the first
 // menu item show the launcher window, the last one quits, and the icon goes
 // with the program.
-#include "app/LnchMain.h"
-#include "app/Startup.h"
-#include "core/Entries.h"
 #include "core/FileAccess.h"
-#include "core/HotKeys.h"
-#include "platform/fake/FakePlatform.h"
-#include "tests/core/TempFolder.h"
+#include "tests/app/FakeProgram.h"
 
 #include <gtest/gtest.h>
 
@@ -19,39 +14,14 @@ namespace {
 
 using platform::NotifyIconMessage;
 using platform::WindowKind;
-using platform::fake::FakePlatform;
-using platform::fake::FakeSystem;
 using platform::fake::FakeWindow;
-using platform::fake::ProcessExit;
 
-class TrayIconTest : public ::testing::Test {
+class TrayIconTest : public FakeProgramTest {
  protected:
   void SetUp() override {
-    ClearEntries();
-    ClearHotKeys();
-    ExeDir.clear();
+    FakeProgramTest::SetUp();
     platform.setCursorPos({1010, 757});
   }
-
-  int run() {
-    try {
-      return Velmora(platform);
-    } catch (const ProcessExit& exit) {
-      return exit.code;
-    }
-  }
-
-  static TForm1& form() { return *dynamic_cast<TForm1*>(ui::Application->MainForm()); }
-
-  void answer(std::string_view caption, std::string_view button) {
-    FakeWindow* box = platform.findForm(caption);
-    ASSERT_NE(box, nullptr) << "no box " << caption;
-    ASSERT_TRUE(box->child(WindowKind::Button, button)->click());
-  }
-
-  TempFolder folder;
-  FakeSystem system;
-  FakePlatform platform{system, folder.file("Velmora2.exe")};
 };
 
 TEST_F(TrayIconTest, TheIconIsThereFromTheStartAndADoubleClickShowsTheLauncher) {

@@ -3,9 +3,8 @@
 // callbacks turned into mouse events and menus, and the shell's restart.
 #include "tasktray/TaskTray.h"
 
-#include "platform/fake/FakePlatform.h"
+#include "tests/ui/FakeApplication.h"
 #include "ui/Dialogs.h"
-#include "ui/Forms.h"
 
 #include <gtest/gtest.h>
 
@@ -19,13 +18,11 @@ namespace {
 
 using platform::NotifyIconMessage;
 using platform::WindowKind;
-using platform::fake::FakePlatform;
-using platform::fake::FakeSystem;
 using platform::fake::FakeWindow;
 using platform::fake::TrayCall;
 using ui::TMouseButton;
 
-class TaskTrayTest : public ::testing::Test {
+class TaskTrayTest : public FakeApplicationTest {
  protected:
   void SetUp() override {
     application.SetTitle("Velmora2");
@@ -107,9 +104,6 @@ class TaskTrayTest : public ::testing::Test {
     for (unsigned message : messages) ASSERT_TRUE(platform.sendTrayMessage(id, message));
   }
 
-  FakeSystem system;
-  FakePlatform platform{system, "C:\\Tools\\Velmora2.exe"};
-  ui::TApplication application{platform};
   ui::TForm* owner = nullptr;
 };
 
@@ -415,11 +409,11 @@ TEST_F(TaskTrayTest, AnErrorInAHandlerIsShownAndTheGuardIsClearedAgain) {
     ASSERT_NE(box, nullptr) << "no error box";
     EXPECT_EQ(box->child(WindowKind::Label)->text(), "ハンドラの失敗.");
     EXPECT_FALSE(inTrayNotify());
-    box->child(WindowKind::Button, "OK")->click();
+    answer("Velmora2", "OK");
   });
   send(1, {513});
   EXPECT_EQ(downs, 1);
-  platform.then([this] { platform.findForm("Velmora2")->child(WindowKind::Button, "OK")->click(); });
+  platform.then([this] { answer("Velmora2", "OK"); });
   send(1, {513});
   EXPECT_EQ(downs, 2);
 }
@@ -499,7 +493,7 @@ TEST_F(TaskTrayTest, ARefusalAfterTheRestartIsShownAndTheOtherIconsStillComeBack
     FakeWindow* box = platform.findForm("Velmora2");
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->child(WindowKind::Label)->text(), "タスクトレイに登録できません.");
-    box->child(WindowKind::Button, "OK")->click();
+    answer("Velmora2", "OK");
   });
   platform.restartShell();
   EXPECT_FALSE(first->Added());

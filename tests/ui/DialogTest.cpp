@@ -2,7 +2,7 @@
 // loop they run in.
 #include "ui/Dialogs.h"
 
-#include "platform/fake/FakePlatform.h"
+#include "tests/ui/FakeApplication.h"
 
 #include <gtest/gtest.h>
 
@@ -13,19 +13,13 @@ namespace {
 
 using platform::SystemIcon;
 using platform::WindowKind;
-using platform::fake::FakePlatform;
-using platform::fake::FakeSystem;
 using platform::fake::FakeWindow;
 using platform::fake::ScriptExhausted;
 
 constexpr unsigned VkTab = 9, VkReturn = 13, VkEscape = 27, VkRight = 0x27;
 
-class DialogTest : public ::testing::Test {
+class DialogTest : public FakeApplicationTest {
  protected:
-  FakeSystem system;
-  FakePlatform platform{system, "C:\\Velmora2.exe"};
-  TApplication application{platform};
-
   FakeWindow* box() const {
     auto forms = platform.visibleForms();
     return forms.empty() ? nullptr : forms.back();
