@@ -3,6 +3,7 @@
 // session end, the quit confirmation and launching through the shell.
 #include "core/FileAccess.h"
 #include "tests/app/FakeProgram.h"
+#include "tests/app/WrittenSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -15,18 +16,6 @@ namespace {
 using platform::WindowKind;
 using platform::fake::FakePlatform;
 using platform::fake::FakeWindow;
-
-std::string firstExitSettings() {
-  std::string ini =
-      "[Option]\r\nQuickStart=1\r\nBlankEnter=1\r\nStayTop=1\r\nHotKeyValid=1\r\n"
-      "[Window]\r\nLeft=500\r\nTop=340\r\nWidth=100\r\nColor=$C0C0C0\r\n"
-      "[Font]\r\nName=ＭＳ Ｐゴシック\r\nSize=10\r\n[Hotkey]\r\n";
-  for (int slot = 0; slot < 16; ++slot) {
-    ini += "key" + std::to_string(slot) + (slot == 0 ? "=$7B\r\n" : "=$00\r\n");
-    ini += "appli" + std::to_string(slot) + "=\r\n";
-  }
-  return ini;
-}
 
 class ProgramTest : public FakeProgramTest {
  protected:
@@ -131,16 +120,13 @@ TEST_F(ProgramTest, CreationLoadsSettingsSlotsAndEntriesAndExitWritesThemBack) {
   EXPECT_EQ(run(), 0);
 
   EXPECT_EQ(read("Velmora.Lst"), list);
-  std::string expected =
+  const std::string expected =
       "; kept as it is\r\n[Option]\r\nQuickStart=0\r\nStayTop=0\r\nHotKeyValid=0\r\n"
       "Unknown=yes\r\nBlankEnter=1\r\n[Window]\r\nLeft=-20\r\nTop=30\r\nColor=$123456\r\n"
       "Width=200\r\n[Font]\r\nName=Arial\r\nSize=14\r\n[Hotkey]\r\nkey0=$37B\r\n"
       "appli3=C:\\Tools\\edit.exe|-n\r\nappli0=\r\nkey1=$00\r\nappli1=\r\nkey2=$00\r\nappli2=\r\n"
-      "key3=$00\r\n";
-  for (int slot = 4; slot < 16; ++slot) {
-    expected += "key" + std::to_string(slot) + "=$00\r\nappli" + std::to_string(slot) + "=\r\n";
-  }
-  expected += "[Other]\r\nx=1\r\n";
+      "key3=$00\r\n" +
+      emptyHotKeySlots(4) + "[Other]\r\nx=1\r\n";
   EXPECT_EQ(read("Velmora.ini"), expected);
   // The tables are cleared at the very end.
   EXPECT_EQ(EntryCount, 0);

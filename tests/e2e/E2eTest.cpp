@@ -2,6 +2,8 @@
 // the single instance, the end of the session and the files it leaves, the
 // message dialog on the real platform, and the icon in the notification
 // area with its tip, double click and menu. run.sh sets the environment.
+#include "tests/app/WrittenSettings.h"
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -27,6 +29,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+using velmora::emptyHotKeySlots;
+using velmora::firstExitSettings;
 
 std::string env(const char* name) {
   const char* value = std::getenv(name);
@@ -213,22 +217,6 @@ bool waitWindow(const std::string& className, bool visible, int milliseconds) {
              Work, milliseconds / 1000.0 + 30) == 0;
 }
 
-// The settings file as the program writes it when there was none; the font
-// name is code page 932.
-const std::string FontName = "\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E";
-
-std::string firstExitSettings() {
-  std::string ini =
-      "[Option]\r\nQuickStart=1\r\nBlankEnter=1\r\nStayTop=1\r\nHotKeyValid=1\r\n"
-      "[Window]\r\nLeft=500\r\nTop=340\r\nWidth=100\r\nColor=$C0C0C0\r\n"
-      "[Font]\r\nName=" + FontName + "\r\nSize=10\r\n[Hotkey]\r\n";
-  for (int slot = 0; slot < 16; ++slot) {
-    ini += "key" + std::to_string(slot) + (slot == 0 ? "=$7B\r\n" : "=$00\r\n");
-    ini += "appli" + std::to_string(slot) + "=\r\n";
-  }
-  return ini;
-}
-
 int keyCount(const std::string& ini) {
   int keys = 0;
   std::istringstream lines(ini);
@@ -251,16 +239,12 @@ const std::string PreparedSettings =
     "[Mine]\r\n; a comment\r\nanswer=42\r\n";
 
 std::string preparedSettingsAfterExit() {
-  std::string ini =
-      "; written by hand\r\n[Option]\r\nQuickStart=0\r\nUnknown=keep me\r\n"
-      "BlankEnter=1\r\nStayTop=1\r\nHotKeyValid=1\r\n"
-      "[Window]\r\nLeft=12\r\nTop=34\r\nColor=$FF8000\r\nWidth=150\r\n"
-      "[Font]\r\nName=Arial\r\nSize=12\r\n[Hotkey]\r\nkey1=$37B\r\nappli1=C:\\Tools\\edit.exe|-n\r\n"
-      "key0=$7B\r\nappli0=\r\n";
-  for (int slot = 2; slot < 16; ++slot) {
-    ini += "key" + std::to_string(slot) + "=$00\r\nappli" + std::to_string(slot) + "=\r\n";
-  }
-  return ini + "[Mine]\r\n; a comment\r\nanswer=42\r\n";
+  return "; written by hand\r\n[Option]\r\nQuickStart=0\r\nUnknown=keep me\r\n"
+         "BlankEnter=1\r\nStayTop=1\r\nHotKeyValid=1\r\n"
+         "[Window]\r\nLeft=12\r\nTop=34\r\nColor=$FF8000\r\nWidth=150\r\n"
+         "[Font]\r\nName=Arial\r\nSize=12\r\n[Hotkey]\r\nkey1=$37B\r\nappli1=C:\\Tools\\edit.exe|-n\r\n"
+         "key0=$7B\r\nappli0=\r\n" +
+         emptyHotKeySlots(2) + "[Mine]\r\n; a comment\r\nanswer=42\r\n";
 }
 
 class E2eTest : public ::testing::Test {
