@@ -256,6 +256,21 @@ TEST_F(ProgramTest, LosingActivationHidesTheLauncherWindow) {
   EXPECT_EQ(run(), 0);
 }
 
+TEST_F(ProgramTest, TheWindowDraggedToANewPlaceIsWrittenThereAtExit) {
+  platform.then([&] {
+    form().ShowLauncher();
+    platform.findForm("Velmora2")->moveTo(30, 40);
+    EXPECT_EQ(form().Left(), 30);
+    EXPECT_EQ(form().Top(), 40);
+    form().Close();
+  });
+  EXPECT_EQ(run(), 0);
+  std::string expected = firstExitSettings();
+  const std::string place = "Left=500\r\nTop=340\r\n";
+  expected.replace(expected.find(place), place.size(), "Left=30\r\nTop=40\r\n");
+  EXPECT_EQ(read("Velmora.ini"), expected);
+}
+
 TEST(ExeDirTest, PathsAndDrives) {
   EXPECT_EQ(exeDirOf("C:\\Program Files\\Velmora2.exe"), "C:\\Program Files\\");
   EXPECT_EQ(exeDirOf("C:Velmora2.exe"), "C:");
