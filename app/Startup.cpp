@@ -20,10 +20,10 @@ int Velmora(platform::Platform& platform) {
       application.Initialize();
       application.SetTitle(ApplicationTitle);
       TForm1* form = application.CreateForm<TForm1>();
-      application.OnDeactivate = [form](ui::TComponent*) {
-        if (ui::Application != nullptr && ui::Application->MainForm() == form) {
-          form->Minimize1Click(form);
-        }
+      // On Windows the windows still report losing activation while the exit
+      // order destroys them, after the application has let go of this form.
+      application.OnDeactivate = [&application, form](ui::TComponent*) {
+        if (application.MainForm() == form) form->Minimize1Click(form);
       };
       application.ShowMainForm = false;
       application.Run();
