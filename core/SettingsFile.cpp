@@ -121,7 +121,11 @@ std::string valueAsRead(std::string_view value) {
   return std::string(value);
 }
 
-std::string sectionLine(std::string_view section) { return "[" + std::string(section) + "]"; }
+std::string sectionLine(std::string_view section) {
+  std::string line(1, '[');
+  line.append(section).push_back(']');
+  return line;
+}
 
 // Takes names with their blanks trimmed.
 void checkNames(std::string_view section, std::string_view key) {
