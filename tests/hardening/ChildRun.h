@@ -1,5 +1,6 @@
-// Runs a piece of work in a child process and measures it there: how long
-// it took and how far the child's resident memory grew beyond what a child
+// Runs a piece of work in a child process and measures it there: the
+// processor time it took (not wall time, so a busy machine does not stretch
+// it) and how far the child's resident memory grew beyond what a child
 // that does nothing uses. The work's result comes back through a pipe, so
 // a crash or a limit that kills the child shows as a failed run.
 #pragma once
@@ -15,7 +16,7 @@ namespace velmora {
 struct ChildRun {
   bool ended = false;      // the child finished and reported back
   bool ok = false;         // what the work returned
-  double seconds = 0;      // time of the work alone
+  double seconds = 0;      // processor time of the work alone
   long peakKilobytes = 0;  // the child's peak resident memory
   long idleKilobytes = 0;  // the same for a child that does nothing, just before
 
@@ -23,9 +24,9 @@ struct ChildRun {
   double growthMegabytes() const { return static_cast<double>(peakKilobytes - idleKilobytes) / 1024.0; }
 };
 
-inline double monotonicSeconds() {
+inline double processorSeconds() {
   timespec t{};
-  clock_gettime(CLOCK_MONOTONIC, &t);
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
   return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
@@ -42,9 +43,9 @@ ChildRun runOnce(Work work) {
   if (child < 0) return run;
   if (child == 0) {
     close(channel[0]);
-    const double start = monotonicSeconds();
+    const double start = processorSeconds();
     Report report{work(), 0};
-    report.seconds = monotonicSeconds() - start;
+    report.seconds = processorSeconds() - start;
     const bool sent = write(channel[1], &report, sizeof report) == static_cast<ssize_t>(sizeof report);
     _exit(sent ? 0 : 1);
   }
