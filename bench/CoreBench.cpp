@@ -25,7 +25,8 @@ void fillEntries() {
   for (int i = 1; i <= MaxEntries; ++i) {
     const std::string number = std::to_string(i);
     AppendEntry((i % 2 ? "Tool " : "ツール") + number,
-                "C:\\Program Files\\Tools\\表計算\\tool" + number + ".exe|-open \"C:\\Users\\me\\文書" + number + ".txt\"");
+                "C:\\Program Files\\Tools\\表計算\\tool" + number +
+                    ".exe|-open \"C:\\Users\\me\\文書" + number + ".txt\"");
   }
 }
 
@@ -33,7 +34,8 @@ void fillHotKeys() {
   ClearHotKeys();
   HotKeys[0] = {123, 0, ""};
   for (std::size_t i = 1; i < HotKeys.size(); ++i) {
-    HotKeys[i] = {static_cast<std::uint16_t>(0x40 + i), 3, "C:\\Tools\\tool" + std::to_string(i) + ".exe|-x"};
+    HotKeys[i] = {static_cast<std::uint16_t>(0x40 + i), 3,
+                  "C:\\Tools\\tool" + std::to_string(i) + ".exe|-x"};
   }
 }
 
@@ -113,8 +115,9 @@ void LoadSettings42Reads(benchmark::State& state) {
   saveAllSettings();
   for (auto _ : state) benchmark::DoNotOptimize(loadAllSettings());
   if (HotKeys[15].VKey != 0x4F) state.SkipWithError("the hotkeys did not read back");
-  state.counters["per_access"] = benchmark::Counter(
-      SettingsAccesses, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  state.counters["per_access"] =
+      benchmark::Counter(SettingsAccesses, benchmark::Counter::kIsIterationInvariantRate |
+                                               benchmark::Counter::kInvert);
 }
 BENCHMARK(LoadSettings42Reads);
 
@@ -123,8 +126,9 @@ void SaveSettings42Writes(benchmark::State& state) {
   std::remove(settingsPath().c_str());
   saveAllSettings();
   for (auto _ : state) saveAllSettings();
-  state.counters["per_access"] = benchmark::Counter(
-      SettingsAccesses, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  state.counters["per_access"] =
+      benchmark::Counter(SettingsAccesses, benchmark::Counter::kIsIterationInvariantRate |
+                                               benchmark::Counter::kInvert);
 }
 BENCHMARK(SaveSettings42Writes);
 

@@ -21,8 +21,7 @@ extern int EntryCount;
 extern std::string ExeDir;
 
 inline constexpr std::string_view ListFileName = "Velmora.Lst";
-inline constexpr std::string_view ListFullMessage =
-    "登録上限です.他の登録を削除してください.";
+inline constexpr std::string_view ListFullMessage = "登録上限です.他の登録を削除してください.";
 
 std::string ListFilePath();  // ExeDir + "Velmora.Lst"
 

@@ -31,7 +31,8 @@ void LoadHotKeys(const SettingsFile& settings) {
 void SaveHotKeys(SettingsFile& settings) {
   for (int i = 0; i < HotKeySlotCount; ++i) {
     const THotKeySlot& slot = HotKeys[static_cast<std::size_t>(i)];
-    settings.WriteText(HotKeySection, keyName(i), hotKeyText(PackHotKey(slot.Modifiers, slot.VKey)));
+    settings.WriteText(HotKeySection, keyName(i),
+                       hotKeyText(PackHotKey(slot.Modifiers, slot.VKey)));
     settings.WriteText(HotKeySection, commandName(i), slot.Command);
   }
 }

@@ -16,16 +16,16 @@ struct NamedKey {
 };
 
 constexpr NamedKey namedKeys[] = {
-    {0x00, "(なし)"},     {0x08, "BackSpace"},   {0x0C, "Clear"},    {0x0D, "Enter"},
-    {0x13, "Pause"},      {0x14, "CapsLock"},    {0x15, "英数カナ"}, {0x19, "漢字"},
-    {0x1B, "Esc"},        {0x1C, "変換"},        {0x1D, "無変換"},   {0x20, "Space"},
-    {0x21, "PageUp"},     {0x22, "PageDown"},    {0x23, "End"},      {0x24, "Home"},
-    {0x25, "←"},          {0x26, "↑"},           {0x27, "→"},        {0x28, "↓"},
-    {0x29, "Select"},     {0x2B, "Execute"},     {0x2C, "PrintScreen"}, {0x2D, "Ins"},
-    {0x2E, "Del"},        {0x2F, "Help"},        {0x5C, "Windows"},  {0x5D, "Menu Popup"},
-    {0x6A, "* (TenKey)"}, {0x6B, "+ (TenKey)"},  {0x6C, "Separator"}, {0x6D, "- (TenKey)"},
-    {0x6E, ". (TenKey)"}, {0x6F, "/ (TenKey)"},  {0x90, "NumLock"},  {0x91, "ScrollLock"},
-    {0xF0, "英数"},       {0xF1, "カタカナ"},    {0xF2, "ひらがな"}, {0xF3, "半角"},
+    {0x00, "(なし)"},     {0x08, "BackSpace"},  {0x0C, "Clear"},       {0x0D, "Enter"},
+    {0x13, "Pause"},      {0x14, "CapsLock"},   {0x15, "英数カナ"},    {0x19, "漢字"},
+    {0x1B, "Esc"},        {0x1C, "変換"},       {0x1D, "無変換"},      {0x20, "Space"},
+    {0x21, "PageUp"},     {0x22, "PageDown"},   {0x23, "End"},         {0x24, "Home"},
+    {0x25, "←"},          {0x26, "↑"},          {0x27, "→"},           {0x28, "↓"},
+    {0x29, "Select"},     {0x2B, "Execute"},    {0x2C, "PrintScreen"}, {0x2D, "Ins"},
+    {0x2E, "Del"},        {0x2F, "Help"},       {0x5C, "Windows"},     {0x5D, "Menu Popup"},
+    {0x6A, "* (TenKey)"}, {0x6B, "+ (TenKey)"}, {0x6C, "Separator"},   {0x6D, "- (TenKey)"},
+    {0x6E, ". (TenKey)"}, {0x6F, "/ (TenKey)"}, {0x90, "NumLock"},     {0x91, "ScrollLock"},
+    {0xF0, "英数"},       {0xF1, "カタカナ"},   {0xF2, "ひらがな"},    {0xF3, "半角"},
     {0xF4, "全角"},
 };
 
@@ -41,7 +41,8 @@ std::int32_t PackHotKey(std::uint16_t modifiers, std::uint16_t vkey) noexcept {
 
 UnpackedHotKey UnpackHotKey(std::int32_t packed) noexcept {
   const auto bits = static_cast<std::uint32_t>(packed);
-  return {static_cast<std::uint16_t>(bits & 0xFFu), static_cast<std::uint16_t>((bits >> 8) & 0xFFFFu)};
+  return {static_cast<std::uint16_t>(bits & 0xFFu),
+          static_cast<std::uint16_t>((bits >> 8) & 0xFFFFu)};
 }
 
 std::string ModifierText(std::uint16_t modifiers) {

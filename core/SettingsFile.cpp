@@ -135,8 +135,7 @@ void checkNames(std::string_view section, std::string_view key) {
   bool bad = section.find_first_of(LineEnders) != std::string_view::npos ||
              text::findLastCharOf(line, "]") != line.size() - 1 ||
              key.find_first_of(LineEnders) != std::string_view::npos ||
-             key.find('=') != std::string_view::npos ||
-             (!key.empty() && key.front() == '[');
+             key.find('=') != std::string_view::npos || (!key.empty() && key.front() == '[');
   if (bad) throw std::invalid_argument("settings name cannot be stored in an INI file");
 }
 
@@ -253,9 +252,7 @@ std::optional<std::int32_t> parseSettingsNumber(std::string_view text) {
   return static_cast<std::int32_t>(value);
 }
 
-std::string colorText(std::int32_t color) {
-  return hexText(static_cast<std::uint32_t>(color), 6);
-}
+std::string colorText(std::int32_t color) { return hexText(static_cast<std::uint32_t>(color), 6); }
 
 std::string hotKeyText(std::int32_t packed) {
   return hexText(static_cast<std::uint32_t>(packed), 2);
@@ -292,8 +289,7 @@ void SettingsFile::WriteText(std::string_view section, std::string_view key,
   if (!files::replaceFileAtomically(path_, updated)) throw SettingsWriteError(path_);
 }
 
-void SettingsFile::WriteNumber(std::string_view section, std::string_view key,
-                               std::int32_t value) {
+void SettingsFile::WriteNumber(std::string_view section, std::string_view key, std::int32_t value) {
   WriteText(section, key, std::to_string(value));
 }
 

@@ -58,7 +58,8 @@ namespace {
 // crosses the 0x7F gap is still one range.
 constexpr int cellOf(unsigned lead, unsigned trail) noexcept {
   const int row = lead <= 0x9F ? static_cast<int>(lead) - 0x81 : static_cast<int>(lead) - 0xE0 + 31;
-  const int column = trail <= 0x7E ? static_cast<int>(trail) - 0x40 : static_cast<int>(trail) - 0x41;
+  const int column =
+      trail <= 0x7E ? static_cast<int>(trail) - 0x40 : static_cast<int>(trail) - 0x41;
   return row * 188 + column;
 }
 

@@ -18,7 +18,8 @@ inline const std::string& scratchFolder() {
     std::error_code ignored;
     const char* parent = std::getenv("VELMORA_FUZZ_SCRATCH");
     std::filesystem::path base = parent ? parent : "/dev/shm";
-    if (!std::filesystem::is_directory(base, ignored)) base = std::filesystem::temp_directory_path();
+    if (!std::filesystem::is_directory(base, ignored))
+      base = std::filesystem::temp_directory_path();
     const std::filesystem::path path = base / ("velmora-fuzz-" + std::to_string(::getpid()));
     std::filesystem::create_directories(path);
     std::atexit([] {

@@ -13,9 +13,9 @@
 
 // A broken property is a finding: report it and abort, so that libFuzzer
 // keeps the input and the replay test fails.
-#define FUZZ_CHECK(condition)                                                            \
-  do {                                                                                   \
-    if (!(condition)) velmora::fuzz::fail(__FILE__, __LINE__, #condition);               \
+#define FUZZ_CHECK(condition)                                              \
+  do {                                                                     \
+    if (!(condition)) velmora::fuzz::fail(__FILE__, __LINE__, #condition); \
   } while (false)
 
 namespace velmora::fuzz {
@@ -55,7 +55,9 @@ class ByteReader {
   std::size_t position_ = 0;
 };
 
-inline bool isLead(unsigned char c) noexcept { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+inline bool isLead(unsigned char c) noexcept {
+  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
 
 // Start positions of the characters of `s`: a lead byte and the byte after it
 // are one character; a lead byte as the last byte stands alone.

@@ -67,8 +67,8 @@ void checkTables(const std::vector<Entry>& expected) {
 // possibly fails part-way; counts what it was asked for.
 struct ChunkedSource {
   const std::string& content;
-  std::size_t chunkCycle;   // 0: as much as asked for
-  std::size_t failAt;       // a read error once this many bytes were handed over
+  std::size_t chunkCycle;  // 0: as much as asked for
+  std::size_t failAt;      // a read error once this many bytes were handed over
   std::size_t delivered = 0;
   std::size_t calls = 0;
   std::size_t callsPastLimit = 0;
@@ -113,7 +113,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   int firstMatch = 0;
   for (std::size_t i = 0; i < expected.size() && firstMatch == 0; ++i) {
-    if (velmora::text::equalsIgnoringCase(expected[i].first, query)) firstMatch = static_cast<int>(i) + 1;
+    if (velmora::text::equalsIgnoringCase(expected[i].first, query))
+      firstMatch = static_cast<int>(i) + 1;
   }
   FUZZ_CHECK(velmora::FindEntry(query) == firstMatch);
   if (!expected.empty()) {

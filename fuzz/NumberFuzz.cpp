@@ -48,12 +48,14 @@ void checkWritten(std::int32_t value) {
   FUZZ_CHECK(velmora::parseSettingsNumber(std::to_string(value)) == value);
 
   const std::string color = velmora::colorText(value);
-  FUZZ_CHECK(color.size() == 1 + std::max<std::size_t>(6, hexDigitsNeeded(static_cast<std::uint32_t>(value))));
+  FUZZ_CHECK(color.size() ==
+             1 + std::max<std::size_t>(6, hexDigitsNeeded(static_cast<std::uint32_t>(value))));
   FUZZ_CHECK(color.find_first_not_of("$0123456789ABCDEF") == std::string::npos && color[0] == '$');
   FUZZ_CHECK(velmora::parseSettingsNumber(color) == value);
 
   const std::string hotKey = velmora::hotKeyText(value);
-  FUZZ_CHECK(hotKey.size() == 1 + std::max<std::size_t>(2, hexDigitsNeeded(static_cast<std::uint32_t>(value))));
+  FUZZ_CHECK(hotKey.size() ==
+             1 + std::max<std::size_t>(2, hexDigitsNeeded(static_cast<std::uint32_t>(value))));
   FUZZ_CHECK(velmora::parseSettingsNumber(hotKey) == value);
 }
 

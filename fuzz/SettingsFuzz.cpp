@@ -31,16 +31,15 @@ constexpr std::size_t MaxInitialFile = 8192;
 // case, blanks, brackets, "=", double-byte characters whose second byte is
 // "\" or "]", a lone lead byte at the end, line breaks and NUL.
 const std::vector<std::string> sectionChoices = {
-    "",         "Option",   "option",   "Hotkey", "HOTKEY", " Window ", "Font",    "a]b",
-    "[x",       "\x81\x5D", "\x95\x5C", "\x82\x81", "\x82\x60", "x\x81",  "=",     "a\rb",
-    "a\0b"s,    "\t"};
+    "",         "Option",   "option",   "Hotkey",   "HOTKEY", " Window ", "Font", "a]b",   "[x",
+    "\x81\x5D", "\x95\x5C", "\x82\x81", "\x82\x60", "x\x81",  "=",        "a\rb", "a\0b"s, "\t"};
 const std::vector<std::string> keyChoices = {
-    "",     "key0",     "KEY0",     "appli0", "Name", " Size ", "\x82\x93", "\x82\x72",
-    "k\x81", ";c",      "[x",       "a]",     "x=y",  "a\nb",   "a\0b"s,    "QuickStart"};
+    "",      "key0", "KEY0", "appli0", "Name", " Size ", "\x82\x93", "\x82\x72",
+    "k\x81", ";c",   "[x",   "a]",     "x=y",  "a\nb",   "a\0b"s,    "QuickStart"};
 const std::vector<std::string> valueChoices = {
-    "",     "1",       "$7B",     "\"q\"",   " x ",  "'a",       "a\0b"s, "a\r\nk=v",
-    "x\x81", "[Option]", "=",      "\"",      "-1",   "0x1F4",
-    std::string(1022, 'v') + "\x95\x5C" + "tail"};
+    "",   "1",     "$7B",      "\"q\"", " x ",
+    "'a", "a\0b"s, "a\r\nk=v", "x\x81", "[Option]",
+    "=",  "\"",    "-1",       "0x1F4", std::string(1022, 'v') + "\x95\x5C" + "tail"};
 
 std::string pick(ByteReader& input, const std::vector<std::string>& choices, std::size_t rawMax) {
   const std::uint8_t b = input.byte();
@@ -121,7 +120,8 @@ std::string cutTo1023(const std::string& s) {
   return s.substr(0, end);
 }
 
-std::optional<std::string> referenceRead(std::string_view file, std::string_view section, std::string_view key) {
+std::optional<std::string> referenceRead(std::string_view file, std::string_view section,
+                                         std::string_view key) {
   section = trim(section);
   key = trim(key);
   bool inSection = section.empty();
@@ -154,7 +154,9 @@ bool endsInLoneLeadByte(std::string_view s) {
 
 // Names that cannot stand in the file: a write must refuse them.
 bool nameRefused(std::string_view section, std::string_view key) {
-  const auto hasBreak = [](std::string_view s) { return s.find_first_of("\r\n\0"sv) != std::string_view::npos; };
+  const auto hasBreak = [](std::string_view s) {
+    return s.find_first_of("\r\n\0"sv) != std::string_view::npos;
+  };
   key = trim(key);
   return hasBreak(section) || hasBreak(key) || key.find('=') != std::string_view::npos ||
          (!key.empty() && key.front() == '[') || endsInLoneLeadByte(trim(section));
@@ -166,16 +168,17 @@ std::string storedValue(std::string_view value) {
 
 // The lines of `before` and `after` differ only in the line of the key, or in
 // the key (and its section) added; an unterminated last line may gain CR LF.
-void checkOnlyKeyChanged(const std::string& before, const std::string& after, std::string_view section,
-                         std::string_view key, const std::string& stored) {
+void checkOnlyKeyChanged(const std::string& before, const std::string& after,
+                         std::string_view section, std::string_view key,
+                         const std::string& stored) {
   const std::vector<Line> oldLines = splitLines(before);
   const std::vector<Line> newLines = splitLines(after);
   std::size_t prefix = 0;
   while (prefix < oldLines.size() && prefix < newLines.size()) {
     const Line& o = oldLines[prefix];
     const Line& n = newLines[prefix];
-    const bool gainedBreak = prefix + 1 == oldLines.size() && o.lineBreak.empty() && o.text == n.text &&
-                             n.lineBreak == "\r\n";
+    const bool gainedBreak = prefix + 1 == oldLines.size() && o.lineBreak.empty() &&
+                             o.text == n.text && n.lineBreak == "\r\n";
     if (!(o == n) && !gainedBreak) break;
     ++prefix;
   }
@@ -212,14 +215,17 @@ ModelKey modelKey(std::string_view section, std::string_view key) {
   return {text::upperCase(trim(section)), text::upperCase(trim(key))};
 }
 
-std::string fileNow(const std::string& path) { return velmora::files::readWholeFile(path).value_or(""); }
+std::string fileNow(const std::string& path) {
+  return velmora::files::readWholeFile(path).value_or("");
+}
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   ByteReader input(data, size);
   const std::string path = velmora::fuzz::scratchFolder() + "/Velmora.ini";
-  const std::size_t initialSize = (std::size_t{input.byte()} << 8 | input.byte()) % (MaxInitialFile + 1);
+  const std::size_t initialSize =
+      (std::size_t{input.byte()} << 8 | input.byte()) % (MaxInitialFile + 1);
   std::string current = input.bytes(initialSize);
   if (current.empty() && (initialSize & 1)) {
     ::unlink(path.c_str());  // no file at all
@@ -238,7 +244,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       const std::int32_t number = static_cast<std::int32_t>(input.word());
       if (operation == 0) {
         const std::string defaultText = input.shortString();
-        FUZZ_CHECK(settings.ReadText(section, key, defaultText) == readText(current, section, key, defaultText));
+        FUZZ_CHECK(settings.ReadText(section, key, defaultText) ==
+                   readText(current, section, key, defaultText));
       } else if (operation == 1) {
         FUZZ_CHECK(settings.ReadNumber(section, key, number) ==
                    velmora::parseSettingsNumber(expected).value_or(number));

@@ -283,7 +283,8 @@ class Platform {
 
   // The notification area: adds, modifies or deletes the icon that `data`
   // names.
-  virtual NotifyIconResult shellNotifyIcon(NotifyIconMessage message, const NotifyIconData& data) = 0;
+  virtual NotifyIconResult shellNotifyIcon(NotifyIconMessage message,
+                                           const NotifyIconData& data) = 0;
 
   // The shell's verb on a file; the result is not reported.
   virtual void shellExecute(WindowHandle owner, std::string_view verb, std::string_view file,

@@ -103,7 +103,8 @@ void TTaskTray::BeforeDestruction() {
 void TTaskTray::unlist() {
   if (!listed_) return;
   listed_ = false;
-  std::erase_if(TrayIconList, [this](const TrayIconEntry& entry) { return entry.component == this; });
+  std::erase_if(TrayIconList,
+                [this](const TrayIconEntry& entry) { return entry.component == this; });
 }
 
 void TTaskTray::ShowIcon() {
@@ -129,7 +130,8 @@ void TTaskTray::ShowIcon() {
   // The shell's field holds 63 bytes; a longer tip loses its end, never
   // half a character.
   iconData_.szTip = std::string(text::cutToBytes(tipString_, platform::MaxTipBytes));
-  const auto message = added_ ? platform::NotifyIconMessage::Modify : platform::NotifyIconMessage::Add;
+  const auto message =
+      added_ ? platform::NotifyIconMessage::Modify : platform::NotifyIconMessage::Add;
   const platform::NotifyIconResult result = platform->shellNotifyIcon(message, iconData_);
   if (result == platform::NotifyIconResult::NoShell) {
     // Without a shell there is no icon, and nobody refused it: the icon
@@ -265,8 +267,8 @@ TNotifyWindow::TNotifyWindow(ui::TComponent* owner) : ui::TWinControl(owner) {
     // The shell announces a new notification area to top-level windows
     // only; the main window passes it on.
     taskbarCreated_ = ui::Application->Platform().registerWindowMessage("TaskbarCreated");
-    hook_ = ui::Application->HookMainWindow(
-        [this](unsigned message, std::uintptr_t, std::intptr_t) {
+    hook_ =
+        ui::Application->HookMainWindow([this](unsigned message, std::uintptr_t, std::intptr_t) {
           if (message == taskbarCreated_ && NotifyWindow == this) shellRestarted();
           return false;
         });
@@ -343,14 +345,26 @@ void TNotifyWindow::WMTrayNotify(std::uintptr_t wParam, std::intptr_t lParam) {
   using ui::TMouseButton;
   switch (lParam) {
     case platform::WmMouseMove: component->MouseMove(at.x, at.y); break;
-    case platform::WmLButtonDown: component->MouseDown(TMouseButton::mbLeft, ui::ssLeft, at.x, at.y); break;
-    case platform::WmLButtonUp: component->MouseUp(TMouseButton::mbLeft, ui::ssLeft, at.x, at.y); break;
+    case platform::WmLButtonDown:
+      component->MouseDown(TMouseButton::mbLeft, ui::ssLeft, at.x, at.y);
+      break;
+    case platform::WmLButtonUp:
+      component->MouseUp(TMouseButton::mbLeft, ui::ssLeft, at.x, at.y);
+      break;
     case platform::WmLButtonDblClk: component->DblClick(TMouseButton::mbLeft); break;
-    case platform::WmRButtonDown: component->MouseDown(TMouseButton::mbRight, ui::ssRight, at.x, at.y); break;
-    case platform::WmRButtonUp: component->MouseUp(TMouseButton::mbRight, ui::ssRight, at.x, at.y); break;
+    case platform::WmRButtonDown:
+      component->MouseDown(TMouseButton::mbRight, ui::ssRight, at.x, at.y);
+      break;
+    case platform::WmRButtonUp:
+      component->MouseUp(TMouseButton::mbRight, ui::ssRight, at.x, at.y);
+      break;
     case platform::WmRButtonDblClk: component->DblClick(TMouseButton::mbRight); break;
-    case platform::WmMButtonDown: component->MouseDown(TMouseButton::mbMiddle, ui::ssMiddle, at.x, at.y); break;
-    case platform::WmMButtonUp: component->MouseUp(TMouseButton::mbMiddle, ui::ssMiddle, at.x, at.y); break;
+    case platform::WmMButtonDown:
+      component->MouseDown(TMouseButton::mbMiddle, ui::ssMiddle, at.x, at.y);
+      break;
+    case platform::WmMButtonUp:
+      component->MouseUp(TMouseButton::mbMiddle, ui::ssMiddle, at.x, at.y);
+      break;
     default: break;
   }
 }

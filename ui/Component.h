@@ -37,7 +37,9 @@ class TComponent {
   void SetName(std::string_view name);
 
   int ComponentCount() const { return static_cast<int>(components_.size()); }
-  TComponent* Components(int index) const { return components_.at(static_cast<std::size_t>(index)); }
+  TComponent* Components(int index) const {
+    return components_.at(static_cast<std::size_t>(index));
+  }
   TComponent* FindComponent(std::string_view name) const;
 
   unsigned ComponentState() const { return state_; }

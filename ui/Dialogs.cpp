@@ -56,7 +56,8 @@ TMessageForm::TMessageForm(TComponent* owner, std::string_view caption, std::str
     std::string_view caption;
     int result;
   };
-  const Choice choices[] = {{mbOK, OkButtonCaption, mrOk}, {mbCancel, CancelButtonCaption, mrCancel}};
+  const Choice choices[] = {{mbOK, OkButtonCaption, mrOk},
+                            {mbCancel, CancelButtonCaption, mrCancel}};
   for (const Choice& choice : choices) {
     if ((buttons & choice.button) == 0) continue;
     auto* button = new TButton(this);
@@ -70,8 +71,8 @@ TMessageForm::TMessageForm(TComponent* owner, std::string_view caption, std::str
   Buttons.front()->SetDefault(true);
   Buttons.back()->Cancel = true;
 
-  const int buttonsWidth =
-      static_cast<int>(Buttons.size()) * ButtonWidth + (static_cast<int>(Buttons.size()) - 1) * ButtonGap;
+  const int buttonsWidth = static_cast<int>(Buttons.size()) * ButtonWidth +
+                           (static_cast<int>(Buttons.size()) - 1) * ButtonGap;
   const int clientWidth = std::max(textLeft + measured.width + Margin, buttonsWidth + 2 * Margin);
   const int buttonTop = Margin + contentHeight + TextToButtons;
   int left = (clientWidth - buttonsWidth) / 2;

@@ -214,9 +214,7 @@ TButton* TForm::findButton(bool wantDefault) const {
 bool TForm::DoKeyDown(unsigned virtualKey, unsigned shiftState) {
   if ((shiftState & (ssCtrl | ssAlt)) != 0) return false;
   switch (virtualKey) {
-    case VkTab:
-      SelectNext((shiftState & ssShift) == 0);
-      return true;
+    case VkTab: SelectNext((shiftState & ssShift) == 0); return true;
     case VkReturn: {
       // Enter presses the focused button, or else the default one.
       TButton* button = dynamic_cast<TButton*>(activeControl_);
@@ -238,8 +236,7 @@ bool TForm::DoKeyDown(unsigned virtualKey, unsigned shiftState) {
       if (dynamic_cast<TButton*>(activeControl_) == nullptr) return false;
       SelectNext(virtualKey == VkRight || virtualKey == VkDown);
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 
@@ -258,7 +255,8 @@ bool TForm::DoWindowMessage(unsigned message, std::uintptr_t wParam, std::intptr
   return TWinControl::DoWindowMessage(message, wParam, lParam);
 }
 
-TApplication::TApplication(platform::Platform& platform) : TComponent(nullptr), platform_(platform) {
+TApplication::TApplication(platform::Platform& platform)
+    : TComponent(nullptr), platform_(platform) {
   Application = this;
 }
 
@@ -337,7 +335,8 @@ void TApplication::UnhookMainWindow(int hook) {
                hooks_.end());
 }
 
-bool TApplication::runMainWindowHooks(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+bool TApplication::runMainWindowHooks(unsigned message, std::uintptr_t wParam,
+                                      std::intptr_t lParam) {
   // Copy: a hook may remove itself or others.
   const auto hooks = hooks_;
   for (const auto& [number, hook] : hooks) {

@@ -110,7 +110,8 @@ class TForm : public TWinControl {
 
 // Sees a message of the main window before the window does; true when it
 // handled the message.
-using TWindowHook = std::function<bool(unsigned Message, std::uintptr_t WParam, std::intptr_t LParam)>;
+using TWindowHook =
+    std::function<bool(unsigned Message, std::uintptr_t WParam, std::intptr_t LParam)>;
 
 class TApplication : public TComponent {
  public:

@@ -72,7 +72,8 @@ std::vector<platform::MenuLine> TMenuItem::Lines() const {
   std::vector<platform::MenuLine> lines;
   for (const TMenuItem* item : items_) {
     if (!item->Visible) continue;
-    platform::MenuLine line{item->Caption, item->command_, item->Checked, item->Enabled, item->Lines()};
+    platform::MenuLine line{item->Caption, item->command_, item->Checked, item->Enabled,
+                            item->Lines()};
     lines.push_back(std::move(line));
   }
   return lines;

@@ -228,8 +228,12 @@ void FakePlatform::messageBeep(SystemIcon icon) {
 void FakePlatform::shellExecute(WindowHandle owner, std::string_view verb, std::string_view file,
                                 std::string_view parameters, std::string_view directory,
                                 int showCommand) {
-  ShellCall call{owner,           std::string(verb),      std::string(file),
-                 std::string(parameters), std::string(directory), showCommand};
+  ShellCall call{owner,
+                 std::string(verb),
+                 std::string(file),
+                 std::string(parameters),
+                 std::string(directory),
+                 showCommand};
   record("shellExecute " + call.verb + "|" + call.file + "|" + call.parameters + "|" +
          call.directory + "|" + std::to_string(showCommand));
   shellCalls_.push_back(std::move(call));
@@ -314,7 +318,8 @@ void FakePlatform::popupMenu(WindowHandle owner, const std::vector<MenuLine>& li
 bool FakePlatform::chooseMenuItem(std::string_view caption) {
   if (!openMenu_) return false;
   const MenuLine* line = findLine(openMenu_->lines, caption);
-  if (line == nullptr || !line->enabled || !line->items.empty() || line->caption == "-") return false;
+  if (line == nullptr || !line->enabled || !line->items.empty() || line->caption == "-")
+    return false;
   record("chooseMenuItem " + line->caption);
   chosenCommand_ = line->command;
   return true;
@@ -339,9 +344,10 @@ std::unique_ptr<IconImage> FakePlatform::copyIcon(const IconImage& icon) {
   return std::make_unique<FakeIcon>(handle, icon.size());
 }
 
-NotifyIconResult FakePlatform::shellNotifyIcon(NotifyIconMessage message, const NotifyIconData& data) {
-  record(std::string("shellNotifyIcon ") + trayMessageName(message) + " " + std::to_string(data.uID) +
-         " " + std::to_string(data.uFlags) + " " + data.szTip);
+NotifyIconResult FakePlatform::shellNotifyIcon(NotifyIconMessage message,
+                                               const NotifyIconData& data) {
+  record(std::string("shellNotifyIcon ") + trayMessageName(message) + " " +
+         std::to_string(data.uID) + " " + std::to_string(data.uFlags) + " " + data.szTip);
   auto found = std::find_if(trayIcons_.begin(), trayIcons_.end(), [&](const NotifyIconData& icon) {
     return icon.hWnd == data.hWnd && icon.uID == data.uID;
   });
@@ -380,11 +386,14 @@ bool FakePlatform::sendTrayMessage(std::uint32_t uID, unsigned mouseMessage) {
   FakeWindow* window = windowOf(icon.hWnd);
   if (window == nullptr || (icon.uFlags & NifMessage) == 0) return false;
   record("trayMessage " + std::to_string(uID) + " " + std::to_string(mouseMessage));
-  window->events().onWindowMessage(icon.uCallbackMessage, uID, static_cast<std::intptr_t>(mouseMessage));
+  window->events().onWindowMessage(icon.uCallbackMessage, uID,
+                                   static_cast<std::intptr_t>(mouseMessage));
   return true;
 }
 
-void FakePlatform::refuseTrayCalls(NotifyIconMessage message, int count) { refusals_[message] = count; }
+void FakePlatform::refuseTrayCalls(NotifyIconMessage message, int count) {
+  refusals_[message] = count;
+}
 
 void FakePlatform::setShellReady(bool ready) {
   shellReady_ = ready;

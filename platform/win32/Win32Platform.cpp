@@ -98,8 +98,8 @@ Win32Window* peerOf(HWND hwnd) {
 }
 
 LRESULT CALLBACK formProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
-LRESULT CALLBACK controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                             UINT_PTR id, DWORD_PTR data) noexcept;
+LRESULT CALLBACK controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                             DWORD_PTR data) noexcept;
 
 bool registerClass(const wchar_t* name) {
   WNDCLASSEXW existing{};
@@ -156,7 +156,8 @@ class Win32Window final : public WindowPeer {
   Rect bounds() const override {
     RECT rect{};
     if (hwnd_ == nullptr || !GetWindowRect(hwnd_, &rect)) return {};
-    if (kind_ != WindowKind::Form) MapWindowPoints(nullptr, GetParent(hwnd_), reinterpret_cast<POINT*>(&rect), 2);
+    if (kind_ != WindowKind::Form)
+      MapWindowPoints(nullptr, GetParent(hwnd_), reinterpret_cast<POINT*>(&rect), 2);
     return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
   }
 
@@ -170,7 +171,8 @@ class Win32Window final : public WindowPeer {
 
   void setFont(const FontSpec& font) override {
     font_.reset(createFont(font));
-    if (hwnd_ != nullptr) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+    if (hwnd_ != nullptr)
+      SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
   }
 
   void setColor(Color color) override {
@@ -230,9 +232,7 @@ class Win32Window final : public WindowPeer {
         FillRect(reinterpret_cast<HDC>(wParam), &rect, brush_.get());
         return 1;
       }
-      case WM_CLOSE:
-        events_.onCloseRequest();
-        return 0;
+      case WM_CLOSE: events_.onCloseRequest(); return 0;
       case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE) {
           HWND focus = GetFocus();
@@ -244,14 +244,9 @@ class Win32Window final : public WindowPeer {
       case WM_SETFOCUS:
         if (restoreFocus()) return 0;
         break;
-      case WM_ACTIVATEAPP:
-        events_.onApplicationActivate(wParam != FALSE);
-        return 0;
-      case WM_QUERYENDSESSION:
-        return events_.onQueryEndSession() ? TRUE : FALSE;
-      case WM_ENDSESSION:
-        events_.onEndSession(wParam != FALSE);
-        return 0;
+      case WM_ACTIVATEAPP: events_.onApplicationActivate(wParam != FALSE); return 0;
+      case WM_QUERYENDSESSION: return events_.onQueryEndSession() ? TRUE : FALSE;
+      case WM_ENDSESSION: events_.onEndSession(wParam != FALSE); return 0;
       case WM_MOVE:
         if (kind_ == WindowKind::Form && IsWindowVisible(hwnd_)) events_.onMoved(bounds());
         break;
@@ -282,7 +277,8 @@ class Win32Window final : public WindowPeer {
  private:
   void create(const WindowParams& params) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    HWND parent = params.parent != nullptr ? static_cast<Win32Window*>(params.parent)->hwnd() : nullptr;
+    HWND parent =
+        params.parent != nullptr ? static_cast<Win32Window*>(params.parent)->hwnd() : nullptr;
     const std::wstring text = toWide(params.text);
     const Rect& b = params.bounds;
     DWORD style = 0;
@@ -321,8 +317,8 @@ class Win32Window final : public WindowPeer {
         break;
     }
     if (!params.enabled) style |= WS_DISABLED;
-    hwnd_ = CreateWindowExW(exStyle, className.c_str(), text.c_str(), style, b.left, b.top,
-                            b.width, b.height, parent, nullptr, instance, this);
+    hwnd_ = CreateWindowExW(exStyle, className.c_str(), text.c_str(), style, b.left, b.top, b.width,
+                            b.height, parent, nullptr, instance, this);
     if (hwnd_ == nullptr) return;
     if (params.kind != WindowKind::Form && params.kind != WindowKind::Panel) {
       SetPropW(hwnd_, PeerProperty, this);
@@ -372,16 +368,13 @@ LRESULT CALLBACK controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
       if (Win32Window* root = peerOf(GetAncestor(hwnd, GA_ROOT))) root->controlFocused(hwnd);
       peer->events().onFocusChange(true);
       break;
-    case WM_KILLFOCUS:
-      peer->events().onFocusChange(false);
-      break;
+    case WM_KILLFOCUS: peer->events().onFocusChange(false); break;
     case WM_NCDESTROY:
       RemoveWindowSubclass(hwnd, controlProc, SubclassId);
       RemovePropW(hwnd, PeerProperty);
       peer->detach();
       break;
-    default:
-      break;
+    default: break;
   }
   return DefSubclassProc(hwnd, message, wParam, lParam);
 }
@@ -424,7 +417,8 @@ void fillMenu(HMENU menu, const std::vector<MenuLine>& lines) {
       MenuHandle submenu(CreatePopupMenu());
       fillMenu(submenu.get(), line.items);
       // A submenu appended to its parent belongs to the parent from then on.
-      if (AppendMenuW(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(submenu.get()), caption.c_str())) {
+      if (AppendMenuW(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(submenu.get()),
+                      caption.c_str())) {
         submenu.release();
       }
     }
@@ -447,7 +441,8 @@ bool routeKey(const MSG& msg) {
 class Win32Platform final : public Platform {
  public:
   Win32Platform() {
-    comInitialised_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+    comInitialised_ =
+        SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
   }
@@ -472,11 +467,13 @@ class Win32Platform final : public Platform {
     const DWORD error = GetLastError();
     if (handle != nullptr) {
       mutex.handle = std::make_unique<Win32Mutex>(handle);
-      mutex.result = error == ERROR_ALREADY_EXISTS ? MutexResult::AlreadyExists : MutexResult::Created;
+      mutex.result =
+          error == ERROR_ALREADY_EXISTS ? MutexResult::AlreadyExists : MutexResult::Created;
     } else {
       // A mutex of that name held under another account cannot be opened:
       // it still means that an instance runs.
-      mutex.result = error == ERROR_ACCESS_DENIED ? MutexResult::AlreadyExists : MutexResult::Failed;
+      mutex.result =
+          error == ERROR_ACCESS_DENIED ? MutexResult::AlreadyExists : MutexResult::Failed;
     }
     return mutex;
   }
@@ -502,7 +499,8 @@ class Win32Platform final : public Platform {
 
   void postQuit() override { PostQuitMessage(0); }
 
-  std::unique_ptr<WindowPeer> createWindow(const WindowParams& params, WindowEvents& events) override {
+  std::unique_ptr<WindowPeer> createWindow(const WindowParams& params,
+                                           WindowEvents& events) override {
     return std::make_unique<Win32Window>(params, events);
   }
 
@@ -518,7 +516,9 @@ class Win32Platform final : public Platform {
     return {rect.right - rect.left, rect.bottom - rect.top};
   }
 
-  Size screenSize() override { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+  Size screenSize() override {
+    return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  }
 
   void messageBeep(SystemIcon icon) override {
     switch (icon) {
@@ -531,7 +531,8 @@ class Win32Platform final : public Platform {
   }
 
   void shellExecute(WindowHandle owner, std::string_view verb, std::string_view file,
-                    std::string_view parameters, std::string_view directory, int showCommand) override {
+                    std::string_view parameters, std::string_view directory,
+                    int showCommand) override {
     ShellExecuteW(reinterpret_cast<HWND>(owner), toWide(verb).c_str(), toWide(file).c_str(),
                   toWide(parameters).c_str(), toWide(directory).c_str(), showCommand);
   }

@@ -39,7 +39,9 @@ class FakeProgramTest : public ::testing::Test {
   // The launcher window, while the program runs.
   static TForm1& form() { return *dynamic_cast<TForm1*>(ui::Application->MainForm()); }
 
-  void answer(std::string_view caption, std::string_view button) { answerBox(platform, caption, button); }
+  void answer(std::string_view caption, std::string_view button) {
+    answerBox(platform, caption, button);
+  }
 
   TempFolder folder;
   platform::fake::FakeSystem system;

@@ -23,7 +23,9 @@ class ProgramTest : public FakeProgramTest {
   std::optional<std::string> read(const std::string& name) const {
     return files::readWholeFile(path(name));
   }
-  void write(const std::string& name, const std::string& content) const { putFile(path(name), content); }
+  void write(const std::string& name, const std::string& content) const {
+    putFile(path(name), content);
+  }
   const std::vector<std::string>& calls() const { return platform.calls(); }
   std::size_t callIndex(const std::string& call) const {
     const auto& all = platform.calls();
@@ -90,7 +92,8 @@ TEST_F(ProgramTest, CreationLoadsSettingsSlotsAndEntriesAndExitWritesThemBack) {
   const std::string ini =
       "; kept as it is\r\n[Option]\r\nQuickStart=0\r\nStayTop=0\r\nHotKeyValid=$0\r\n"
       "Unknown=yes\r\n[Window]\r\nLeft=-20\r\nTop=0x1E\r\nColor=$123456\r\nWidth=200\r\n"
-      "[Font]\r\nName=Arial\r\nSize=14\r\n[Hotkey]\r\nkey0=$37B\r\nappli3=C:\\Tools\\edit.exe|-n\r\n"
+      "[Font]\r\nName=Arial\r\nSize=14\r\n[Hotkey]\r\nkey0=$37B\r\nappli3=C:\\Tools\\edit.exe|-"
+      "n\r\n"
       "[Other]\r\nx=1\r\n";
   const std::string list = "Memo\r\nnotepad.exe|memo.txt\r\n表計算\r\nC:\\ソフト表\\calc.exe\r\n";
   write("Velmora.ini", ini);
@@ -163,9 +166,13 @@ TEST_F(ProgramTest, LaunchHandsFileParametersFolderAndShowToTheShellAndHides) {
   platform.then([&] {
     TForm1& f = form();
     const std::string longParameters(300, 'p');
-    const std::string commands[] = {
-        "C:\\Tools\\edit.exe|-n memo.txt", "notepad|a|b", "C:\\ソフト表\\tool.exe|x",
-        "C:\\表", "|x", "", "C:\\Tools\\edit.exe|" + longParameters};
+    const std::string commands[] = {"C:\\Tools\\edit.exe|-n memo.txt",
+                                    "notepad|a|b",
+                                    "C:\\ソフト表\\tool.exe|x",
+                                    "C:\\表",
+                                    "|x",
+                                    "",
+                                    "C:\\Tools\\edit.exe|" + longParameters};
     for (const std::string& command : commands) {
       f.Show();
       f.LaunchCommand(command);
@@ -175,10 +182,12 @@ TEST_F(ProgramTest, LaunchHandsFileParametersFolderAndShowToTheShellAndHides) {
     ASSERT_EQ(shell.size(), 7u);
     using platform::fake::ShellCall;
     const auto owner = f.Handle();
-    EXPECT_EQ(shell[0], (ShellCall{owner, "open", "C:\\Tools\\edit.exe", "-n memo.txt", "C:\\Tools\\", 5}));
+    EXPECT_EQ(shell[0],
+              (ShellCall{owner, "open", "C:\\Tools\\edit.exe", "-n memo.txt", "C:\\Tools\\", 5}));
     EXPECT_EQ(shell[1], (ShellCall{owner, "open", "notepad", "a|b", "", 5}));
     // 表 ends in the byte 0x5C, which is not a delimiter there.
-    EXPECT_EQ(shell[2], (ShellCall{owner, "open", "C:\\ソフト表\\tool.exe", "x", "C:\\ソフト表\\", 5}));
+    EXPECT_EQ(shell[2],
+              (ShellCall{owner, "open", "C:\\ソフト表\\tool.exe", "x", "C:\\ソフト表\\", 5}));
     EXPECT_EQ(shell[3], (ShellCall{owner, "open", "C:\\表", "", "C:\\", 5}));
     EXPECT_EQ(shell[4], (ShellCall{owner, "open", "", "x", "", 5}));
     EXPECT_EQ(shell[5], (ShellCall{owner, "open", "", "", "", 5}));
@@ -195,7 +204,8 @@ TEST_F(ProgramTest, ASettingsFileThatCannotBeWrittenIsReportedOnceAndTheListIsSt
   platform.then([&] {
     FakeWindow* box = platform.findForm("Velmora2");
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->child(WindowKind::Label)->text(), folder.file("Velmora.ini") + " に書き込めません.");
+    EXPECT_EQ(box->child(WindowKind::Label)->text(),
+              folder.file("Velmora.ini") + " に書き込めません.");
     EXPECT_EQ(box->child(WindowKind::Icon)->state().icon, platform::SystemIcon::Error);
     // The list file is on disk before the box asks for anything.
     EXPECT_EQ(read("Velmora.Lst"), "Memo\r\nnotepad.exe\r\n");
@@ -213,7 +223,8 @@ TEST_F(ProgramTest, AListFileThatCannotBeWrittenIsReported) {
   platform.then([&] {
     FakeWindow* box = platform.findForm("Velmora2");
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->child(WindowKind::Label)->text(), folder.file("Velmora.Lst") + " に書き込めません.");
+    EXPECT_EQ(box->child(WindowKind::Label)->text(),
+              folder.file("Velmora.Lst") + " に書き込めません.");
     answer("Velmora2", "OK");
   });
   EXPECT_EQ(run(), 0);
@@ -238,9 +249,10 @@ TEST_F(ProgramTest, TheSessionEndShowsNoErrorBoxButWritesWhatItCan) {
   EXPECT_EQ(run(), 0);
   EXPECT_EQ(read("Velmora.Lst"), "");
   // The launcher window is the only form there ever was.
-  EXPECT_EQ(std::count_if(platform.calls().begin(), platform.calls().end(),
-                          [](const std::string& call) { return call.starts_with("createWindow form"); }),
-            1);
+  EXPECT_EQ(
+      std::count_if(platform.calls().begin(), platform.calls().end(),
+                    [](const std::string& call) { return call.starts_with("createWindow form"); }),
+      1);
 }
 
 TEST_F(ProgramTest, LosingActivationHidesTheLauncherWindow) {

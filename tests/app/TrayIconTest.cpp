@@ -47,7 +47,8 @@ TEST_F(TrayIconTest, TheIconIsThereFromTheStartAndADoubleClickShowsTheLauncher) 
     EXPECT_EQ(callbackWindow->parent()->handle(), form().Handle());
     EXPECT_TRUE(platform.visibleForms().empty());
 
-    for (unsigned message : {513u, 514u, 515u, 514u}) EXPECT_TRUE(platform.sendTrayMessage(1, message));
+    for (unsigned message : {513u, 514u, 515u, 514u})
+      EXPECT_TRUE(platform.sendTrayMessage(1, message));
     EXPECT_TRUE(form().Visible());
     EXPECT_EQ(platform.activeWindow(), platform.findForm("Velmora2"));
     form().Minimize1Click(&form());

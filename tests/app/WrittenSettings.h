@@ -21,7 +21,8 @@ inline std::string emptyHotKeySlots(int first) {
 inline std::string firstExitSettings() {
   return "[Option]\r\nQuickStart=1\r\nBlankEnter=1\r\nStayTop=1\r\nHotKeyValid=1\r\n"
          "[Window]\r\nLeft=500\r\nTop=340\r\nWidth=100\r\nColor=$C0C0C0\r\n"
-         "[Font]\r\nName=\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E\r\nSize=10\r\n"
+         "[Font]\r\nName=\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E\r\nSize="
+         "10\r\n"
          "[Hotkey]\r\nkey0=$7B\r\nappli0=\r\n" +
          emptyHotKeySlots(1);
 }

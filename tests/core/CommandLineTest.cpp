@@ -21,7 +21,8 @@ TEST(CommandLine, SplitsAtTheFirstBarAndDerivesTheWorkingDirectory) {
       {"|x", "", "x", ""},
       {"", "", "", ""},
       {"a|", "a", "", ""},
-      {"\\\\server\\share\\tool.exe|/q", "\\\\server\\share\\tool.exe", "/q", "\\\\server\\share\\"},
+      {"\\\\server\\share\\tool.exe|/q", "\\\\server\\share\\tool.exe", "/q",
+       "\\\\server\\share\\"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.commandLine);
@@ -34,7 +35,8 @@ TEST(CommandLine, SplitsAtTheFirstBarAndDerivesTheWorkingDirectory) {
 
 TEST(CommandLine, PassesOnlyTheFirst255BytesOfTheParameters) {
   std::string parameters(300, 'p');
-  for (std::size_t i = 0; i < parameters.size(); ++i) parameters[i] = static_cast<char>('a' + i % 26);
+  for (std::size_t i = 0; i < parameters.size(); ++i)
+    parameters[i] = static_cast<char>('a' + i % 26);
   SplitCommand split = splitCommandLine("tool.exe|" + parameters);
   EXPECT_EQ(split.parameters, parameters.substr(0, 255));
 }

@@ -82,7 +82,10 @@ std::vector<LineCase> lineCases() {
   using namespace std::string_literals;
   return {
       {"empty file", "", {}},
-      {"Ctrl-Z first", "\x1A" "Memo\r\nmemo.exe\r\n", {}},
+      {"Ctrl-Z first",
+       "\x1A"
+       "Memo\r\nmemo.exe\r\n",
+       {}},
       {"one entry", "Memo\r\nC:\\memo.exe|-n\r\n", {{"Memo", "C:\\memo.exe|-n"}}},
       {"odd line count", "a\r\nb\r\nc\r\n", {{"a", "b"}, {"c", ""}}},
       {"extra empty line", "a\r\nb\r\n\r\n", {{"a", "b"}, {"", ""}}},
@@ -91,13 +94,21 @@ std::vector<LineCase> lineCases() {
       {"CR only", "a\rb\rc\rd", {{"a", "b"}, {"c", "d"}}},
       {"one LF after a CR is consumed", "a\r\n\nb\r\n", {{"a", "\nb"}}},
       {"CR CR is an empty line", "a\r\rb\r\n", {{"a", ""}, {"b", ""}}},
-      {"Ctrl-Z inside a line", "a\r\nb\x1A" "c\r\nd\r\ne\r\n", {{"a", "b"}}},
-      {"Ctrl-Z starts the command line", "a\r\n\x1A" "b\r\n", {{"a", ""}}},
+      {"Ctrl-Z inside a line",
+       "a\r\nb\x1A"
+       "c\r\nd\r\ne\r\n",
+       {{"a", "b"}}},
+      {"Ctrl-Z starts the command line",
+       "a\r\n\x1A"
+       "b\r\n",
+       {{"a", ""}}},
       {"Ctrl-Z between CR and LF", "a\r\x1A\nb\r\n", {{"a", ""}}},
       {"NUL bytes", "a\0b\r\n\0\r\n"s, {{"a\0b"s, "\0"s}}},
       {"lead byte as the last byte", "名前\r\n\x82", {{"名前", "\x82"}}},
       {"lead byte before a CR", "\x82\r\nx\r\n", {{"\x82", "x"}}},
-      {"trail bytes like \\ and |", "表示\r\nC:\\表\\ポ.exe|ソ\r\n", {{"表示", "C:\\表\\ポ.exe|ソ"}}},
+      {"trail bytes like \\ and |",
+       "表示\r\nC:\\表\\ポ.exe|ソ\r\n",
+       {{"表示", "C:\\表\\ポ.exe|ソ"}}},
   };
 }
 
@@ -146,7 +157,8 @@ TEST(EntryListLoader, AReadErrorEndsTheListAndKeepsWhatWasRead) {
 
 TEST_F(EntryListFile, A260PairFileLoads250AndSaves500Lines) {
   std::string content;
-  for (int i = 1; i <= 260; ++i) content += numbered("name", i) + "\r\n" + numbered("cmd", i) + "\r\n";
+  for (int i = 1; i <= 260; ++i)
+    content += numbered("name", i) + "\r\n" + numbered("cmd", i) + "\r\n";
   const std::string file = write("Velmora.Lst", content);
   LoadEntryListFrom(file);
   ASSERT_EQ(EntryCount, 250);
@@ -375,7 +387,8 @@ class EntryTables : public ::testing::Test {
 };
 
 TEST_F(EntryTables, FindEntryComparesNamesWithoutRegardToCase) {
-  setEntries({{"Notes", "a"}, {"Memo", "b"}, {"MEMO", "c"}, {"ｍｅｍｏ", "d"}, {"", "e"}, {"ヂ", "f"}});
+  setEntries(
+      {{"Notes", "a"}, {"Memo", "b"}, {"MEMO", "c"}, {"ｍｅｍｏ", "d"}, {"", "e"}, {"ヂ", "f"}});
   EXPECT_EQ(FindEntry("memo"), 2);  // the lower index of two that differ in case
   EXPECT_EQ(FindEntry("MeMo"), 2);
   EXPECT_EQ(FindEntry("notes"), 1);
@@ -404,7 +417,8 @@ TEST_F(EntryTables, AppendEntryAddsAtTheEndKeepingTheTypedCase) {
 }
 
 TEST_F(EntryTables, AppendEntryAtTheLimitShowsTheLimitMessageAndChangesNothing) {
-  for (int i = 1; i <= MaxEntries; ++i) ASSERT_EQ(AppendEntry(numbered("n", i), numbered("c", i)), i);
+  for (int i = 1; i <= MaxEntries; ++i)
+    ASSERT_EQ(AppendEntry(numbered("n", i), numbered("c", i)), i);
   const Pairs full = loadedEntries();
   EXPECT_EQ(AppendEntry("one more", "more.exe"), 0);
   EXPECT_EQ(EntryCount, MaxEntries);

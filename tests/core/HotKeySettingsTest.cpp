@@ -40,8 +40,10 @@ TEST_F(HotKeySettings, UnpacksKeysAndReadsCommands) {
           "appli2=\r\n"
           "KEY5=-1\r\n"
           "key6=$00\r\n"
-          "appli6=" + longCommand + "\r\n"
-          "key7=$1000000\r\n");
+          "appli6=" +
+              longCommand +
+              "\r\n"
+              "key7=$1000000\r\n");
   LoadHotKeys(SettingsFile(path));
   EXPECT_EQ(HotKeys[0], (THotKeySlot{0x7B, 3, "ignored but kept"}));
   EXPECT_EQ(HotKeys[1], (THotKeySlot{0x41, 2, "C:\\Program Files\\表計算\\calc.exe|-n"}));
@@ -60,8 +62,9 @@ TEST_F(HotKeySettings, ANonNumericKeyZeroFallsBackToF12) {
 
 TEST_F(HotKeySettings, SavedSlotsLoadBackUnchanged) {
   for (int i = 0; i < HotKeySlotCount; ++i) {
-    HotKeys[i] = {static_cast<std::uint16_t>(i * 17), static_cast<std::uint16_t>(i * 4099),
-                  i % 3 == 0 ? "" : "cmd" + std::to_string(i) + ".exe|ｱ \"q\" " + std::to_string(i)};
+    HotKeys[i] = {
+        static_cast<std::uint16_t>(i * 17), static_cast<std::uint16_t>(i * 4099),
+        i % 3 == 0 ? "" : "cmd" + std::to_string(i) + ".exe|ｱ \"q\" " + std::to_string(i)};
   }
   const auto saved = HotKeys;
   SettingsFile settings(path);

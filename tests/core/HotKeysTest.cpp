@@ -16,7 +16,7 @@ TEST(PackHotKey, PutsTheModifiersAboveTheLowByteOfTheKey) {
   EXPECT_EQ(PackHotKey(2, 65), 577);
   EXPECT_EQ(PackHotKey(7, 123), 1915);
   EXPECT_EQ(PackHotKey(3, 0), 768);
-  EXPECT_EQ(PackHotKey(0, 256), 0);  // the key keeps only its low 8 bits
+  EXPECT_EQ(PackHotKey(0, 256), 0);                 // the key keeps only its low 8 bits
   EXPECT_EQ(PackHotKey(0xFFFF, 0xFFFF), 0xFFFFFF);  // the modifiers are not cut
 }
 
@@ -52,19 +52,19 @@ TEST(ModifierText, NamesCtrlShiftAltInThatOrder) {
 
 TEST(KeyNameText, NamesEveryKeyOfTheTable) {
   const std::pair<std::uint16_t, const char*> named[] = {
-      {0, "(なし)"},        {8, "BackSpace"},   {12, "Clear"},       {13, "Enter"},
-      {19, "Pause"},        {20, "CapsLock"},   {21, "英数カナ"},    {25, "漢字"},
-      {27, "Esc"},          {28, "変換"},       {29, "無変換"},      {32, "Space"},
-      {33, "PageUp"},       {34, "PageDown"},   {35, "End"},         {36, "Home"},
-      {37, "←"},            {38, "↑"},          {39, "→"},           {40, "↓"},
-      {41, "Select"},       {43, "Execute"},    {44, "PrintScreen"}, {45, "Ins"},
-      {46, "Del"},          {47, "Help"},       {48, "0 (FullKey)"}, {57, "9 (FullKey)"},
-      {65, "A"},            {77, "M"},          {90, "Z"},           {92, "Windows"},
-      {93, "Menu Popup"},   {96, "0 (TenKey)"}, {105, "9 (TenKey)"}, {106, "* (TenKey)"},
-      {107, "+ (TenKey)"},  {108, "Separator"}, {109, "- (TenKey)"}, {110, ". (TenKey)"},
-      {111, "/ (TenKey)"},  {112, "F1"},        {123, "F12"},        {135, "F24"},
-      {144, "NumLock"},     {145, "ScrollLock"}, {240, "英数"},      {241, "カタカナ"},
-      {242, "ひらがな"},    {243, "半角"},      {244, "全角"},
+      {0, "(なし)"},       {8, "BackSpace"},    {12, "Clear"},       {13, "Enter"},
+      {19, "Pause"},       {20, "CapsLock"},    {21, "英数カナ"},    {25, "漢字"},
+      {27, "Esc"},         {28, "変換"},        {29, "無変換"},      {32, "Space"},
+      {33, "PageUp"},      {34, "PageDown"},    {35, "End"},         {36, "Home"},
+      {37, "←"},           {38, "↑"},           {39, "→"},           {40, "↓"},
+      {41, "Select"},      {43, "Execute"},     {44, "PrintScreen"}, {45, "Ins"},
+      {46, "Del"},         {47, "Help"},        {48, "0 (FullKey)"}, {57, "9 (FullKey)"},
+      {65, "A"},           {77, "M"},           {90, "Z"},           {92, "Windows"},
+      {93, "Menu Popup"},  {96, "0 (TenKey)"},  {105, "9 (TenKey)"}, {106, "* (TenKey)"},
+      {107, "+ (TenKey)"}, {108, "Separator"},  {109, "- (TenKey)"}, {110, ". (TenKey)"},
+      {111, "/ (TenKey)"}, {112, "F1"},         {123, "F12"},        {135, "F24"},
+      {144, "NumLock"},    {145, "ScrollLock"}, {240, "英数"},       {241, "カタカナ"},
+      {242, "ひらがな"},   {243, "半角"},       {244, "全角"},
   };
   for (const auto& [code, name] : named) {
     SCOPED_TRACE(code);

@@ -21,8 +21,9 @@ const std::vector<std::string> keyNames = {"k", "K", "key0", "appli0", "名前",
 // Value pieces; none has outer blanks or a quote pair, so each reads back as
 // written up to its first line break or NUL.
 const std::vector<std::string> values = {
-    "",  "1",     "$7B", "a b", "C:\\表\\ソフト.exe|-x", "ＭＳ Ｐゴシック", "\"q",
-    "=", "x\x82", "\x80\xA0\xFD", "a\r\nk=evil", "cut\nhere", "nul\0x"s, "[A]",
+    "",        "1",   "$7B",   "a b",          "C:\\表\\ソフト.exe|-x", "ＭＳ Ｐゴシック",
+    "\"q",     "=",   "x\x82", "\x80\xA0\xFD", "a\r\nk=evil",           "cut\nhere",
+    "nul\0x"s, "[A]",
 };
 
 std::string pick(std::mt19937& random, const std::vector<std::string>& from) {
@@ -44,8 +45,8 @@ std::string handEditedFile(std::mt19937& random) {
     switch (std::uniform_int_distribution<int>(0, 7)(random)) {
       case 0:
       case 1:
-        file += blanks(random) + "[" + blanks(random) + pick(random, sectionNames) + blanks(random) +
-                "]" + (random() % 4 == 0 ? " junk" : "");
+        file += blanks(random) + "[" + blanks(random) + pick(random, sectionNames) +
+                blanks(random) + "]" + (random() % 4 == 0 ? " junk" : "");
         break;
       case 2:
       case 3:
@@ -53,12 +54,8 @@ std::string handEditedFile(std::mt19937& random) {
         file += blanks(random) + pick(random, keyNames) + blanks(random) + "=" + blanks(random) +
                 pick(random, values);
         break;
-      case 5:
-        file += random() % 2 ? pick(random, keyNames) : "[x=1]";
-        break;
-      case 6:
-        file += random() % 2 ? "; comment" : blanks(random);
-        break;
+      case 5: file += random() % 2 ? pick(random, keyNames) : "[x=1]"; break;
+      case 6: file += random() % 2 ? "; comment" : blanks(random); break;
       default: {
         const int length = std::uniform_int_distribution<int>(1, 12)(random);
         for (int j = 0; j < length; ++j) file += static_cast<char>(random() & 0xFF);
@@ -101,8 +98,11 @@ void checkOneWrite(const std::string& before, const std::string& section, const 
 
   for (const std::string& otherSection : sectionNames) {
     for (const std::string& otherKey : keyNames) {
-      if (text::equalsIgnoringCase(otherSection, section) && text::equalsIgnoringCase(otherKey, key)) continue;
-      ASSERT_EQ(ini::readValue(after, otherSection, otherKey), ini::readValue(before, otherSection, otherKey))
+      if (text::equalsIgnoringCase(otherSection, section) &&
+          text::equalsIgnoringCase(otherKey, key))
+        continue;
+      ASSERT_EQ(ini::readValue(after, otherSection, otherKey),
+                ini::readValue(before, otherSection, otherKey))
           << "[" << otherSection << "] " << otherKey << " changed";
     }
   }
@@ -168,7 +168,8 @@ TEST(IniRandom, ReadsAfterASeriesOfWritesGiveTheLastValueWritten) {
       for (const std::string& key : keyNames) {
         auto it = written.find({text::upperCase(section), text::upperCase(key)});
         if (it != written.end()) {
-          ASSERT_EQ(ini::readValue(file, section, key), it->second) << "[" << section << "] " << key;
+          ASSERT_EQ(ini::readValue(file, section, key), it->second)
+              << "[" << section << "] " << key;
         }
       }
     }

@@ -39,7 +39,8 @@ TEST_F(SavingRegistrations, WritesTheHotkeySectionAndTheListFile) {
   SaveReport report = SaveRegistrationFiles(settingsPath, listPath);
   EXPECT_TRUE(report.ok());
   EXPECT_TRUE(report.errors.empty());
-  EXPECT_EQ(fileBytes(listPath), "memo\r\nnotepad.exe|memo.txt\r\n表計算\r\nC:\\Tools\\calc.exe\r\n");
+  EXPECT_EQ(fileBytes(listPath),
+            "memo\r\nnotepad.exe|memo.txt\r\n表計算\r\nC:\\Tools\\calc.exe\r\n");
   SettingsFile settings(settingsPath);
   EXPECT_EQ(settings.ReadText("Hotkey", "key1", ""), "$241");
   EXPECT_EQ(settings.ReadText("Hotkey", "appli1", ""), "calc.exe");

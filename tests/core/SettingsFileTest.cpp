@@ -18,13 +18,24 @@ using namespace std::string_literals;
 
 TEST(SettingsNumber, AcceptsDecimalAndHexadecimalForms) {
   const std::pair<std::string, std::int32_t> cases[] = {
-      {"500", 500},          {"0x1F4", 500},         {"0X1f4", 500},
-      {"$1F4", 500},         {"$1f4", 500},          {"   500", 500},
-      {"  $1F4", 500},       {"+500", 500},          {"-500", -500},
-      {"0", 0},              {"-0", 0},              {"007", 7},
-      {"2147483647", 2147483647},                    {"-2147483648", -2147483647 - 1},
-      {"$FFFFFFFF", -1},     {"$80000000", -2147483647 - 1},
-      {"$000000001F4", 500}, {"0x0", 0},
+      {"500", 500},
+      {"0x1F4", 500},
+      {"0X1f4", 500},
+      {"$1F4", 500},
+      {"$1f4", 500},
+      {"   500", 500},
+      {"  $1F4", 500},
+      {"+500", 500},
+      {"-500", -500},
+      {"0", 0},
+      {"-0", 0},
+      {"007", 7},
+      {"2147483647", 2147483647},
+      {"-2147483648", -2147483647 - 1},
+      {"$FFFFFFFF", -1},
+      {"$80000000", -2147483647 - 1},
+      {"$000000001F4", 500},
+      {"0x0", 0},
   };
   for (const auto& [text, value] : cases) {
     SCOPED_TRACE(text);
@@ -34,11 +45,15 @@ TEST(SettingsNumber, AcceptsDecimalAndHexadecimalForms) {
 
 TEST(SettingsNumber, RejectsEverythingElse) {
   const std::string rejected[] = {
-      "",      "-",      "+",           "$",           "0x",         "0X",
-      "500px", "500 ",   "5 00",        "+$1F4",       "-$1F4",      "$-1",
-      "1e3",   "true",   "False",       "no",          "2147483648", "-2147483649",
-      "$100000000",      "$1G",         "\t500",       " 0x1F4",     "0x 1F4",
-      "0x+1",  "１２３", "500\0"s,      "99999999999999999999",
+      "",           "-",          "+",
+      "$",          "0x",         "0X",
+      "500px",      "500 ",       "5 00",
+      "+$1F4",      "-$1F4",      "$-1",
+      "1e3",        "true",       "False",
+      "no",         "2147483648", "-2147483649",
+      "$100000000", "$1G",        "\t500",
+      " 0x1F4",     "0x 1F4",     "0x+1",
+      "１２３",     "500\0"s,     "99999999999999999999",
   };
   for (const auto& text : rejected) {
     SCOPED_TRACE(text);
@@ -354,7 +369,7 @@ TEST_F(SettingsFileOnDisk, NumbersAndFlagsAreWrittenAsPlainDecimal) {
 }
 
 TEST_F(SettingsFileOnDisk, AReadGivesAtMost1023BytesAndNeverHalfACharacter) {
-  const std::string fits = std::string(1021, 'a') + "あ";          // 1023 bytes
+  const std::string fits = std::string(1021, 'a') + "あ";           // 1023 bytes
   const std::string cutInside = std::string(1022, 'b') + "あいう";  // あ spans 1022-1023
   const std::string quoted = std::string(1023, 'c');
   putFile(path, "[S]\r\nfits=" + fits + "x\r\ninside=" + cutInside + "\r\nquoted=\"" + quoted +

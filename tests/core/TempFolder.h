@@ -23,8 +23,8 @@ class TempFolder {
   static TempFolder inMemory() {
     std::error_code ignored;
     const std::filesystem::path shm = "/dev/shm";
-    return TempFolder(std::filesystem::is_directory(shm, ignored) ? shm
-                                                                  : std::filesystem::temp_directory_path());
+    return TempFolder(
+        std::filesystem::is_directory(shm, ignored) ? shm : std::filesystem::temp_directory_path());
   }
 
   ~TempFolder() {

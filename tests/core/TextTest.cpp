@@ -34,8 +34,8 @@ TEST(UpperCase, NeverFoldsATrailByteAsALetter) {
 }
 
 TEST(UpperCase, CharactersHeldTwiceBecomeTheCodeTheSystemPrefers) {
-  EXPECT_EQ(upperCase("\xED\x40"), "\xFA\x5C");  // 纊
-  EXPECT_EQ(upperCase("\xEE\xEC"), "\xFC\x4B");  // the last NEC-selected kanji
+  EXPECT_EQ(upperCase("\xED\x40"), "\xFA\x5C");                  // 纊
+  EXPECT_EQ(upperCase("\xEE\xEC"), "\xFC\x4B");                  // the last NEC-selected kanji
   EXPECT_EQ(upperCase("\x87\x90\x87\x9C"), "\x81\xE0\x81\xBE");  // ≒ ∪
   EXPECT_EQ(upperCase("\xFA\x58\xFA\x5B\xEE\xF9"), "\x87\x8A\x81\xE6\x81\xCA");  // ㈱ ∵ ￢
   EXPECT_TRUE(equalsIgnoringCase("\xED\x40", "\xFA\x5C"));
@@ -44,12 +44,27 @@ TEST(UpperCase, CharactersHeldTwiceBecomeTheCodeTheSystemPrefers) {
 TEST(UpperCase, LeavesBytesThatAreNoCharacterAlone) {
   // A lead byte with an invalid trail byte, an unassigned code, a lone lead
   // byte at the end and NUL bytes: kept, and the letters around still fold.
-  EXPECT_EQ(upperCase(std::string("\x82\x20" "a\x82\x7F" "b\x85\x40" "c\x82\x00" "d", 12)),
-            std::string("\x82\x20" "A\x82\x7F" "B\x85\x40" "C\x82\x00" "D", 12));
+  EXPECT_EQ(upperCase(std::string("\x82\x20"
+                                  "a\x82\x7F"
+                                  "b\x85\x40"
+                                  "c\x82\x00"
+                                  "d",
+                                  12)),
+            std::string("\x82\x20"
+                        "A\x82\x7F"
+                        "B\x85\x40"
+                        "C\x82\x00"
+                        "D",
+                        12));
   EXPECT_EQ(upperCase("ab\x82"), "AB\x82");
   EXPECT_EQ(upperCase("\x81"), "\x81");
   EXPECT_EQ(upperCase(std::string("a\0b", 3)), std::string("A\0B", 3));
-  EXPECT_EQ(upperCase("a\x80" "b\xA0" "c\xFD\xFE\xFF"), "A\x80" "B\xA0" "C\xFD\xFE\xFF");
+  EXPECT_EQ(upperCase("a\x80"
+                      "b\xA0"
+                      "c\xFD\xFE\xFF"),
+            "A\x80"
+            "B\xA0"
+            "C\xFD\xFE\xFF");
 }
 
 TEST(UpperCase, NeverChangesTheLength) {

@@ -156,8 +156,8 @@ struct Pixel {
 std::vector<Pixel> pixels(const fs::path& shot, int left, int top, int width, int height) {
   const std::string geometry = std::to_string(width) + "x" + std::to_string(height) + "+" +
                                std::to_string(left) + "+" + std::to_string(top);
-  std::istringstream lines(
-      capture("convert '" + shot.string() + "' -crop " + geometry + " +repage -depth 8 txt:- 2>/dev/null"));
+  std::istringstream lines(capture("convert '" + shot.string() + "' -crop " + geometry +
+                                   " +repage -depth 8 txt:- 2>/dev/null"));
   std::vector<Pixel> result;
   for (std::string line; std::getline(lines, line);) {
     // "x,y: (r,g,b)  #RRGGBB  srgb(...)"
@@ -167,7 +167,8 @@ std::vector<Pixel> pixels(const fs::path& shot, int left, int top, int width, in
         std::sscanf(line.c_str(), "%d,%d:", &x, &y) != 2) {
       continue;
     }
-    result.push_back({left + x, top + y, static_cast<unsigned>(std::stoul(line.substr(hash + 1, 6), nullptr, 16))});
+    result.push_back({left + x, top + y,
+                      static_cast<unsigned>(std::stoul(line.substr(hash + 1, 6), nullptr, 16))});
   }
   return result;
 }
@@ -183,7 +184,8 @@ std::optional<std::pair<int, int>> findTrayIcon(const fs::path& shot) {
   int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1;
   bool red = false, blue = false, yellow = false;
   for (const Pixel& p : pixels(shot, TrayLeft, TrayTop, TrayWidth, TrayHeight)) {
-    const bool isRed = p.colour == 0xFF0000, isBlue = p.colour == 0x0000FF, isYellow = p.colour == 0xFFFF00;
+    const bool isRed = p.colour == 0xFF0000, isBlue = p.colour == 0x0000FF,
+               isYellow = p.colour == 0xFFFF00;
     if (!isRed && !isBlue && !isYellow) continue;
     red |= isRed;
     blue |= isBlue;
@@ -242,7 +244,8 @@ std::string preparedSettingsAfterExit() {
   return "; written by hand\r\n[Option]\r\nQuickStart=0\r\nUnknown=keep me\r\n"
          "BlankEnter=1\r\nStayTop=1\r\nHotKeyValid=1\r\n"
          "[Window]\r\nLeft=12\r\nTop=34\r\nColor=$FF8000\r\nWidth=150\r\n"
-         "[Font]\r\nName=Arial\r\nSize=12\r\n[Hotkey]\r\nkey1=$37B\r\nappli1=C:\\Tools\\edit.exe|-n\r\n"
+         "[Font]\r\nName=Arial\r\nSize=12\r\n[Hotkey]\r\nkey1=$37B\r\nappli1=C:\\Tools\\edit.exe|-"
+         "n\r\n"
          "key0=$7B\r\nappli0=\r\n" +
          emptyHotKeySlots(2) + "[Mine]\r\n; a comment\r\nanswer=42\r\n";
 }
@@ -265,8 +268,9 @@ class E2eTest : public ::testing::Test {
   }
 
   std::unique_ptr<Child> start(const fs::path& where) {
-    return std::make_unique<Child>(std::vector<std::string>{"wine", (where / "Velmora2.exe").string()},
-                                   where, Work / (std::string(test_name()) + ".log"));
+    return std::make_unique<Child>(
+        std::vector<std::string>{"wine", (where / "Velmora2.exe").string()}, where,
+        Work / (std::string(test_name()) + ".log"));
   }
 
   // Starts the program and waits for its hidden main window; the time it took.
@@ -300,7 +304,8 @@ class E2eTest : public ::testing::Test {
   void reportFile(const fs::path& file) {
     const auto content = readFile(file);
     std::cout << "  " << file.filename().string() << ": "
-              << (content ? std::to_string(content->size()) + " bytes" : std::string("missing")) << "\n";
+              << (content ? std::to_string(content->size()) + " bytes" : std::string("missing"))
+              << "\n";
   }
 
   static const char* test_name() {
@@ -329,7 +334,8 @@ TEST_F(E2eTest, AFreshStartShowsNoWindowAndTheSessionEndWritesBothFiles) {
   EXPECT_EQ(run({"wine", (where / "Velmora2.exe").string()}, where, 30), 0);
   report("second instance", secondsSince(secondStart));
   std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(where)) names.push_back(entry.path().filename().string());
+  for (const auto& entry : fs::directory_iterator(where))
+    names.push_back(entry.path().filename().string());
   EXPECT_EQ(names, std::vector<std::string>{"Velmora2.exe"});
 
   EXPECT_EQ(endSession(*program), 0);
@@ -438,9 +444,11 @@ TEST_F(E2eTest, TheTrayIconShowsItsTipOpensTheLauncherOnADoubleClickAndGoesWithT
   EXPECT_EQ(probeOutput("tooltip-text"), "") << "a tip before the pointer came";
 
   // The pointer rests on the icon: the tip appears.
-  run({"xdotool", "mousemove", std::to_string(icon->first), std::to_string(icon->second)}, Work, 10);
+  run({"xdotool", "mousemove", std::to_string(icon->first), std::to_string(icon->second)}, Work,
+      10);
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  run({"xdotool", "mousemove", std::to_string(icon->first + 1), std::to_string(icon->second)}, Work, 10);
+  run({"xdotool", "mousemove", std::to_string(icon->first + 1), std::to_string(icon->second)}, Work,
+      10);
   std::string tip;
   for (int i = 0; i < 30 && (tip = probeOutput("tooltip-text")).empty(); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -458,7 +466,8 @@ TEST_F(E2eTest, TheTrayIconShowsItsTipOpensTheLauncherOnADoubleClickAndGoesWithT
   DesktopKeeper keeper(folder_);
   EXPECT_EQ(run({"wine", "taskkill", "/im", "Velmora2.exe"}, where, 30), 0);
   EXPECT_EQ(program->wait(15), 0);
-  EXPECT_NE(run({"wine", Probe, "tray-has", iconWindow, "1"}, Work, 30), 0) << "the shell still has the icon";
+  EXPECT_NE(run({"wine", Probe, "tray-has", iconWindow, "1"}, Work, 30), 0)
+      << "the shell still has the icon";
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   const fs::path gone = screenshot("tray-after-exit");
   EXPECT_TRUE(showsDesktop(gone));
@@ -473,7 +482,9 @@ TEST_F(E2eTest, TheTrayMenuQuitsAfterTheConfirmation) {
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   const auto icon = findTrayIcon(screenshot("tray-menu-before"));
   ASSERT_TRUE(icon.has_value());
-  run({"xdotool", "mousemove", std::to_string(icon->first), std::to_string(icon->second), "click", "3"}, Work, 10);
+  run({"xdotool", "mousemove", std::to_string(icon->first), std::to_string(icon->second), "click",
+       "3"},
+      Work, 10);
   ASSERT_TRUE(waitWindow("#32768", true, 5000)) << "no menu";
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   screenshot("tray-menu");
@@ -481,7 +492,8 @@ TEST_F(E2eTest, TheTrayMenuQuitsAfterTheConfirmation) {
   std::istringstream rect(probeOutput("window-rect '#32768'"));
   int left = 0, top = 0, width = 0, height = 0;
   ASSERT_TRUE(rect >> left >> top >> width >> height);
-  run({"xdotool", "mousemove", std::to_string(left + width / 2), std::to_string(top + height - 10), "click", "1"},
+  run({"xdotool", "mousemove", std::to_string(left + width / 2), std::to_string(top + height - 10),
+       "click", "1"},
       Work, 10);
   ASSERT_TRUE(waitWindow("TMessageForm", true, 5000)) << "no confirmation";
   DesktopKeeper keeper(folder_);

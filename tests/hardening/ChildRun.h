@@ -21,7 +21,9 @@ struct ChildRun {
   long idleKilobytes = 0;  // the same for a child that does nothing, just before
 
   // How far the work made the child's memory grow, in megabytes.
-  double growthMegabytes() const { return static_cast<double>(peakKilobytes - idleKilobytes) / 1024.0; }
+  double growthMegabytes() const {
+    return static_cast<double>(peakKilobytes - idleKilobytes) / 1024.0;
+  }
 };
 
 inline double processorSeconds() {
@@ -46,12 +48,14 @@ ChildRun runOnce(Work work) {
     const double start = processorSeconds();
     Report report{work(), 0};
     report.seconds = processorSeconds() - start;
-    const bool sent = write(channel[1], &report, sizeof report) == static_cast<ssize_t>(sizeof report);
+    const bool sent =
+        write(channel[1], &report, sizeof report) == static_cast<ssize_t>(sizeof report);
     _exit(sent ? 0 : 1);
   }
   close(channel[1]);
   Report report{};
-  const bool received = read(channel[0], &report, sizeof report) == static_cast<ssize_t>(sizeof report);
+  const bool received =
+      read(channel[0], &report, sizeof report) == static_cast<ssize_t>(sizeof report);
   close(channel[0]);
   int status = 0;
   rusage usage{};

@@ -53,16 +53,17 @@ void applyVariant(int variant) {
   ClearEntries();
   for (std::size_t i = 0; i < HotKeys.size(); ++i) {
     const std::string n = std::to_string(i);
-    HotKeys[i] = variant == 0
-                     ? THotKeySlot{static_cast<std::uint16_t>(0x41 + i), 2, "C:\\a\\tool" + n + ".exe"}
-                     : THotKeySlot{static_cast<std::uint16_t>(0x70 + i), 5,
-                                   "C:\\表\\b" + n + "|" + std::string(7 * i + 1, 'x')};
+    HotKeys[i] = variant == 0 ? THotKeySlot{static_cast<std::uint16_t>(0x41 + i), 2,
+                                            "C:\\a\\tool" + n + ".exe"}
+                              : THotKeySlot{static_cast<std::uint16_t>(0x70 + i), 5,
+                                            "C:\\表\\b" + n + "|" + std::string(7 * i + 1, 'x')};
   }
   const int count = variant == 0 ? 120 : 80;
   for (int i = 1; i <= count; ++i) {
     const std::string n = std::to_string(i);
-    AppendEntry((variant == 0 ? "a" : "ツールB") + n,
-                variant == 0 ? "cmd" + n : "C:\\長い\\パス\\" + std::string(40, 'b') + n + ".exe|-x");
+    AppendEntry(
+        (variant == 0 ? "a" : "ツールB") + n,
+        variant == 0 ? "cmd" + n : "C:\\長い\\パス\\" + std::string(40, 'b') + n + ".exe|-x");
   }
 }
 
@@ -73,7 +74,8 @@ std::vector<std::string> hotKeyWrites(std::string from, int variant) {
   std::vector<std::string> states;
   for (std::size_t i = 0; i < HotKeys.size(); ++i) {
     const std::string n = std::to_string(i);
-    from = ini::writeValue(from, "Hotkey", "key" + n, hotKeyText(PackHotKey(HotKeys[i].Modifiers, HotKeys[i].VKey)));
+    from = ini::writeValue(from, "Hotkey", "key" + n,
+                           hotKeyText(PackHotKey(HotKeys[i].Modifiers, HotKeys[i].VKey)));
     states.push_back(from);
     from = ini::writeValue(from, "Hotkey", "appli" + n, HotKeys[i].Command);
     states.push_back(from);
@@ -83,7 +85,8 @@ std::vector<std::string> hotKeyWrites(std::string from, int variant) {
 
 // Saves once before it reports ready: a fresh child's first save is slowed
 // by copy-on-write faults, and kills should land in saves running at speed.
-[[noreturn]] void saveForever(int readyFd, int variant, const std::string& settings, const std::string& list) {
+[[noreturn]] void saveForever(int readyFd, int variant, const std::string& settings,
+                              const std::string& list) {
   alarm(30);  // never outlive a parent that died
   applyVariant(variant);
   SaveRegistrationFiles(settings, list);
@@ -103,7 +106,8 @@ TEST(CrashSafety, KilledSavesLeaveBothFilesWholeAndCleanUpTheirTemporaryFiles) {
   const std::string listTemporary = files::temporaryPathFor(listPath);
 
   // Sections the saves do not touch must come through every kill too.
-  const std::string initial = "[Option]\r\nQuickStart=0\r\n; kept by hand\r\n[Window]\r\nLeft=12\r\n";
+  const std::string initial =
+      "[Option]\r\nQuickStart=0\r\n; kept by hand\r\n[Window]\r\nLeft=12\r\n";
   const std::string stateA = hotKeyWrites(initial, 0).back();
   const std::vector<std::string> towardB = hotKeyWrites(stateA, 1);
   const std::string stateB = towardB.back();
@@ -156,7 +160,8 @@ TEST(CrashSafety, KilledSavesLeaveBothFilesWholeAndCleanUpTheirTemporaryFiles) {
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(childRan);
-    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the saving child ended by itself";
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
+        << "the saving child ended by itself";
 
     const std::optional<std::string> settings = files::readWholeFile(settingsPath);
     const std::optional<std::string> list = files::readWholeFile(listPath);
@@ -165,7 +170,8 @@ TEST(CrashSafety, KilledSavesLeaveBothFilesWholeAndCleanUpTheirTemporaryFiles) {
     const bool listWhole = list && (*list == listA || *list == listB);
     if (!settingsWhole) ++failures;
     if (!listWhole) ++failures;
-    ASSERT_TRUE(settingsWhole) << "kill " << kill << ": the settings file is cut or mixed, seed " << seed;
+    ASSERT_TRUE(settingsWhole) << "kill " << kill << ": the settings file is cut or mixed, seed "
+                               << seed;
     ASSERT_TRUE(listWhole) << "kill " << kill << ": the list file is cut or mixed, seed " << seed;
     statesSeen.insert(*settings);
     lastSettings = *settings;
@@ -187,7 +193,8 @@ TEST(CrashSafety, KilledSavesLeaveBothFilesWholeAndCleanUpTheirTemporaryFiles) {
       }
       checks += 2;
       const bool clean = !files::exists(settingsTemporary) && !files::exists(listTemporary) &&
-                         files::readWholeFile(settingsPath) == settings && files::readWholeFile(listPath) == list;
+                         files::readWholeFile(settingsPath) == settings &&
+                         files::readWholeFile(listPath) == list;
       if (!clean) ++failures;
       ASSERT_TRUE(clean) << "kill " << kill << ": the next save did not clean up, seed " << seed;
       ++cleanedUp;
@@ -195,11 +202,14 @@ TEST(CrashSafety, KilledSavesLeaveBothFilesWholeAndCleanUpTheirTemporaryFiles) {
   }
   const double elapsed = monotonicSeconds() - started;
 
-  std::printf("crash safety: %d kills, %d checks, %d failures; %d kills left a temporary file, %d cleaned up "
-              "by the next save; %zu of the %zu settings states a kill can leave were seen; one save %.2f ms; "
-              "%.1f s; seed %u\n",
-              Kills, checks, failures, strayTemporaries, cleanedUp, statesSeen.size(),
-              towardA.size() + towardB.size(), saveSeconds * 1e3, elapsed, seed);
+  std::printf(
+      "crash safety: %d kills, %d checks, %d failures; %d kills left a temporary file, %d cleaned "
+      "up "
+      "by the next save; %zu of the %zu settings states a kill can leave were seen; one save %.2f "
+      "ms; "
+      "%.1f s; seed %u\n",
+      Kills, checks, failures, strayTemporaries, cleanedUp, statesSeen.size(),
+      towardA.size() + towardB.size(), saveSeconds * 1e3, elapsed, seed);
   RecordProperty("kills", Kills);
   RecordProperty("checks", checks);
   RecordProperty("failures", failures);

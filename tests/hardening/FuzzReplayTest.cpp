@@ -47,7 +47,8 @@ class FuzzReplay : public ::testing::TestWithParam<FuzzTarget> {};
 TEST_P(FuzzReplay, EveryCorpusInputKeepsTheProperties) {
   const std::filesystem::path folder = std::filesystem::path(VELMORA_FUZZ_CORPUS) / GetParam().name;
   std::vector<std::filesystem::path> inputs;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) inputs.push_back(entry.path());
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    inputs.push_back(entry.path());
   std::sort(inputs.begin(), inputs.end());
   ASSERT_FALSE(inputs.empty()) << "no corpus in " << folder;
 
@@ -62,13 +63,12 @@ TEST_P(FuzzReplay, EveryCorpusInputKeepsTheProperties) {
   RecordProperty("inputs", static_cast<int>(inputs.size()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Corpus, FuzzReplay,
-                         ::testing::Values(FuzzTarget{"ListFile", replayListFile},
-                                           FuzzTarget{"Settings", replaySettings},
-                                           FuzzTarget{"Number", replayNumber},
-                                           FuzzTarget{"CommandLine", replayCommandLine},
-                                           FuzzTarget{"Text", replayText}),
-                         [](const ::testing::TestParamInfo<FuzzTarget>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Corpus, FuzzReplay,
+    ::testing::Values(FuzzTarget{"ListFile", replayListFile},
+                      FuzzTarget{"Settings", replaySettings}, FuzzTarget{"Number", replayNumber},
+                      FuzzTarget{"CommandLine", replayCommandLine}, FuzzTarget{"Text", replayText}),
+    [](const ::testing::TestParamInfo<FuzzTarget>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace velmora

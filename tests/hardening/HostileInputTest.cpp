@@ -218,7 +218,8 @@ TEST(KeyNames, EveryCodeHasAWholeNameAndUnnamedOnesReadBack) {
     ASSERT_LE(name.size(), 12u) << code;
     std::size_t last = 0;
     for (std::size_t pos = 0; pos < name.size(); pos += text::charLength(name, pos)) last = pos;
-    ASSERT_FALSE(text::charLength(name, last) == 1 && text::isLeadByte(static_cast<unsigned char>(name[last])))
+    ASSERT_FALSE(text::charLength(name, last) == 1 &&
+                 text::isLeadByte(static_cast<unsigned char>(name[last])))
         << "name of " << code << " ends in half a character";
     if (name[0] == '$') {
       ASSERT_EQ(parseSettingsNumber(name), static_cast<std::int32_t>(code)) << name;
@@ -227,7 +228,8 @@ TEST(KeyNames, EveryCodeHasAWholeNameAndUnnamedOnesReadBack) {
   for (unsigned modifiers = 0; modifiers <= 0xFFFF; ++modifiers) {
     const auto m = static_cast<std::uint16_t>(modifiers);
     ASSERT_EQ(ModifierText(m), ModifierText(static_cast<std::uint16_t>(m & 7)));
-    const UnpackedHotKey unpacked = UnpackHotKey(*parseSettingsNumber(hotKeyText(PackHotKey(m, 0x7B))));
+    const UnpackedHotKey unpacked =
+        UnpackHotKey(*parseSettingsNumber(hotKeyText(PackHotKey(m, 0x7B))));
     ASSERT_EQ(unpacked.Modifiers, m);
     ASSERT_EQ(unpacked.VKey, 0x7B);
   }

@@ -69,7 +69,8 @@ TEST(LargeListFile, HundredMegabytesOfShortPairsLoadsTheFirst250AndReadsNoFurthe
   TempFolder folder = TempFolder::inMemory();
   const std::string path = folder.file("Velmora.Lst");
   std::string block;
-  for (int i = 0; i < 1000; ++i) block += "name" + std::to_string(i % 1000) + "\r\nC:\\cmd.exe|-x\r\n";
+  for (int i = 0; i < 1000; ++i)
+    block += "name" + std::to_string(i % 1000) + "\r\nC:\\cmd.exe|-x\r\n";
   ASSERT_TRUE(writeRepeated(path, block, 100 * Megabyte));
 
   const ChildRun run = runInChild([&] {
@@ -107,7 +108,8 @@ TEST(LargeListFile, HundredMegabytesOfLongLinesLoadsWholeAndSavesBackTheSame) {
   const ChildRun load = runInChild([&] {
     LoadEntryListFrom(path);
     return EntryCount == MaxEntries && EntryNames[250].size() == lineBytes &&
-           EntryCommands[250].size() == lineBytes && EntryNames[1].substr(lineBytes - 4) == "\x95\x5C|x";
+           EntryCommands[250].size() == lineBytes &&
+           EntryNames[1].substr(lineBytes - 4) == "\x95\x5C|x";
   });
   expectWithinBounds("100 MB of long lines, load", load, 3.0, 250.0);
 
@@ -160,11 +162,13 @@ TEST(LargeSettingsFile, HundredThousandSectionsReadAndWriteTheLastOnes) {
                       settings.ReadFlag("Option", "StayTop", true) &&
                       settings.ReadNumber("Section99999", "key0", -1) == 99999;
     LoadHotKeys(settings);  // 32 reads
-    const bool loaded = HotKeys[0].VKey == 0x7B && HotKeys[0].Modifiers == 3 && HotKeys[5].Command == "notepad";
+    const bool loaded =
+        HotKeys[0].VKey == 0x7B && HotKeys[0].Modifiers == 3 && HotKeys[5].Command == "notepad";
     HotKeys[9] = {0x41, 2, "C:\\tool.exe|-x"};
     SaveHotKeys(settings);  // 32 writes
     const std::optional<std::string> after = files::readWholeFile(path);
-    return read && loaded && after && after->compare(0, hotKeyStart, original, 0, hotKeyStart) == 0 &&
+    return read && loaded && after &&
+           after->compare(0, hotKeyStart, original, 0, hotKeyStart) == 0 &&
            ini::readValue(*after, "Hotkey", "appli9") == "C:\\tool.exe|-x" &&
            ini::readValue(*after, "Hotkey", "appli5") == "notepad";
   });

@@ -80,11 +80,13 @@ class TaskTrayTest : public FakeApplicationTest {
     auto button = [](TMouseButton b) {
       return b == TMouseButton::mbLeft ? "left" : b == TMouseButton::mbRight ? "right" : "middle";
     };
-    tray->OnMouseDown = [=, this](ui::TComponent*, TMouseButton b, ui::TShiftState shift, int x, int y) {
+    tray->OnMouseDown = [=, this](ui::TComponent*, TMouseButton b, ui::TShiftState shift, int x,
+                                  int y) {
       platform.note("event down " + std::string(button(b)) + " " + std::to_string(shift) + " " +
                     std::to_string(x) + "," + std::to_string(y));
     };
-    tray->OnMouseUp = [=, this](ui::TComponent*, TMouseButton b, ui::TShiftState shift, int x, int y) {
+    tray->OnMouseUp = [=, this](ui::TComponent*, TMouseButton b, ui::TShiftState shift, int x,
+                                int y) {
       platform.note("event up " + std::string(button(b)) + " " + std::to_string(shift) + " " +
                     std::to_string(x) + "," + std::to_string(y));
     };
@@ -178,8 +180,8 @@ TEST_F(TaskTrayTest, TheShellIsGivenAnAddFirstAndModifiesWhileTheIconIsShown) {
   tray->SetTipString("Velmora2");
   tray->Icon()->LoadFromResource(1, {32, 32});
   tray->SetTipString("");
-  EXPECT_EQ(trayCallsFrom(start),
-            (std::vector<std::string>{"modify 1 7 Velmora2", "modify 1 7 Velmora2", "modify 1 3 "}));
+  EXPECT_EQ(trayCallsFrom(start), (std::vector<std::string>{"modify 1 7 Velmora2",
+                                                            "modify 1 7 Velmora2", "modify 1 3 "}));
   // A modify carries the window and message of the add.
   const platform::NotifyIconData modified = platform.trayCalls().back().data;
   EXPECT_EQ(modified.hWnd, added.hWnd);
@@ -192,7 +194,8 @@ TEST_F(TaskTrayTest, TheShellIsGivenAnAddFirstAndModifiesWhileTheIconIsShown) {
   tray->SetTipString("Velmora2");
   const std::size_t beforeId = trayCallCount();
   tray->SetIconID(9);
-  EXPECT_EQ(trayCallsFrom(beforeId), (std::vector<std::string>{"delete 1 7 Velmora2", "add 9 7 Velmora2"}));
+  EXPECT_EQ(trayCallsFrom(beforeId),
+            (std::vector<std::string>{"delete 1 7 Velmora2", "add 9 7 Velmora2"}));
   EXPECT_TRUE(tray->Registered());
   EXPECT_TRUE(tray->Added());
   ASSERT_EQ(platform.trayIcons().size(), 1u);
@@ -254,7 +257,8 @@ TEST_F(TaskTrayTest, SettingTheIconCopiesAnotherAndNoneRemovesTheIcon) {
   // each update the shell.
   EXPECT_NE(tray->Icon()->Handle(), other.Handle());
   EXPECT_EQ(tray->Icon()->Size(), (platform::Size{16, 16}));
-  EXPECT_EQ(trayCallsFrom(start), (std::vector<std::string>{"modify 1 7 Velmora2", "modify 1 7 Velmora2"}));
+  EXPECT_EQ(trayCallsFrom(start),
+            (std::vector<std::string>{"modify 1 7 Velmora2", "modify 1 7 Velmora2"}));
   EXPECT_EQ(platform.trayIcons()[0].hIcon, tray->Icon()->Handle());
 
   const std::size_t beforeSelf = trayCallCount();
@@ -262,7 +266,8 @@ TEST_F(TaskTrayTest, SettingTheIconCopiesAnotherAndNoneRemovesTheIcon) {
   EXPECT_EQ(trayCallCount(), beforeSelf);
 
   tray->SetIcon(nullptr);
-  EXPECT_EQ(trayCallsFrom(beforeSelf), (std::vector<std::string>{"modify 1 7 Velmora2", "delete 1 7 Velmora2"}));
+  EXPECT_EQ(trayCallsFrom(beforeSelf),
+            (std::vector<std::string>{"modify 1 7 Velmora2", "delete 1 7 Velmora2"}));
   EXPECT_FALSE(tray->Registered());
   EXPECT_FALSE(tray->Added());
   EXPECT_TRUE(tray->Icon()->Empty());
@@ -281,7 +286,8 @@ TEST_F(TaskTrayTest, StoredPropertiesThenTheAfterLoadStep) {
   tray->SetRegistered(true);
   EXPECT_EQ(trayCallsFrom(0), (std::vector<std::string>{"add 1 7 Velmora2"}));
   owner->EndLoading();
-  EXPECT_EQ(trayCallsFrom(0), (std::vector<std::string>{"add 1 7 Velmora2", "modify 1 7 Velmora2"}));
+  EXPECT_EQ(trayCallsFrom(0),
+            (std::vector<std::string>{"add 1 7 Velmora2", "modify 1 7 Velmora2"}));
   EXPECT_FALSE(tray->Loading());
 }
 
@@ -308,8 +314,9 @@ TEST_F(TaskTrayTest, MouseMessagesBecomeEventsWithThePointerPosition) {
   platform.setCursorPos({1000, 750});
   // A left double click as the shell sends it.
   send(1, {513, 514, 515, 514});
-  EXPECT_EQ(events(), (std::vector<std::string>{"event down left 8 1000,750", "event up left 8 1000,750",
-                                                "event double left", "event up left 8 1000,750"}));
+  EXPECT_EQ(events(),
+            (std::vector<std::string>{"event down left 8 1000,750", "event up left 8 1000,750",
+                                      "event double left", "event up left 8 1000,750"}));
   // Each callback reads the pointer first.
   EXPECT_EQ(logOf({"cursorPos"}).size(), 4u);
 
@@ -319,10 +326,11 @@ TEST_F(TaskTrayTest, MouseMessagesBecomeEventsWithThePointerPosition) {
   const std::vector<std::string> all = events();
   const std::vector<std::string> later(all.begin() + static_cast<long>(before), all.end());
   // The middle button's double click has no event.
-  EXPECT_EQ(later, (std::vector<std::string>{"event move 0 990,745", "event down right 16 990,745",
-                                             "event up right 16 990,745", "event double right",
-                                             "event up right 16 990,745", "event down middle 32 990,745",
-                                             "event up middle 32 990,745", "event up middle 32 990,745"}));
+  EXPECT_EQ(later,
+            (std::vector<std::string>{"event move 0 990,745", "event down right 16 990,745",
+                                      "event up right 16 990,745", "event double right",
+                                      "event up right 16 990,745", "event down middle 32 990,745",
+                                      "event up middle 32 990,745", "event up middle 32 990,745"}));
 }
 
 TEST_F(TaskTrayTest, UnknownIdentifiersAndMessagesAreIgnored) {
@@ -376,8 +384,9 @@ TEST_F(TaskTrayTest, TheRightButtonBringsTheOwnerForwardThenRunsTheHandlerThenTh
   EXPECT_FALSE(inTrayNotify());
   // The choice waits in the queue.
   application.ProcessMessages();
-  EXPECT_EQ(events(), (std::vector<std::string>{"event pending message", "event down right 16 1001,752",
-                                                "event clicked", "event double left"}));
+  EXPECT_EQ(events(),
+            (std::vector<std::string>{"event pending message", "event down right 16 1001,752",
+                                      "event clicked", "event double left"}));
 }
 
 TEST_F(TaskTrayTest, TheOwnerComesForwardWithoutAMenuAndTheLeftMenuOpensOnTheLeftButton) {
@@ -511,7 +520,8 @@ TEST_F(TaskTrayTest, IconsFollowTheCallbackWindowWhenItIsMadeAnew) {
   const platform::WindowHandle after = tray->IconData().hWnd;
   EXPECT_NE(after, before);
   EXPECT_EQ(platform.windowOf(after), platform.windowOf(notifyWindow()->Handle()));
-  EXPECT_EQ(trayCallsFrom(start), (std::vector<std::string>{"delete 1 7 Velmora2", "add 1 7 Velmora2"}));
+  EXPECT_EQ(trayCallsFrom(start),
+            (std::vector<std::string>{"delete 1 7 Velmora2", "add 1 7 Velmora2"}));
   ASSERT_EQ(platform.trayIcons().size(), 1u);
   EXPECT_EQ(platform.trayIcons()[0].hWnd, after);
   send(1, {515});

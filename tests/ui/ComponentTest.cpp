@@ -50,9 +50,9 @@ TEST_F(ComponentTest, AnOwnerFreesWhatItOwnsLastMadeFirstAfterItsOwnDestructionS
   EXPECT_EQ(form->FindComponent("Tray"), tray);
   EXPECT_EQ(form->FindComponent("Icon"), nullptr);
   TComponent::Free(form);
-  EXPECT_EQ(journal, (std::vector<std::string>{"destroying Form", "destroying Tray", "destroying Icon",
-                                               "destroyed Icon", "destroyed Tray", "destroying Menu",
-                                               "destroyed Menu", "destroyed Form"}));
+  EXPECT_EQ(journal, (std::vector<std::string>{
+                         "destroying Form", "destroying Tray", "destroying Icon", "destroyed Icon",
+                         "destroyed Tray", "destroying Menu", "destroyed Menu", "destroyed Form"}));
 }
 
 TEST_F(ComponentTest, NamesAreUniqueAmongOneOwnersComponents) {

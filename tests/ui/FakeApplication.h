@@ -24,7 +24,9 @@ inline void answerBox(platform::fake::FakePlatform& platform, std::string_view c
 
 class FakeApplicationTest : public ::testing::Test {
  protected:
-  void answer(std::string_view caption, std::string_view button) { answerBox(platform, caption, button); }
+  void answer(std::string_view caption, std::string_view button) {
+    answerBox(platform, caption, button);
+  }
 
   platform::fake::FakeSystem system;
   platform::fake::FakePlatform platform{system, "C:\\Tools\\Velmora2.exe"};

@@ -50,7 +50,8 @@ class ProfilePair {
 
   void write(const std::string& section, const std::string& key, const std::string& value) {
     SettingsFile(ours_).WriteText(section, key, value);
-    ASSERT_TRUE(WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), system_.c_str()));
+    ASSERT_TRUE(
+        WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), system_.c_str()));
   }
 
   std::string oursRead(const std::string& section, const std::string& key) const {
@@ -192,10 +193,10 @@ TEST(ProfileDifferential, NewFilesSectionsAndKeysGiveTheSameBytes) {
 
 // --- Random sequences -----------------------------------------------------
 
-const std::vector<std::string> sections = {"Option", "option", "OPTION", "Window", "Font",
-                                           "Hotkey", "hotkey", "設定", "A‐B", "表", "ｶﾅ"};
-const std::vector<std::string> keys = {"QuickStart", "quickstart", "Left", "key0", "KEY0",
-                                       "appli0", "Name", "名前", "ソフト", "x y"};
+const std::vector<std::string> sections = {"Option", "option", "OPTION", "Window", "Font", "Hotkey",
+                                           "hotkey", "設定",   "A‐B",    "表",     "ｶﾅ"};
+const std::vector<std::string> keys = {"QuickStart", "quickstart", "Left", "key0",   "KEY0",
+                                       "appli0",     "Name",       "名前", "ソフト", "x y"};
 // No outer blanks and no line breaks: such values are written differently
 // on purpose (see below).
 const std::vector<std::string> values = {
@@ -372,7 +373,9 @@ TEST(ProfileDifferential, DifferenceInvalidDoubleByteSequencesAreKeptAsTheyAre) 
 // characters. Names match without regard to case the way the program upper-
 // cases text, which folds full-width letters; the system's names do not.
 TEST(ProfileDifferential, DifferenceWhatCountsAsBlankAndAsTheSameLetter) {
-  ProfilePair pair("[S]\r\nv=\x0b" "x\x0c\r\nＡ=1\r\n");
+  ProfilePair pair(
+      "[S]\r\nv=\x0b"
+      "x\x0c\r\nＡ=1\r\n");
   EXPECT_EQ(pair.oursRead("S", "v"), "\x0bx\x0c");
   EXPECT_EQ(pair.systemRead("S", "v"), "x");
   EXPECT_EQ(pair.oursRead("S", "ａ"), "1");

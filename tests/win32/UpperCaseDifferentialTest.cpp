@@ -67,7 +67,8 @@ TEST_F(UpperCaseDifferential, AgreesOnEveryDoubleByteCharacter) {
     ASSERT_EQ(converted, 2u) << hex(pair);
     if (expected != pair) ++foldedBySystem;
     if (upperCase(pair) != expected && ++mismatches <= 20) {
-      ADD_FAILURE() << hex(pair) << ": system " << hex(expected) << ", ours " << hex(upperCase(pair));
+      ADD_FAILURE() << hex(pair) << ": system " << hex(expected) << ", ours "
+                    << hex(upperCase(pair));
     }
   }
   EXPECT_EQ(mismatches, 0);
@@ -88,7 +89,8 @@ TEST_F(UpperCaseDifferential, AgreesOnEverySingleByteCharacter) {
 TEST_F(UpperCaseDifferential, AgreesOnRandomTextOfCodePageCharacters) {
   std::vector<std::string> characters;
   for (int c = 1; c < 256; ++c) {
-    if (!isLeadByte(static_cast<unsigned char>(c))) characters.emplace_back(1, static_cast<char>(c));
+    if (!isLeadByte(static_cast<unsigned char>(c)))
+      characters.emplace_back(1, static_cast<char>(c));
   }
   for (const std::string& pair : doubleBytePairs()) {
     if (isCodePageText(pair)) characters.push_back(pair);
@@ -146,7 +148,9 @@ TEST_F(UpperCaseDifferential, KeepsBytesThatAreNoCharacterWhereTheSystemMangles)
   }
   std::cout << invalidTrails << " lead bytes with an invalid trail byte: the system changed "
             << invalidTrailsChanged << " (example 82 20 61 -> "
-            << hex(systemUpperCase("\x82\x20" "a")) << ")\n";
+            << hex(systemUpperCase("\x82\x20"
+                                   "a"))
+            << ")\n";
 
   DWORD converted = 0;
   const std::string system = systemUpperCase("ab\x82", &converted);

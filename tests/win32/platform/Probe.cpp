@@ -38,14 +38,16 @@ int showDialog(const std::wstring& type, const std::wstring& buttons) {
   auto platform = velmora::platform::win32::createWin32Platform();
   velmora::ui::TApplication application(*platform);
   application.SetTitle("Velmora2");
-  const unsigned set = buttons == L"okcancel" ? velmora::ui::mbOK | velmora::ui::mbCancel
-                                              : velmora::ui::mbOK;
+  const unsigned set =
+      buttons == L"okcancel" ? velmora::ui::mbOK | velmora::ui::mbCancel : velmora::ui::mbOK;
   using velmora::ui::TMsgDlgType;
   if (type == L"error") {
-    return velmora::ui::MessageDlg("ファイル C:\\ソフト表\\Velmora.Lst が見つかりません", TMsgDlgType::mtError, set);
+    return velmora::ui::MessageDlg("ファイル C:\\ソフト表\\Velmora.Lst が見つかりません",
+                                   TMsgDlgType::mtError, set);
   }
   if (type == L"information") {
-    return velmora::ui::MessageDlg("\tVelmora ver 2.02a\r\nキーボード ランチャー", TMsgDlgType::mtInformation, set);
+    return velmora::ui::MessageDlg("\tVelmora ver 2.02a\r\nキーボード ランチャー",
+                                   TMsgDlgType::mtInformation, set);
   }
   if (type == L"errorbox") {
     application.ShowErrorText("C:\\Program Files\\Velmora2\\Velmora.ini に書き込めません");
@@ -80,7 +82,8 @@ int trayWindow(const std::wstring& className, UINT id) {
   HWND form = FindWindowW(className.c_str(), nullptr);
   if (form == nullptr) return 2;
   IconSearch search{id, shellKnows(form, id) ? form : nullptr};
-  if (search.found == nullptr) EnumChildWindows(form, searchIconWindow, reinterpret_cast<LPARAM>(&search));
+  if (search.found == nullptr)
+    EnumChildWindows(form, searchIconWindow, reinterpret_cast<LPARAM>(&search));
   if (search.found == nullptr) return 1;
   std::printf("%llx\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(search.found)));
   return 0;
@@ -102,11 +105,13 @@ int tooltipText() {
   if (tip == nullptr) return 1;
   DWORD processId = 0;
   GetWindowThreadProcessId(tip, &processId);
-  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+  HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
   if (process == nullptr) return 2;
   constexpr std::size_t TextUnits = 2048;
   const std::size_t size = sizeof(TTTOOLINFOW) + TextUnits * sizeof(wchar_t);
-  auto* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
+  auto* remote =
+      static_cast<char*>(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
   int result = 3;
   if (remote != nullptr) {
     TTTOOLINFOW info{};
@@ -114,9 +119,11 @@ int tooltipText() {
     info.lpszText = reinterpret_cast<wchar_t*>(remote + sizeof info);
     std::vector<wchar_t> text(TextUnits, L'\0');
     if (WriteProcessMemory(process, remote, &info, sizeof info, nullptr) &&
-        WriteProcessMemory(process, remote + sizeof info, text.data(), TextUnits * sizeof(wchar_t), nullptr) &&
+        WriteProcessMemory(process, remote + sizeof info, text.data(), TextUnits * sizeof(wchar_t),
+                           nullptr) &&
         SendMessageW(tip, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(remote)) != 0 &&
-        ReadProcessMemory(process, remote + sizeof info, text.data(), (TextUnits - 1) * sizeof(wchar_t), nullptr)) {
+        ReadProcessMemory(process, remote + sizeof info, text.data(),
+                          (TextUnits - 1) * sizeof(wchar_t), nullptr)) {
       char utf8[4 * TextUnits] = {};
       WideCharToMultiByte(CP_UTF8, 0, text.data(), -1, utf8, sizeof utf8, nullptr, nullptr);
       std::printf("%s\n", utf8);
@@ -132,7 +139,8 @@ int tooltipText() {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc == 5 && std::wstring(argv[1]) == L"wait-window") {
-    return waitWindow(argv[2], std::wstring(argv[3]) == L"visible", static_cast<DWORD>(_wtoi(argv[4])));
+    return waitWindow(argv[2], std::wstring(argv[3]) == L"visible",
+                      static_cast<DWORD>(_wtoi(argv[4])));
   }
   if (argc == 4 && std::wstring(argv[1]) == L"show-dialog") return showDialog(argv[2], argv[3]);
   if (argc == 4 && std::wstring(argv[1]) == L"tray-window") {
@@ -147,7 +155,8 @@ int wmain(int argc, wchar_t** argv) {
     HWND window = FindWindowW(argv[2], nullptr);
     RECT rect{};
     if (window == nullptr || !IsWindowVisible(window) || !GetWindowRect(window, &rect)) return 1;
-    std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
+                rect.bottom - rect.top);
     return 0;
   }
   return 64;

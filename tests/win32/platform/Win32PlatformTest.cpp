@@ -16,8 +16,9 @@ namespace velmora::platform::win32 {
 namespace {
 
 TEST(Win32Text, CodePage932RoundTripsThroughUtf16) {
-  const std::string samples[] = {"", "Velmora2", "終了します.よろしいですか?", "C:\\ソフト表\\a.exe",
-                                 "ｴﾗｰ ｷｬﾝｾﾙ", "ＭＳ Ｐゴシック"};
+  const std::string samples[] = {
+      "",          "Velmora2",       "終了します.よろしいですか?", "C:\\ソフト表\\a.exe",
+      "ｴﾗｰ ｷｬﾝｾﾙ", "ＭＳ Ｐゴシック"};
   for (const std::string& sample : samples) EXPECT_EQ(toAnsi(toWide(sample)), sample);
   EXPECT_EQ(toWide("表"), L"\u8868");
   EXPECT_EQ(toWide("ｷｬﾝｾﾙ"), L"\uFF77\uFF6C\uFF9D\uFF7E\uFF99");
@@ -49,7 +50,8 @@ TEST(Win32Shell, OpenRunsABatchFileInTheGivenFolder) {
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
   // The folder's name ends in 表, whose second byte is 0x5C.
-  const std::string folder = toAnsi(temp) + "velmora 表" + std::to_string(GetCurrentProcessId()) + "\\";
+  const std::string folder =
+      toAnsi(temp) + "velmora 表" + std::to_string(GetCurrentProcessId()) + "\\";
   ASSERT_TRUE(CreateDirectoryW(toWide(folder).c_str(), nullptr));
   const std::string script = folder + "mark.bat";
   ASSERT_TRUE(files::replaceFileAtomically(script, "@echo %1> marker.txt\r\n"));
@@ -74,13 +76,15 @@ TEST(Win32Icons, TheProgramsIconHasEverySizeAnd16ColoursAt32Pixels) {
   const WORD count = *reinterpret_cast<const WORD*>(data + 4);
   std::vector<std::string> entries;
   for (WORD i = 0; i < count; ++i) {
-    const BYTE* entry = data + 6 + 14 * i;  // width, height, colours, reserved, planes, bits, size, id
+    const BYTE* entry =
+        data + 6 + 14 * i;  // width, height, colours, reserved, planes, bits, size, id
     const int width = entry[0] == 0 ? 256 : entry[0];
     const WORD bits = *reinterpret_cast<const WORD*>(entry + 6);
-    entries.push_back(std::to_string(width) + "x" + std::to_string(entry[1] == 0 ? 256 : entry[1]) + "/" +
-                      std::to_string(bits));
+    entries.push_back(std::to_string(width) + "x" + std::to_string(entry[1] == 0 ? 256 : entry[1]) +
+                      "/" + std::to_string(bits));
   }
-  EXPECT_EQ(entries, (std::vector<std::string>{"16x16/32", "24x24/32", "32x32/4", "48x48/32", "256x256/32"}));
+  EXPECT_EQ(entries, (std::vector<std::string>{"16x16/32", "24x24/32", "32x32/4", "48x48/32",
+                                               "256x256/32"}));
 }
 
 TEST(Win32Icons, LoadingTheIconGivesTheAskedSizeAndACopyIsItsOwnImage) {
