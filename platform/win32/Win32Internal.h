@@ -1,0 +1,85 @@
+// Shared by the files of the Win32 platform: owning handles, fonts and
+// colours, the platform class itself (its methods live in the file of their
+// concern), and the window peers' entry points.
+#pragma once
+
+#include "platform/Platform.h"
+#include "platform/win32/Win32Platform.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace velmora::platform::win32 {
+
+// A handle of the system with one owner, which gives it back with Release.
+template <typename T, auto Release>
+class UniqueHandle {
+ public:
+  UniqueHandle() = default;
+  explicit UniqueHandle(T handle) : handle_(handle) {}
+  ~UniqueHandle() { reset(); }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+  void reset(T handle = nullptr) {
+    if (handle_ != nullptr) Release(handle_);
+    handle_ = handle;
+  }
+  T get() const { return handle_; }
+  T release() { return std::exchange(handle_, nullptr); }
+
+ private:
+  T handle_ = nullptr;
+};
+
+template <typename T>
+using GdiObject = UniqueHandle<T, DeleteObject>;
+
+inline void releaseScreenDc(HDC dc) { ReleaseDC(nullptr, dc); }
+using ScreenDc = UniqueHandle<HDC, releaseScreenDc>;
+
+HFONT createFont(const FontSpec& font);
+COLORREF systemColor(Color color);
+
+// Keys go to the top-level window first; true when the ui layer took the key.
+bool routeKey(const MSG& msg);
+
+class Win32Platform final : public Platform {
+ public:
+  Win32Platform();
+  ~Win32Platform() override;
+
+  // Process and message loop (Win32Platform.cpp).
+  std::string executablePath() override;
+  NamedMutex createNamedMutex(std::string_view name) override;
+  [[noreturn]] void exitProcess(int code) override;
+  LoopStep handleMessage(bool wait) override;
+  void postQuit() override;
+
+  // Windows (Win32Windows.cpp).
+  std::unique_ptr<WindowPeer> createWindow(const WindowParams& params,
+                                           WindowEvents& events) override;
+  Size measureText(const FontSpec& font, std::string_view text, int maxWidth) override;
+  Size screenSize() override;
+  void messageBeep(SystemIcon icon) override;
+  Point cursorPos() override;
+
+  // Shell, menus, icons and the notification area (Win32Shell.cpp).
+  void shellExecute(WindowHandle owner, std::string_view verb, std::string_view file,
+                    std::string_view parameters, std::string_view directory,
+                    int showCommand) override;
+  unsigned registerWindowMessage(std::string_view name) override;
+  void popupMenu(WindowHandle owner, const std::vector<MenuLine>& lines, Point at) override;
+  std::unique_ptr<IconImage> loadIcon(int resourceId, Size size) override;
+  std::unique_ptr<IconImage> copyIcon(const IconImage& icon) override;
+  NotifyIconResult shellNotifyIcon(NotifyIconMessage message, const NotifyIconData& data) override;
+
+ private:
+  bool comInitialised_ = false;
+};
+
+}  // namespace velmora::platform::win32
