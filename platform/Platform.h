@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,65 +57,150 @@ struct FontSpec {
   bool operator==(const FontSpec&) const = default;
 };
 
-enum class WindowKind {
-  Form,    // a top-level window
-  Panel,   // a plain child window with no look of its own
-  Button,  // a push button
-  Label,   // static text, wrapped at the window's width
-  Icon,    // one of the system's message icons
-};
-
 enum class SystemIcon { None, Error, Question, Information, Warning };
 
 enum class FormBorder {
   None,    // no frame and no title bar (WS_POPUP)
-  Dialog,  // a dialog frame with a title bar and a close box
+  Dialog,  // a fixed dialog frame with a title bar and only a close box
 };
 
+enum class MouseButton { Left, Right, Middle };
+
+class WindowPeer;
+
+// What every kind of window is made with. Each kind adds its own fields.
 struct WindowParams {
-  WindowKind kind = WindowKind::Form;
-  // Forms: the system's window class name, so that tools can find the window.
-  std::string className;
+  // The component's name: tools and tests find the window by it.
+  std::string name;
   std::string text;
   Rect bounds;
   // The parent of a child control, or the owner of a top-level window.
-  class WindowPeer* parent = nullptr;
+  WindowPeer* parent = nullptr;
   bool visible = false;
   bool enabled = true;
   FontSpec font;
-  Color color = SystemFaceColor;
-  // Forms.
+  // The tip shown while the pointer rests on a control, when its form shows
+  // tips; empty for none.
+  std::string hint;
+};
+
+struct FormParams : WindowParams {
+  // The system's window class name, so that tools can find the window.
+  std::string className;
   FormBorder border = FormBorder::Dialog;
-  bool thinFrame = false;  // WS_BORDER around a borderless form
+  bool thinFrame = false;  // a one-pixel frame around a borderless form
   bool stayOnTop = false;
-  // Buttons.
+  // The system chooses the place; bounds give only the size.
+  bool defaultPosition = false;
+  // No taskbar button and no Alt+Tab entry.
+  bool toolWindow = false;
+  // The controls' hints are shown as tooltips.
+  bool showHints = false;
+  // Files dropped from the shell arrive as onDropFiles.
+  bool acceptFiles = false;
+  Color color = SystemFaceColor;
+};
+
+// A plain child window with no look of its own.
+struct PanelParams : WindowParams {};
+
+// A push button; the default button is drawn with a heavier frame.
+struct ButtonParams : WindowParams {
   bool defaultButton = false;
-  // Icon controls.
+};
+
+// A flat button that shows a 16-colour bitmap resource (its silver pixels
+// transparent) and never takes the focus.
+struct GlyphButtonParams : WindowParams {
+  int glyphResource = 0;
+};
+
+// Static text, wrapped at the window's width.
+struct LabelParams : WindowParams {};
+
+// One of the system's message icons.
+struct IconParams : WindowParams {
   SystemIcon icon = SystemIcon::None;
 };
 
+// A one-line edit box; text is its content.
+struct EditParams : WindowParams {};
+
+// A list of text items with at most one selected.
+struct ListParams : WindowParams {
+  std::vector<std::string> items;
+  int itemIndex = -1;  // -1: none selected
+  int itemHeight = 0;  // 0: the system's choice
+};
+
+// A single-selection list box.
+struct ListBoxParams : ListParams {};
+
+// A drop-down combo box: an edit field with a list that drops down below it;
+// text is the field's content. The field's height follows from the font, and
+// the list's from dropDownCount and itemHeight: bounds.height is not used, and
+// bounds() reports the field's rectangle.
+struct ComboBoxParams : ListParams {
+  int dropDownCount = 8;  // items shown at most when dropped down
+};
+
 // What a window reports back. The ui layer implements it; every call arrives
-// on the user-interface thread, from inside the message loop.
+// on the user-interface thread, from inside the message loop. Each kind of
+// window reports only the events named for it.
 class WindowEvents {
  public:
   virtual ~WindowEvents() = default;
-  // A button was pressed (mouse or keyboard).
+
+  // Every window.
+  virtual void onFocusChange(bool focused) { (void)focused; }
+  // A timer of setTimer ran out; it runs again after the same time.
+  virtual void onTimer(unsigned id) { (void)id; }
+
+  // Buttons and glyph buttons: pressed with the mouse or the keyboard.
   virtual void onClick() {}
-  // A key went down in this top-level window or in one of its controls,
-  // before the control sees it; true swallows it. The shift state holds the
-  // core's bits ssShift, ssAlt and ssCtrl.
+
+  // Edit boxes: the user changed the text; `text` is the text now.
+  virtual void onTextChange(std::string_view text) { (void)text; }
+  // Combo boxes: the user edited the field; the system selected `itemIndex`
+  // for the new text (-1 for none).
+  virtual void onFieldEdit(std::string_view text, int itemIndex) {
+    (void)text;
+    (void)itemIndex;
+  }
+  // Combo boxes and list boxes: the user selected another item, with the
+  // mouse or the keyboard (a combo box's field shows its text then).
+  virtual void onSelectionChange(int itemIndex) { (void)itemIndex; }
+  // Combo boxes, list boxes.
+  virtual void onDoubleClick() {}
+  // Combo boxes: the list dropped down, or closed.
+  virtual void onDropDown() {}
+  virtual void onCloseUp() {}
+
+  // Forms: keys reach the form before the focused control sees them; true
+  // swallows the key. The shift state holds the core's bits ssShift, ssAlt
+  // and ssCtrl. A key pressed with Alt held also arrives here.
   virtual bool onKeyDown(unsigned virtualKey, unsigned shiftState) {
     (void)virtualKey;
     (void)shiftState;
     return false;
   }
-  // A character typed in this top-level window or one of its controls,
-  // before the control sees it; true swallows it.
+  // A character typed: ASCII as itself, any other character as its UTF-16
+  // value on Windows (the text itself arrives with the change events).
   virtual bool onChar(unsigned character) {
     (void)character;
     return false;
   }
-  virtual void onFocusChange(bool focused) { (void)focused; }
+  // A character typed with Alt held: the access keys of captions.
+  virtual bool onAccessKey(unsigned character) {
+    (void)character;
+    return false;
+  }
+  // The window became the active one, or stopped being it. True when the ui
+  // gave the focus to a control itself.
+  virtual bool onActivate(bool active) {
+    (void)active;
+    return false;
+  }
   // The close box, Alt+F4 or a close message from another program.
   virtual void onCloseRequest() {}
   // The program as a whole became active or inactive.
@@ -126,6 +212,23 @@ class WindowEvents {
   virtual void onEndSession(bool ending) { (void)ending; }
   // The user moved the window.
   virtual void onMoved(const Rect& bounds) { (void)bounds; }
+  // A mouse button went down on the form's own surface, not on a control;
+  // `at` in client pixels.
+  virtual void onMouseDown(MouseButton button, Point at) {
+    (void)button;
+    (void)at;
+  }
+  // The right button or the menu key asks for the form's context menu, at a
+  // screen position; from the keyboard the position is {-1, -1}.
+  virtual void onContextMenu(Point at) { (void)at; }
+  // Files were dropped on the form: the first file's full path and how many
+  // there were. The drop is finished before this is called.
+  virtual void onDropFiles(std::string_view firstPath, int count) {
+    (void)firstPath;
+    (void)count;
+  }
+  // A system hotkey registered under this window was pressed.
+  virtual void onHotKey(int id) { (void)id; }
   // A command of a popup menu shown for this window was chosen; it arrives
   // through the message queue after the menu has closed.
   virtual void onMenuCommand(unsigned command) { (void)command; }
@@ -146,19 +249,64 @@ class WindowPeer {
   virtual WindowHandle handle() const = 0;
   virtual void setText(std::string_view text) = 0;
   virtual void setBounds(const Rect& bounds) = 0;
-  // Sets the outer size so that the client area has `size`; keeps the place.
-  virtual void setClientSize(Size size) = 0;
   // The outer rectangle as it is now.
   virtual Rect bounds() const = 0;
   virtual void setVisible(bool visible) = 0;
   virtual void setEnabled(bool enabled) = 0;
   virtual void setFont(const FontSpec& font) = 0;
+  virtual void setFocus() = 0;
+  virtual void setHint(std::string_view hint) = 0;
+  // onTimer(id) every `milliseconds` until killTimer; setting it again
+  // restarts it.
+  virtual void setTimer(unsigned id, unsigned milliseconds) = 0;
+  virtual void killTimer(unsigned id) = 0;
+};
+
+class FormPeer : public WindowPeer {
+ public:
+  // Sets the outer size so that the client area has `size`; keeps the place.
+  virtual void setClientSize(Size size) = 0;
   virtual void setColor(Color color) = 0;
   virtual void setStayOnTop(bool stayOnTop) = 0;
-  virtual void setDefaultButton(bool isDefault) = 0;
-  virtual void setFocus() = 0;
-  // Makes a shown top-level window the active one.
+  // Makes a shown form the active window.
   virtual void bringToForeground() = 0;
+  // The system moves the window with the mouse until the left button is
+  // released, as if its title bar were dragged.
+  virtual void dragMove() = 0;
+  virtual void setAcceptFiles(bool acceptFiles) = 0;
+};
+
+class ButtonPeer : public WindowPeer {
+ public:
+  // The heavier frame of the button that Enter presses.
+  virtual void setDefaultLook(bool isDefault) = 0;
+};
+
+struct TextSelection {
+  int start = 0;   // caret position, in bytes of the text
+  int length = 0;  // bytes selected after it
+  bool operator==(const TextSelection&) const = default;
+};
+
+class EditPeer : public WindowPeer {
+ public:
+  // The caret and selection are the system's: the user moves them.
+  virtual TextSelection selection() const = 0;
+  virtual void setSelection(TextSelection selection) = 0;
+};
+
+class ListPeer : public WindowPeer {
+ public:
+  virtual void insertItem(int index, std::string_view text) = 0;
+  virtual void deleteItem(int index) = 0;
+  virtual void clearItems() = 0;
+  // Selects an item (-1: none) without reporting it as the user's choice.
+  virtual void setItemIndex(int index) = 0;
+};
+
+class ComboBoxPeer : public ListPeer {
+ public:
+  virtual void setDroppedDown(bool droppedDown) = 0;
 };
 
 // A kernel object that lives until the handle is released.
@@ -233,6 +381,27 @@ struct MenuLine {
   bool operator==(const MenuLine&) const = default;
 };
 
+// One row of an open-file dialog's file types: "実行ファイル", "*.exe;*.com;*.bat".
+struct FileFilter {
+  std::string name;
+  std::string patterns;
+  bool operator==(const FileFilter&) const = default;
+};
+
+struct OpenFileParams {
+  WindowHandle owner = 0;
+  std::string title;
+  std::vector<FileFilter> filters;
+  int filterIndex = 1;  // the row chosen at first, from 1
+  std::string initialDir;
+  // The name shown at first; a full path also gives the folder.
+  std::string fileName;
+  bool hideReadOnly = false;
+  bool pathMustExist = false;
+  bool fileMustExist = false;
+  bool operator==(const OpenFileParams&) const = default;
+};
+
 enum class LoopStep {
   Handled,  // one message was handled
   Idle,     // nothing was waiting (only when not waiting)
@@ -256,13 +425,31 @@ class Platform {
   // have been handled.
   virtual void postQuit() = 0;
 
-  // Windows.
-  virtual std::unique_ptr<WindowPeer> createWindow(const WindowParams& params,
+  // Windows: one call per kind. A window the system refuses to make throws
+  // std::runtime_error; no peer is returned that does nothing.
+  virtual std::unique_ptr<FormPeer> createForm(const FormParams& params, WindowEvents& events) = 0;
+  virtual std::unique_ptr<WindowPeer> createPanel(const PanelParams& params,
+                                                  WindowEvents& events) = 0;
+  virtual std::unique_ptr<ButtonPeer> createButton(const ButtonParams& params,
                                                    WindowEvents& events) = 0;
+  virtual std::unique_ptr<WindowPeer> createGlyphButton(const GlyphButtonParams& params,
+                                                        WindowEvents& events) = 0;
+  virtual std::unique_ptr<WindowPeer> createLabel(const LabelParams& params,
+                                                  WindowEvents& events) = 0;
+  virtual std::unique_ptr<WindowPeer> createIcon(const IconParams& params,
+                                                 WindowEvents& events) = 0;
+  virtual std::unique_ptr<EditPeer> createEdit(const EditParams& params, WindowEvents& events) = 0;
+  virtual std::unique_ptr<ListPeer> createListBox(const ListBoxParams& params,
+                                                  WindowEvents& events) = 0;
+  virtual std::unique_ptr<ComboBoxPeer> createComboBox(const ComboBoxParams& params,
+                                                       WindowEvents& events) = 0;
   // Size of `text` in `font`, wrapped at `maxWidth` pixels.
   virtual Size measureText(const FontSpec& font, std::string_view text, int maxWidth) = 0;
   // The primary display, taskbar included.
   virtual Size screenSize() = 0;
+  // The whole rectangle (taskbar included) of the monitor nearest to a
+  // rectangle in screen pixels.
+  virtual Rect monitorRect(const Rect& near) = 0;
   virtual void messageBeep(SystemIcon icon) = 0;
   // The pointer's position in screen pixels.
   virtual Point cursorPos() = 0;
@@ -285,6 +472,18 @@ class Platform {
   // names.
   virtual NotifyIconResult shellNotifyIcon(NotifyIconMessage message,
                                            const NotifyIconData& data) = 0;
+
+  // System hotkeys: pressing the combination anywhere on the desktop sends
+  // onHotKey(id) to the window. False when the system refused (another
+  // program holds the combination). Releasing an identifier that is not
+  // registered is harmless.
+  virtual bool registerHotKey(WindowHandle window, int id, unsigned modifiers,
+                              unsigned virtualKey) = 0;
+  virtual void unregisterHotKey(WindowHandle window, int id) = 0;
+
+  // The system's open-file dialog, modal to `owner`; the chosen file's full
+  // path, or nothing when the user cancelled.
+  virtual std::optional<std::string> openFileDialog(const OpenFileParams& params) = 0;
 
   // The shell's verb on a file; the result is not reported.
   virtual void shellExecute(WindowHandle owner, std::string_view verb, std::string_view file,
