@@ -71,7 +71,7 @@ TForm1::TForm1(ui::TComponent* owner) : ui::TForm(owner, "TForm1") {
   SetClientSize(114, 32);
   ui::TFont font;
   font.Name = DefaultFontName;
-  font.Size = 11;  // 15 pixels
+  font.SetHeight(15);
   SetFont(font);
   Combo1.Font = font;
 
@@ -114,7 +114,7 @@ TForm1::TForm1(ui::TComponent* owner) : ui::TForm(owner, "TForm1") {
   OnDestroy = [this](ui::TComponent* sender) { FormDestroy(sender); };
 }
 
-void TForm1::CreateParams(platform::WindowParams& params) {
+void TForm1::CreateParams(platform::FormParams& params) {
   ui::TForm::CreateParams(params);
   // A one-pixel frame around the borderless window.
   params.thinFrame = true;
@@ -165,7 +165,7 @@ void TForm1::LoadSettings() {
   SetColor(static_cast<platform::Color>(settings.ReadNumber("Window", "Color", DefaultColor)));
   Combo1.Width = settings.ReadNumber("Window", "Width", DefaultComboWidth);
   Combo1.Font.Name = settings.ReadText("Font", "Name", DefaultFontName);
-  Combo1.Font.Size = settings.ReadNumber("Font", "Size", DefaultFontSize);
+  Combo1.Font.SetSize(settings.ReadNumber("Font", "Size", DefaultFontSize));
   LoadHotKeys(settings);
 }
 
@@ -180,7 +180,7 @@ void TForm1::SaveSettings() {
   settings.WriteNumber("Window", "Width", Combo1.Width);
   settings.WriteText("Window", "Color", colorText(static_cast<std::int32_t>(Color())));
   settings.WriteText("Font", "Name", Combo1.Font.Name);
-  settings.WriteNumber("Font", "Size", Combo1.Font.Size);
+  settings.WriteNumber("Font", "Size", Combo1.Font.Size());
 }
 
 bool TForm1::SaveRegistrations() {

@@ -80,7 +80,7 @@ class TForm1 : public ui::TForm {
   bool SaveRegistrations();
 
  protected:
-  void CreateParams(platform::WindowParams& params) override;
+  void CreateParams(platform::FormParams& params) override;
   bool DoQueryEndSession() override;
 
  private:

@@ -301,11 +301,6 @@ void TNotifyWindow::BeforeDestruction() {
   }
 }
 
-void TNotifyWindow::CreateParams(platform::WindowParams& params) {
-  ui::TWinControl::CreateParams(params);
-  params.kind = platform::WindowKind::Panel;
-}
-
 void TNotifyWindow::HandleCreated() {
   ui::TWinControl::HandleCreated();
   const platform::WindowHandle previous = lastHandle_;

@@ -105,7 +105,6 @@ class TNotifyWindow : public ui::TWinControl {
   ~TNotifyWindow() override;
 
  protected:
-  void CreateParams(platform::WindowParams& params) override;
   void HandleCreated() override;
   bool DoWindowMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
   void BeforeDestruction() override;

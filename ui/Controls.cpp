@@ -1,17 +1,58 @@
 // Controls and their windows.
 #include "ui/Controls.h"
 
+#include "core/Text.h"
 #include "ui/Forms.h"
+#include "ui/Keys.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace velmora::ui {
 
-int TFont::PixelHeight() const {
-  // Rounded to the nearest pixel, so that a size read back from the height
-  // gives the same size.
-  const int scaled = Size * 96;
-  return scaled >= 0 ? (scaled + 36) / 72 : -((-scaled + 36) / 72);
+namespace {
+
+// Halves round away from zero, so that a size read back from the height
+// gives the same size.
+int roundedRatio(std::int64_t value, std::int64_t numerator, std::int64_t denominator) {
+  const std::int64_t scaled = value * numerator;
+  const std::int64_t half = denominator / 2;
+  const std::int64_t result =
+      scaled >= 0 ? (scaled + half) / denominator : -((-scaled + half) / denominator);
+  return static_cast<int>(std::clamp<std::int64_t>(result, INT32_MIN, INT32_MAX));
+}
+
+// No font is drawn larger than this, whatever a settings file asks for.
+constexpr int MaxFontPixels = 2000;
+
+}  // namespace
+
+void TFont::SetSize(int points) {
+  size_ = points;
+  height_ = roundedRatio(points, 96, 72);
+}
+
+void TFont::SetHeight(int pixels) {
+  height_ = pixels;
+  size_ = roundedRatio(pixels, 72, 96);
+}
+
+platform::FontSpec TFont::Spec() const {
+  return {Name, std::clamp(height_, -MaxFontPixels, MaxFontPixels), Charset};
+}
+
+unsigned AccessKeyOf(std::string_view caption) {
+  for (std::size_t pos = 0; pos < caption.size(); pos += text::charLength(caption, pos)) {
+    if (caption[pos] != '&' || pos + 1 >= caption.size()) continue;
+    if (caption[pos + 1] == '&') {
+      ++pos;
+      continue;
+    }
+    const auto key = static_cast<unsigned char>(caption[pos + 1]);
+    if (text::isLeadByte(key)) return 0;
+    return (key >= 'A' && key <= 'Z') ? key - 'A' + 'a' : key;
+  }
+  return 0;
 }
 
 TControl::TControl(TComponent* owner) : TComponent(owner) {}
@@ -47,6 +88,7 @@ void TControl::SetVisible(bool visible) { visible_ = visible; }
 void TControl::SetEnabled(bool enabled) { enabled_ = enabled; }
 void TControl::SetCaption(std::string_view text) { text_ = text; }
 void TControl::SetFont(const TFont& font) { font_ = font; }
+void TControl::SetHint(std::string_view hint) { hint_ = hint; }
 
 // The platform's events, passed to the control. A handler's error is shown
 // in the application's error box and goes no further.
@@ -54,21 +96,44 @@ class TWinControl::Events final : public platform::WindowEvents {
  public:
   explicit Events(TWinControl& control) : control_(control) {}
 
+  void onFocusChange(bool focused) override {
+    guard([&] { control_.DoFocusChange(focused); });
+  }
+  void onTimer(unsigned id) override {
+    guard([&] { control_.DoTimer(id); });
+  }
   void onClick() override {
     guard([&] { control_.DoClick(); });
   }
+  void onTextChange(std::string_view text) override {
+    guard([&] { control_.DoTextChange(text); });
+  }
+  void onFieldEdit(std::string_view text, int itemIndex) override {
+    guard([&] { control_.DoFieldEdit(text, itemIndex); });
+  }
+  void onSelectionChange(int itemIndex) override {
+    guard([&] { control_.DoSelectionChange(itemIndex); });
+  }
+  void onDoubleClick() override {
+    guard([&] { control_.DoDoubleClick(); });
+  }
+  void onDropDown() override {
+    guard([&] { control_.DoDropDown(); });
+  }
+  void onCloseUp() override {
+    guard([&] { control_.DoCloseUp(); });
+  }
   bool onKeyDown(unsigned virtualKey, unsigned shiftState) override {
-    bool handled = false;
-    guard([&] { handled = control_.DoKeyDown(virtualKey, shiftState); });
-    return handled;
+    return answer([&] { return control_.DoKeyDown(virtualKey, shiftState); });
   }
   bool onChar(unsigned character) override {
-    bool handled = false;
-    guard([&] { handled = control_.DoChar(character); });
-    return handled;
+    return answer([&] { return control_.DoChar(character); });
   }
-  void onFocusChange(bool focused) override {
-    guard([&] { control_.DoFocusChange(focused); });
+  bool onAccessKey(unsigned character) override {
+    return answer([&] { return control_.DoAccessKey(character); });
+  }
+  bool onActivate(bool active) override {
+    return answer([&] { return control_.DoActivate(active); });
   }
   void onCloseRequest() override {
     guard([&] { control_.DoCloseRequest(); });
@@ -87,13 +152,23 @@ class TWinControl::Events final : public platform::WindowEvents {
   void onMoved(const platform::Rect& bounds) override {
     guard([&] { control_.DoMoved(bounds); });
   }
+  void onMouseDown(platform::MouseButton button, platform::Point at) override {
+    guard([&] { control_.DoMouseDown(button, at); });
+  }
+  void onContextMenu(platform::Point at) override {
+    guard([&] { control_.DoContextMenu(at); });
+  }
+  void onDropFiles(std::string_view firstPath, int count) override {
+    guard([&] { control_.DoDropFiles(firstPath, count); });
+  }
+  void onHotKey(int id) override {
+    guard([&] { control_.DoHotKey(id); });
+  }
   void onMenuCommand(unsigned command) override {
     guard([&] { control_.DoMenuCommand(command); });
   }
   bool onWindowMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
-    bool handled = false;
-    guard([&] { handled = control_.DoWindowMessage(message, wParam, lParam); });
-    return handled;
+    return answer([&] { return control_.DoWindowMessage(message, wParam, lParam); });
   }
 
  private:
@@ -104,6 +179,14 @@ class TWinControl::Events final : public platform::WindowEvents {
     } catch (const std::exception& error) {
       if (Application != nullptr) Application->HandleException(error);
     }
+  }
+  // A key or message whose handler failed counts as handled: the error box
+  // has answered it.
+  template <typename F>
+  bool answer(F&& action) {
+    bool handled = true;
+    guard([&] { handled = action(); });
+    return handled;
   }
 
   TWinControl& control_;
@@ -125,6 +208,10 @@ void TWinControl::BeforeDestruction() {
   }
 }
 
+platform::Platform& TWinControl::Platform() const { return Application->Platform(); }
+
+platform::WindowEvents& TWinControl::EventSink() { return *events_; }
+
 void TWinControl::destroyHandles() {
   // Children first, so that none is left with a window the system already
   // took away together with its parent.
@@ -132,6 +219,7 @@ void TWinControl::destroyHandles() {
     if (auto* child = dynamic_cast<TWinControl*>(control)) child->destroyHandles();
   }
   peer_.reset();
+  focused_ = false;
 }
 
 void TWinControl::RecreateWnd() {
@@ -142,25 +230,34 @@ void TWinControl::RecreateWnd() {
   if (visible_ && peer_ != nullptr) peer_->setVisible(true);
 }
 
-void TWinControl::CreateParams(platform::WindowParams& params) {
+void TWinControl::FillParams(platform::WindowParams& params, platform::WindowPeer* parent) const {
+  params.name = Name();
   params.text = text_;
   params.bounds = bounds_;
+  params.parent = parent;
   params.visible = visible_;
   params.enabled = enabled_;
   params.font = font_.Spec();
+  params.hint = hint_;
+}
+
+std::unique_ptr<platform::WindowPeer> TWinControl::CreatePeer(platform::WindowPeer* parent) {
+  platform::PanelParams params;
+  FillParams(params, parent);
+  return Platform().createPanel(params, *events_);
 }
 
 void TWinControl::HandleNeeded() {
   if (peer_ != nullptr || Application == nullptr) return;
-  platform::WindowParams params;
-  CreateParams(params);
+  platform::WindowPeer* parentPeer = nullptr;
   if (Parent() != nullptr) {
     Parent()->HandleNeeded();
     // Making the parent's window makes its children's, this one's included.
     if (peer_ != nullptr) return;
-    params.parent = Parent()->Peer();
+    parentPeer = Parent()->Peer();
   }
-  peer_ = Application->Platform().createWindow(params, *events_);
+  peer_ = CreatePeer(parentPeer);
+  for (const auto& [id, milliseconds] : timers_) peer_->setTimer(id, milliseconds);
   HandleCreated();
   for (TControl* control : controls_) {
     if (auto* child = dynamic_cast<TWinControl*>(control)) child->HandleNeeded();
@@ -201,6 +298,12 @@ void TWinControl::SetFont(const TFont& font) {
   if (peer_ != nullptr) peer_->setFont(font_.Spec());
 }
 
+void TWinControl::SetHint(std::string_view hint) {
+  if (hint_ == hint) return;
+  TControl::SetHint(hint);
+  if (peer_ != nullptr) peer_->setHint(hint_);
+}
+
 bool TWinControl::CanFocus() const {
   for (const TControl* control = this; control != nullptr; control = control->Parent()) {
     if (!control->Visible() || !control->Enabled()) return false;
@@ -209,12 +312,55 @@ bool TWinControl::CanFocus() const {
 }
 
 void TWinControl::SetFocus() {
-  if (TForm* form = ParentForm(); form != nullptr && form != this) form->SetActiveControl(this);
-  if (peer_ != nullptr && CanFocus()) peer_->setFocus();
+  if (TForm* form = ParentForm(); form != nullptr && form != this) {
+    form->SetActiveControl(this);
+  } else if (peer_ != nullptr && CanFocus()) {
+    peer_->setFocus();
+  }
+}
+
+void TWinControl::SetTimer(unsigned id, unsigned milliseconds) {
+  KillTimer(id);
+  timers_.emplace_back(id, milliseconds);
+  if (peer_ != nullptr) peer_->setTimer(id, milliseconds);
+}
+
+void TWinControl::KillTimer(unsigned id) {
+  const auto found = std::find_if(timers_.begin(), timers_.end(),
+                                  [id](const auto& timer) { return timer.first == id; });
+  if (found == timers_.end()) return;
+  timers_.erase(found);
+  if (peer_ != nullptr) peer_->killTimer(id);
+}
+
+bool TWinControl::WantsKey(unsigned) const { return false; }
+
+bool TWinControl::KeyDown(unsigned virtualKey, TShiftState shift) {
+  if (!OnKeyDown) return false;
+  unsigned key = virtualKey;
+  OnKeyDown(this, key, shift);
+  return key == 0;
+}
+
+bool TWinControl::KeyPress(unsigned character) {
+  if (!OnKeyPress) return false;
+  unsigned key = character;
+  OnKeyPress(this, key);
+  return key == 0;
+}
+
+void TWinControl::DoEnter() {
+  if (OnEnter) OnEnter(this);
+}
+
+void TWinControl::DoExit() {
+  if (OnExit) OnExit(this);
 }
 
 bool TWinControl::DoKeyDown(unsigned, unsigned) { return false; }
 bool TWinControl::DoChar(unsigned) { return false; }
+bool TWinControl::DoAccessKey(unsigned) { return false; }
+bool TWinControl::DoActivate(bool) { return false; }
 
 void TWinControl::DoFocusChange(bool focused) {
   focused_ = focused;
@@ -235,6 +381,11 @@ void TWinControl::DoMoved(const platform::Rect& bounds) {
   bounds_.left = bounds.left;
   bounds_.top = bounds.top;
 }
+
+void TWinControl::DoMouseDown(platform::MouseButton, platform::Point) {}
+void TWinControl::DoContextMenu(platform::Point) {}
+void TWinControl::DoDropFiles(std::string_view, int) {}
+void TWinControl::DoHotKey(int) {}
 
 void TWinControl::DoMenuCommand(unsigned command) {
   if (TMenuItem* item = TMenuItem::FindCommand(command)) item->Click();
@@ -259,8 +410,19 @@ TButton::TButton(TComponent* owner) : TWinControl(owner) {
 }
 
 void TButton::SetDefault(bool isDefault) {
+  if (default_ == isDefault) return;
   default_ = isDefault;
-  if (Peer() != nullptr) Peer()->setDefaultButton(isDefault);
+  if (TForm* form = ParentForm()) {
+    form->updateDefaultLooks();
+  } else {
+    SetDefaultLook(isDefault);
+  }
+}
+
+void TButton::SetDefaultLook(bool look) {
+  if (defaultLook_ == look) return;
+  defaultLook_ = look;
+  if (auto* peer = PeerAs<platform::ButtonPeer>()) peer->setDefaultLook(look);
 }
 
 void TButton::Click() {
@@ -270,27 +432,43 @@ void TButton::Click() {
   if (OnClick) OnClick(this);
 }
 
-void TButton::CreateParams(platform::WindowParams& params) {
-  TWinControl::CreateParams(params);
-  params.kind = platform::WindowKind::Button;
-  params.defaultButton = default_;
+std::unique_ptr<platform::WindowPeer> TButton::CreatePeer(platform::WindowPeer* parent) {
+  platform::ButtonParams params;
+  FillParams(params, parent);
+  params.defaultButton = defaultLook_;
+  return Platform().createButton(params, EventSink());
+}
+
+TSpeedButton::TSpeedButton(TComponent* owner) : TWinControl(owner) { bounds_ = {0, 0, 25, 25}; }
+
+void TSpeedButton::Click() {
+  if (OnClick) OnClick(this);
+}
+
+std::unique_ptr<platform::WindowPeer> TSpeedButton::CreatePeer(platform::WindowPeer* parent) {
+  platform::GlyphButtonParams params;
+  FillParams(params, parent);
+  params.glyphResource = Glyph;
+  return Platform().createGlyphButton(params, EventSink());
 }
 
 TLabel::TLabel(TComponent* owner) : TWinControl(owner) {}
 
-void TLabel::CreateParams(platform::WindowParams& params) {
-  TWinControl::CreateParams(params);
-  params.kind = platform::WindowKind::Label;
+std::unique_ptr<platform::WindowPeer> TLabel::CreatePeer(platform::WindowPeer* parent) {
+  platform::LabelParams params;
+  FillParams(params, parent);
+  return Platform().createLabel(params, EventSink());
 }
 
 TImage::TImage(TComponent* owner, platform::SystemIcon icon) : TWinControl(owner), icon_(icon) {
   bounds_ = {0, 0, 32, 32};
 }
 
-void TImage::CreateParams(platform::WindowParams& params) {
-  TWinControl::CreateParams(params);
-  params.kind = platform::WindowKind::Icon;
+std::unique_ptr<platform::WindowPeer> TImage::CreatePeer(platform::WindowPeer* parent) {
+  platform::IconParams params;
+  FillParams(params, parent);
   params.icon = icon_;
+  return Platform().createIcon(params, EventSink());
 }
 
 }  // namespace velmora::ui

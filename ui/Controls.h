@@ -8,6 +8,7 @@
 #include "ui/Component.h"
 #include "ui/Menus.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,19 +29,37 @@ using velmora::ssMiddle;
 using velmora::ssRight;
 using velmora::ssShift;
 
-// A font as the program names it: typeface, size in points, character set.
-// Positions are in pixels at 96 pixels per inch, so a point is 4/3 pixel.
+// A key going down; setting Key to 0 swallows it.
+using TKeyEvent = std::function<void(TComponent* Sender, unsigned& Key, TShiftState Shift)>;
+// A typed character; setting Key to 0 swallows it.
+using TKeyPressEvent = std::function<void(TComponent* Sender, unsigned& Key)>;
+using TMouseEvent =
+    std::function<void(TComponent* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+
+// A font as the program names it: typeface, character set, and its size in
+// points or its character height in pixels at 96 pixels per inch. Setting one
+// sets the other; each reads back exactly what was set.
 class TFont {
  public:
   std::string Name = "ＭＳ Ｐゴシック";
-  int Size = 9;
   int Charset = platform::ShiftJisCharset;
 
-  // Character height in pixels: the size in points at 96 pixels per inch.
-  int PixelHeight() const;
-  platform::FontSpec Spec() const { return {Name, PixelHeight(), Charset}; }
+  int Size() const { return size_; }
+  void SetSize(int points);
+  int Height() const { return height_; }
+  void SetHeight(int pixels);
+
+  platform::FontSpec Spec() const;
   bool operator==(const TFont&) const = default;
+
+ private:
+  int size_ = 9;
+  int height_ = 12;
 };
+
+// The letter after "&" in a caption ("&&" is a plain "&"), lower-cased; 0
+// when there is none.
+unsigned AccessKeyOf(std::string_view caption);
 
 class TControl : public TComponent {
  public:
@@ -55,6 +74,7 @@ class TControl : public TComponent {
   int Top() const { return bounds_.top; }
   int Width() const { return bounds_.width; }
   int Height() const { return bounds_.height; }
+  platform::Rect BoundsRect() const { return bounds_; }
   void SetLeft(int left) { SetBounds(left, Top(), Width(), Height()); }
   void SetTop(int top) { SetBounds(Left(), top, Width(), Height()); }
   void SetWidth(int width) { SetBounds(Left(), Top(), width, Height()); }
@@ -74,6 +94,9 @@ class TControl : public TComponent {
   const TFont& Font() const { return font_; }
   virtual void SetFont(const TFont& font);
 
+  const std::string& Hint() const { return hint_; }
+  virtual void SetHint(std::string_view hint);
+
   int Tag = 0;
   TNotifyEvent OnClick;
 
@@ -83,6 +106,7 @@ class TControl : public TComponent {
   bool visible_ = true;
   bool enabled_ = true;
   std::string text_;
+  std::string hint_;
   TFont font_;
 
  private:
@@ -109,18 +133,56 @@ class TWinControl : public TControl {
   void SetEnabled(bool enabled) override;
   void SetCaption(std::string_view text) override;
   void SetFont(const TFont& font) override;
+  void SetHint(std::string_view hint) override;
 
   int TabOrder = 0;
   bool TabStop = false;
+  // Alt and a letter reach this control as a key instead of pressing the
+  // button whose caption has that access key.
+  bool CaptureAccessKeys = false;
+  // The control has the keyboard focus now.
   bool Focused() const { return focused_; }
   bool CanFocus() const;
   virtual void SetFocus();
 
+  // Runs DoTimer(id) every `milliseconds` while the window exists.
+  void SetTimer(unsigned id, unsigned milliseconds);
+  void KillTimer(unsigned id);
+
+  TNotifyEvent OnEnter;  // the control became the focused one of its form
+  TNotifyEvent OnExit;   // another control of its form took the focus
+  TKeyEvent OnKeyDown;
+  TKeyPressEvent OnKeyPress;
+
   const std::vector<TControl*>& Controls() const { return controls_; }
 
+  // Keys the control handles itself, so that the form does not take them
+  // as dialog keys (Tab, Enter, Esc, arrows).
+  virtual bool WantsKey(unsigned virtualKey) const;
+  // Whether typed characters are the control's input; otherwise a plain
+  // letter may press the button with that access key.
+  virtual bool WantsChars() const { return false; }
+
+  // The form's key handling, after the dialog keys: the control's key-down
+  // and character handlers. True when the key was swallowed.
+  bool KeyDown(unsigned virtualKey, TShiftState shift);
+  bool KeyPress(unsigned character);
+  void DoEnter();
+  void DoExit();
+
  protected:
-  // How the window is made; each class fills in its part.
-  virtual void CreateParams(platform::WindowParams& params);
+  // Makes the window: a plain panel, unless the class makes a kind of its
+  // own. `parent` is the parent's window, or the owner's for a form.
+  virtual std::unique_ptr<platform::WindowPeer> CreatePeer(platform::WindowPeer* parent);
+  // The fields every kind shares, from the model.
+  void FillParams(platform::WindowParams& params, platform::WindowPeer* parent) const;
+  platform::WindowEvents& EventSink();
+  platform::Platform& Platform() const;
+  // The window as the kind this class made.
+  template <typename P>
+  P* PeerAs() const {
+    return static_cast<P*>(peer_.get());
+  }
   // Runs once the window exists.
   virtual void HandleCreated() {}
   void BeforeDestruction() override;
@@ -128,14 +190,30 @@ class TWinControl : public TControl {
   // Events from the platform, each one guarded so that an error raised by a
   // handler goes to the application's error box.
   virtual void DoClick() {}
+  virtual void DoFocusChange(bool focused);
+  virtual void DoTimer(unsigned id) { (void)id; }
+  virtual void DoTextChange(std::string_view text) { (void)text; }
+  virtual void DoFieldEdit(std::string_view text, int itemIndex) {
+    (void)text;
+    (void)itemIndex;
+  }
+  virtual void DoSelectionChange(int itemIndex) { (void)itemIndex; }
+  virtual void DoDoubleClick() {}
+  virtual void DoDropDown() {}
+  virtual void DoCloseUp() {}
   virtual bool DoKeyDown(unsigned virtualKey, unsigned shiftState);
   virtual bool DoChar(unsigned character);
-  virtual void DoFocusChange(bool focused);
+  virtual bool DoAccessKey(unsigned character);
+  virtual bool DoActivate(bool active);
   virtual void DoCloseRequest() {}
   virtual void DoApplicationActivate(bool active);
   virtual bool DoQueryEndSession() { return true; }
   virtual void DoEndSession(bool ending);
   virtual void DoMoved(const platform::Rect& bounds);
+  virtual void DoMouseDown(platform::MouseButton button, platform::Point at);
+  virtual void DoContextMenu(platform::Point at);
+  virtual void DoDropFiles(std::string_view firstPath, int count);
+  virtual void DoHotKey(int id);
   // A chosen menu command: the item with that number is clicked.
   virtual void DoMenuCommand(unsigned command);
   // A message of the program's own or a registered one; true when handled.
@@ -151,6 +229,7 @@ class TWinControl : public TControl {
   std::unique_ptr<Events> events_;
   std::unique_ptr<platform::WindowPeer> peer_;
   std::vector<TControl*> controls_;
+  std::vector<std::pair<unsigned, unsigned>> timers_;
   bool focused_ = false;
 };
 
@@ -164,13 +243,30 @@ class TButton : public TWinControl {
   bool Cancel = false;
   int ModalResult = 0;
   void Click();
+  // Draws the heavier frame of the button Enter presses; the form decides.
+  void SetDefaultLook(bool look);
+  bool DefaultLook() const { return defaultLook_; }
 
  protected:
-  void CreateParams(platform::WindowParams& params) override;
+  std::unique_ptr<platform::WindowPeer> CreatePeer(platform::WindowPeer* parent) override;
   void DoClick() override { Click(); }
 
  private:
   bool default_ = false;
+  bool defaultLook_ = false;
+};
+
+// A flat button with a picture from the resources; it never takes the focus.
+class TSpeedButton : public TWinControl {
+ public:
+  explicit TSpeedButton(TComponent* owner);
+  // The 16-colour bitmap resource; its silver pixels are transparent.
+  int Glyph = 0;
+  void Click();
+
+ protected:
+  std::unique_ptr<platform::WindowPeer> CreatePeer(platform::WindowPeer* parent) override;
+  void DoClick() override { Click(); }
 };
 
 // Static text, wrapped at its width.
@@ -179,7 +275,7 @@ class TLabel : public TWinControl {
   explicit TLabel(TComponent* owner);
 
  protected:
-  void CreateParams(platform::WindowParams& params) override;
+  std::unique_ptr<platform::WindowPeer> CreatePeer(platform::WindowPeer* parent) override;
 };
 
 // One of the system's message icons, 32 x 32.
@@ -189,7 +285,7 @@ class TImage : public TWinControl {
   platform::SystemIcon Icon() const { return icon_; }
 
  protected:
-  void CreateParams(platform::WindowParams& params) override;
+  std::unique_ptr<platform::WindowPeer> CreatePeer(platform::WindowPeer* parent) override;
 
  private:
   platform::SystemIcon icon_;

@@ -2,7 +2,10 @@
 // box: margins of 12 pixels, a 32-pixel icon, buttons of 75 x 23.
 #include "ui/Dialogs.h"
 
+#include "core/Text.h"
+
 #include <algorithm>
+#include <optional>
 
 namespace velmora::ui {
 
@@ -103,6 +106,52 @@ int MessageDlg(std::string_view text, TMsgDlgType type, unsigned buttons) {
       return MessageBoxDialog(ConfirmationCaption, text, platform::SystemIcon::Question, buttons);
   }
   return mrCancel;
+}
+
+std::vector<platform::FileFilter> ParseFilter(std::string_view filter) {
+  std::vector<std::string_view> parts;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t bar = text::findChar(filter, '|', start);
+    parts.push_back(filter.substr(start, bar == std::string_view::npos ? bar : bar - start));
+    if (bar == std::string_view::npos) break;
+    start = bar + 1;
+  }
+  std::vector<platform::FileFilter> rows;
+  for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
+    rows.push_back({std::string(parts[i]), std::string(parts[i + 1])});
+  }
+  return rows;
+}
+
+TOpenDialog::TOpenDialog(TComponent* owner) : TComponent(owner) {}
+
+bool TOpenDialog::Execute() {
+  if (Application == nullptr || executing_) return false;
+  platform::OpenFileParams params;
+  TForm* owner = Application->ActiveForm();
+  if (owner == nullptr) owner = Application->MainForm();
+  params.owner = owner != nullptr ? owner->Handle() : 0;
+  params.title = Title;
+  params.filters = ParseFilter(Filter);
+  params.filterIndex = FilterIndex;
+  params.initialDir = InitialDir;
+  params.fileName = FileName;
+  params.hideReadOnly = (Options & ofHideReadOnly) != 0;
+  params.pathMustExist = (Options & ofPathMustExist) != 0;
+  params.fileMustExist = (Options & ofFileMustExist) != 0;
+  executing_ = true;
+  std::optional<std::string> chosen;
+  try {
+    chosen = Application->Platform().openFileDialog(params);
+  } catch (...) {
+    executing_ = false;
+    throw;
+  }
+  executing_ = false;
+  if (!chosen) return false;
+  FileName = *chosen;
+  return true;
 }
 
 }  // namespace velmora::ui

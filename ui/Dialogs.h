@@ -42,4 +42,34 @@ int MessageBoxDialog(std::string_view caption, std::string_view text, platform::
 // information ("情報") or confirmation ("確認", question icon).
 int MessageDlg(std::string_view text, TMsgDlgType type, unsigned buttons);
 
+enum TOpenOption : unsigned { ofHideReadOnly = 1, ofPathMustExist = 2, ofFileMustExist = 4 };
+
+// The system's open-file dialog. One object serves many uses: the file
+// chosen last is the name it starts with the next time.
+class TOpenDialog : public TComponent {
+ public:
+  explicit TOpenDialog(TComponent* owner);
+
+  std::string Title;
+  // Rows of a name and its patterns, all separated by "|":
+  // "実行ファイル|*.exe;*.com|すべてのファイル|*.*".
+  std::string Filter;
+  int FilterIndex = 1;
+  std::string InitialDir;
+  // The chosen file's full path after Execute.
+  std::string FileName;
+  unsigned Options = 0;
+
+  // Shows the dialog modally; true when the user chose a file.
+  bool Execute();
+  bool Executing() const { return executing_; }
+
+ private:
+  bool executing_ = false;
+};
+
+// The rows of a filter string; "|" inside a double-byte character is no
+// separator, and a name without patterns ends the list.
+std::vector<platform::FileFilter> ParseFilter(std::string_view filter);
+
 }  // namespace velmora::ui

@@ -1,7 +1,9 @@
 // Forms, modal loops, dialog keys and the application object.
 #include "ui/Forms.h"
 
+#include "core/Text.h"
 #include "ui/Dialogs.h"
+#include "ui/Keys.h"
 
 #include <algorithm>
 
@@ -11,13 +13,14 @@ TApplication* Application = nullptr;
 
 namespace {
 
-constexpr unsigned VkTab = 0x09, VkReturn = 0x0D, VkEscape = 0x1B;
-constexpr unsigned VkLeft = 0x25, VkUp = 0x26, VkRight = 0x27, VkDown = 0x28;
-
 // Every form that exists, so that a modal form can disable the others.
 std::vector<TForm*>& liveForms() {
   static std::vector<TForm*> forms;
   return forms;
+}
+
+bool alive(TForm* form) {
+  return std::find(liveForms().begin(), liveForms().end(), form) != liveForms().end();
 }
 
 }  // namespace
@@ -33,6 +36,7 @@ TForm::~TForm() {
   // A form whose construction failed is deleted without BeforeDestruction.
   auto& forms = liveForms();
   forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
+  if (Application != nullptr) Application->formActivated(this, false);
 }
 
 void TForm::AfterConstruction() {
@@ -44,6 +48,7 @@ void TForm::AfterConstruction() {
 void TForm::BeforeDestruction() {
   auto& forms = liveForms();
   forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
+  if (Application != nullptr) Application->formActivated(this, false);
   if (created_) DoDestroy();
   TWinControl::BeforeDestruction();
 }
@@ -56,20 +61,40 @@ void TForm::DoDestroy() {
   if (OnDestroy) OnDestroy(this);
 }
 
-void TForm::CreateParams(platform::WindowParams& params) {
-  TWinControl::CreateParams(params);
-  params.kind = platform::WindowKind::Form;
+void TForm::CreateParams(platform::FormParams& params) {
   params.className = className_;
   params.border = borderStyle_ == TFormBorderStyle::bsDialog ? platform::FormBorder::Dialog
                                                              : platform::FormBorder::None;
   params.stayOnTop = formStyle_ == TFormStyle::fsStayOnTop;
+  params.defaultPosition = Position == TPosition::poDefault;
+  params.toolWindow = !ShowInTaskbar;
+  params.showHints = ShowHint;
+  params.acceptFiles = acceptFiles_;
   params.color = color_;
   params.visible = false;
+}
+
+std::unique_ptr<platform::WindowPeer> TForm::CreatePeer(platform::WindowPeer*) {
   // Other forms belong to the main window, so that they never get lost
   // behind it and go with it.
+  platform::WindowPeer* owner = nullptr;
   if (Application != nullptr) {
     TForm* main = Application->MainForm();
-    if (main != nullptr && main != this && main->HandleAllocated()) params.parent = main->Peer();
+    if (main != nullptr && main != this && main->HandleAllocated()) owner = main->Peer();
+  }
+  platform::FormParams params;
+  FillParams(params, owner);
+  CreateParams(params);
+  return Platform().createForm(params, EventSink());
+}
+
+void TForm::HandleCreated() {
+  TWinControl::HandleCreated();
+  // The system chose the place; the model takes it over.
+  if (Position == TPosition::poDefault) {
+    const platform::Rect placed = Peer()->bounds();
+    bounds_.left = placed.left;
+    bounds_.top = placed.top;
   }
 }
 
@@ -78,34 +103,62 @@ void TForm::SetBorderStyle(TFormBorderStyle style) { borderStyle_ = style; }
 void TForm::SetFormStyle(TFormStyle style) {
   if (formStyle_ == style) return;
   formStyle_ = style;
-  if (Peer() != nullptr) Peer()->setStayOnTop(style == TFormStyle::fsStayOnTop);
+  if (auto* peer = formPeer()) peer->setStayOnTop(style == TFormStyle::fsStayOnTop);
 }
 
 void TForm::SetColor(platform::Color color) {
   if (color_ == color) return;
   color_ = color;
-  if (Peer() != nullptr) Peer()->setColor(color);
+  if (auto* peer = formPeer()) peer->setColor(color);
+}
+
+void TForm::SetAcceptFiles(bool accept) {
+  acceptFiles_ = accept;
+  if (auto* peer = formPeer()) peer->setAcceptFiles(accept);
 }
 
 void TForm::SetClientSize(int width, int height) {
   clientWidth_ = width;
   clientHeight_ = height;
-  if (Peer() != nullptr) {
-    Peer()->setClientSize({width, height});
-    const platform::Rect outer = Peer()->bounds();
+  if (auto* peer = formPeer()) {
+    peer->setClientSize({width, height});
+    const platform::Rect outer = peer->bounds();
     bounds_.width = outer.width;
     bounds_.height = outer.height;
   }
 }
 
 void TForm::SetActiveControl(TWinControl* control) {
-  activeControl_ = control;
+  if (control != nullptr && control->ParentForm() != this) return;
   if (control != nullptr && Visible() && control->Peer() != nullptr && control->CanFocus()) {
+    // The control reports the focus back, and that makes it the active one.
     control->Peer()->setFocus();
+    if (control->Focused()) return;
+  }
+  controlFocused(control);
+}
+
+void TForm::controlFocused(TWinControl* control) {
+  if (control == activeControl_) return;
+  TWinControl* previous = activeControl_;
+  activeControl_ = control;
+  updateDefaultLooks();
+  if (previous != nullptr) previous->DoExit();
+  // An exit handler may have moved the focus on already.
+  if (control != nullptr && activeControl_ == control) control->DoEnter();
+}
+
+void TForm::updateDefaultLooks() {
+  auto* focusedButton = dynamic_cast<TButton*>(activeControl_);
+  for (TWinControl* control : allControls()) {
+    if (auto* button = dynamic_cast<TButton*>(control)) {
+      button->SetDefaultLook(focusedButton != nullptr ? button == focusedButton
+                                                      : button->Default());
+    }
   }
 }
 
-void TForm::controlFocused(TWinControl* control) { activeControl_ = control; }
+TWinControl* TForm::focusedControl() const { return activeControl_; }
 
 void TForm::SetVisible(bool visible) {
   if (visible == visible_) return;
@@ -113,7 +166,7 @@ void TForm::SetVisible(bool visible) {
     HandleNeeded();
     if (clientWidth_ > 0 || clientHeight_ > 0) SetClientSize(clientWidth_, clientHeight_);
     if (Position == TPosition::poScreenCenter && Application != nullptr) {
-      const platform::Size screen = Application->Platform().screenSize();
+      const platform::Size screen = Platform().screenSize();
       SetBounds((screen.width - Width()) / 2, (screen.height - Height()) / 2, Width(), Height());
     }
     if (OnShow) OnShow(this);
@@ -121,12 +174,28 @@ void TForm::SetVisible(bool visible) {
   TWinControl::SetVisible(visible);
   if (visible) {
     TWinControl* focus = activeControl_;
-    if (focus == nullptr) {
+    if (focus == nullptr || !focus->CanFocus()) {
       const auto order = tabOrder();
-      if (!order.empty()) focus = order.front();
+      focus = order.empty() ? nullptr : order.front();
     }
     if (focus != nullptr) SetActiveControl(focus);
   }
+}
+
+bool TForm::DoActivate(bool active) {
+  if (Application != nullptr) Application->formActivated(this, active);
+  if (!active) {
+    if (OnDeactivate) OnDeactivate(this);
+    return false;
+  }
+  bool focusSet = false;
+  if (activeControl_ != nullptr && activeControl_->CanFocus() &&
+      activeControl_->Peer() != nullptr) {
+    activeControl_->Peer()->setFocus();
+    focusSet = true;
+  }
+  if (OnActivate) OnActivate(this);
+  return focusSet;
 }
 
 int TForm::ShowModal() {
@@ -136,9 +205,7 @@ int TForm::ShowModal() {
   const std::vector<TForm*> disabled = Application->disableOtherForms(this);
   auto restore = [&] {
     for (TForm* form : disabled) {
-      if (std::find(liveForms().begin(), liveForms().end(), form) != liveForms().end()) {
-        form->SetEnabled(true);
-      }
+      if (alive(form)) form->SetEnabled(true);
     }
     modal_ = false;
   };
@@ -149,18 +216,25 @@ int TForm::ShowModal() {
     // the end of the program the loop has already ended, and a box shown then
     // must still wait for its answer.
     const bool terminatedBefore = Application->Terminated();
+    bool ended = false;
     while (ModalResult == mrNone) {
       Application->HandleMessage();
       if (!terminatedBefore && Application->Terminated() && ModalResult == mrNone) {
         ModalResult = mrCancel;
+        ended = true;
       }
     }
-    Hide();
+    // The program ending is no answer of the user's: the form's own close
+    // steps do not run then.
+    if (!ended && OnClose) OnClose(this);
   } catch (...) {
     restore();
     throw;
   }
+  // The other forms are usable again before this one goes, so that the
+  // activation returns to its owner rather than to another program.
   restore();
+  Hide();
   return ModalResult;
 }
 
@@ -170,13 +244,34 @@ void TForm::Close() {
   } else if (Application != nullptr && Application->MainForm() == this) {
     Application->Terminate();
   } else {
+    if (OnClose) OnClose(this);
     Hide();
   }
 }
 
 void TForm::BringToForeground() {
   HandleNeeded();
-  if (Peer() != nullptr) Peer()->bringToForeground();
+  if (auto* peer = formPeer()) peer->bringToForeground();
+}
+
+void TForm::DragMove() {
+  if (auto* peer = formPeer()) peer->dragMove();
+}
+
+std::vector<TWinControl*> TForm::allControls() const {
+  std::vector<TWinControl*> result;
+  std::vector<const TWinControl*> pending{this};
+  while (!pending.empty()) {
+    const TWinControl* container = pending.back();
+    pending.pop_back();
+    for (TControl* control : container->Controls()) {
+      if (auto* windowed = dynamic_cast<TWinControl*>(control)) {
+        result.push_back(windowed);
+        pending.push_back(windowed);
+      }
+    }
+  }
+  return result;
 }
 
 std::vector<TWinControl*> TForm::tabOrder() const {
@@ -194,7 +289,7 @@ void TForm::SelectNext(bool forward) {
   const auto order = tabOrder();
   if (order.empty()) return;
   auto current = std::find(order.begin(), order.end(), activeControl_);
-  std::size_t index = 0;
+  std::size_t index = forward ? 0 : order.size() - 1;
   if (current != order.end()) {
     const std::size_t at = static_cast<std::size_t>(current - order.begin());
     index = forward ? (at + 1) % order.size() : (at + order.size() - 1) % order.size();
@@ -203,6 +298,8 @@ void TForm::SelectNext(bool forward) {
 }
 
 TButton* TForm::findButton(bool wantDefault) const {
+  // In the order the buttons were made: of two cancel buttons the first
+  // takes Esc.
   for (TControl* control : Controls()) {
     auto* button = dynamic_cast<TButton*>(control);
     if (button == nullptr || !button->CanFocus()) continue;
@@ -211,11 +308,15 @@ TButton* TForm::findButton(bool wantDefault) const {
   return nullptr;
 }
 
-bool TForm::DoKeyDown(unsigned virtualKey, unsigned shiftState) {
-  if ((shiftState & (ssCtrl | ssAlt)) != 0) return false;
+bool TForm::dialogKey(unsigned virtualKey, unsigned shiftState) {
+  const bool plain = (shiftState & (ssShift | ssCtrl | ssAlt)) == 0;
   switch (virtualKey) {
-    case VkTab: SelectNext((shiftState & ssShift) == 0); return true;
+    case VkTab:
+      if ((shiftState & (ssCtrl | ssAlt)) != 0) return false;
+      SelectNext((shiftState & ssShift) == 0);
+      return true;
     case VkReturn: {
+      if (!plain) return false;
       // Enter presses the focused button, or else the default one.
       TButton* button = dynamic_cast<TButton*>(activeControl_);
       if (button == nullptr) button = findButton(true);
@@ -224,6 +325,7 @@ bool TForm::DoKeyDown(unsigned virtualKey, unsigned shiftState) {
       return true;
     }
     case VkEscape: {
+      if (!plain) return false;
       TButton* button = findButton(false);
       if (button == nullptr) return false;
       button->Click();
@@ -233,18 +335,84 @@ bool TForm::DoKeyDown(unsigned virtualKey, unsigned shiftState) {
     case VkUp:
     case VkRight:
     case VkDown:
-      if (dynamic_cast<TButton*>(activeControl_) == nullptr) return false;
+      if (!plain || dynamic_cast<TButton*>(activeControl_) == nullptr) return false;
       SelectNext(virtualKey == VkRight || virtualKey == VkDown);
       return true;
     default: return false;
   }
 }
 
+bool TForm::DoKeyDown(unsigned virtualKey, unsigned shiftState) {
+  TWinControl* target = focusedControl();
+  const bool wanted = target != nullptr && target->WantsKey(virtualKey);
+  if (!wanted && dialogKey(virtualKey, shiftState)) return true;
+  return target != nullptr && target->KeyDown(virtualKey, static_cast<TShiftState>(shiftState));
+}
+
 bool TForm::DoChar(unsigned character) {
-  if (!KeyPreview || !OnKeyPress) return false;
   unsigned key = character;
-  OnKeyPress(this, key);
-  return key == 0;
+  if (KeyPreview && OnKeyPress) {
+    OnKeyPress(this, key);
+    if (key == 0) return true;
+  }
+  TWinControl* target = focusedControl();
+  if (target != nullptr && target != this && target->KeyPress(key)) return true;
+  // Where typing is not the focused control's input, a letter presses the
+  // button it is the access key of.
+  if (key > ' ' && key < 0x7F && (target == nullptr || !target->WantsChars())) {
+    return pressAccessKey(key);
+  }
+  return false;
+}
+
+bool TForm::DoAccessKey(unsigned character) {
+  TWinControl* target = focusedControl();
+  // That control has taken the key as a key already.
+  if (target != nullptr && target->CaptureAccessKeys) return true;
+  return pressAccessKey(character);
+}
+
+bool TForm::pressAccessKey(unsigned character) {
+  if (character >= 'A' && character <= 'Z') character += 'a' - 'A';
+  for (TWinControl* control : allControls()) {
+    auto* button = dynamic_cast<TButton*>(control);
+    if (button == nullptr || !button->CanFocus()) continue;
+    if (AccessKeyOf(button->Caption()) == character) {
+      button->Click();
+      return true;
+    }
+  }
+  return false;
+}
+
+void TForm::DoMouseDown(platform::MouseButton button, platform::Point at) {
+  if (!OnMouseDown) return;
+  TMouseButton which = TMouseButton::mbLeft;
+  TShiftState shift = ssLeft;
+  if (button == platform::MouseButton::Right) {
+    which = TMouseButton::mbRight;
+    shift = ssRight;
+  } else if (button == platform::MouseButton::Middle) {
+    which = TMouseButton::mbMiddle;
+    shift = ssMiddle;
+  }
+  OnMouseDown(this, which, shift, at.x, at.y);
+}
+
+void TForm::DoContextMenu(platform::Point at) {
+  if (PopupMenu == nullptr) return;
+  // From the keyboard the menu opens at the form's top left corner.
+  if (at.x == -1 && at.y == -1) at = {Left(), Top()};
+  PopupMenu->Popup(at.x, at.y);
+}
+
+void TForm::DoDropFiles(std::string_view firstPath, int) {
+  if (!OnDropFiles) return;
+  OnDropFiles(this, std::string(text::cutToBytes(firstPath, MaxDroppedPathBytes)));
+}
+
+void TForm::DoHotKey(int id) {
+  if (OnHotKey) OnHotKey(this, id);
 }
 
 bool TForm::DoWindowMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
@@ -343,6 +511,14 @@ bool TApplication::runMainWindowHooks(unsigned message, std::uintptr_t wParam,
     if (hook(message, wParam, lParam)) return true;
   }
   return false;
+}
+
+void TApplication::formActivated(TForm* form, bool active) {
+  if (active) {
+    activeForm_ = form;
+  } else if (activeForm_ == form) {
+    activeForm_ = nullptr;
+  }
 }
 
 void TApplication::activationChanged(bool active) {

@@ -4,10 +4,13 @@
 
 #include "platform/Platform.h"
 #include "ui/Controls.h"
+#include "ui/Menus.h"
 
 #include <exception>
+#include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace velmora::ui {
 
@@ -17,11 +20,18 @@ inline constexpr int mrCancel = 2;
 
 enum class TFormBorderStyle { bsNone, bsDialog };
 enum class TFormStyle { fsNormal, fsStayOnTop };
-enum class TPosition { poDesigned, poScreenCenter };
+// poDefault: the system chooses the place, the size is as designed.
+enum class TPosition { poDesigned, poScreenCenter, poDefault };
 
-// A typed character as it reaches the form with key preview; setting it to 0
-// swallows it.
-using TKeyPressEvent = std::function<void(TComponent* Sender, unsigned& Key)>;
+// A system hotkey registered under the form was pressed.
+using THotKeyEvent = std::function<void(TComponent* Sender, int Id)>;
+// Files were dropped on the form: the first one's full path, cut to 511
+// bytes without splitting a character.
+using TDropFilesEvent = std::function<void(TComponent* Sender, const std::string& FileName)>;
+
+// The longest a dropped path may be: the system's classic 512-byte buffer
+// with its terminating zero.
+inline constexpr std::size_t MaxDroppedPathBytes = 511;
 
 class TForm : public TWinControl {
  public:
@@ -56,20 +66,36 @@ class TForm : public TWinControl {
   int ClientHeight() const { return clientHeight_; }
 
   TPosition Position = TPosition::poDesigned;
+  // Typed characters reach OnKeyPress before the focused control.
   bool KeyPreview = false;
+  // The controls' hints are shown as tooltips.
+  bool ShowHint = false;
+  // No taskbar button and no Alt+Tab entry.
+  bool ShowInTaskbar = true;
+  // Files dropped from the shell arrive as OnDropFiles.
+  bool AcceptFiles() const { return acceptFiles_; }
+  void SetAcceptFiles(bool accept);
+  // The menu the right mouse button opens on the form's own surface.
+  TPopupMenu* PopupMenu = nullptr;
+
+  // The control that has the focus while the form is active, or gets it
+  // when the form becomes active.
   TWinControl* ActiveControl() const { return activeControl_; }
   void SetActiveControl(TWinControl* control);
 
   int ModalResult = mrNone;
   bool Modal() const { return modal_; }
-  // Shows the form and runs a message loop until ModalResult is set, or the
-  // quit message arrives (mrCancel).
+  // Shows the form and runs a message loop until ModalResult is set (OnClose
+  // runs then and sees it), or the quit message arrives (mrCancel, without
+  // OnClose).
   int ShowModal();
   // Asks the form to close: a modal form ends with mrCancel, the main form
   // ends the application, any other form hides.
   void Close();
   // Makes the form's window (made now if need be) the active one.
   void BringToForeground();
+  // The system moves the form with the mouse until the button is released.
+  void DragMove();
 
   // Moves the focus to the next (or previous) control in tab order.
   void SelectNext(bool forward);
@@ -77,25 +103,50 @@ class TForm : public TWinControl {
   TNotifyEvent OnCreate;
   TNotifyEvent OnDestroy;
   TNotifyEvent OnShow;
+  TNotifyEvent OnClose;
+  // The form became the active window, or another window took that place.
+  TNotifyEvent OnActivate;
+  TNotifyEvent OnDeactivate;
   TKeyPressEvent OnKeyPress;
+  // A mouse button went down on the form's own surface.
+  TMouseEvent OnMouseDown;
+  THotKeyEvent OnHotKey;
+  TDropFilesEvent OnDropFiles;
 
   void AfterConstruction();
+  // A control of the form got the keyboard focus.
   void controlFocused(TWinControl* control);
+  // The default look of the buttons follows the focus and the default role.
+  void updateDefaultLooks();
 
  protected:
-  void CreateParams(platform::WindowParams& params) override;
+  // How the form's window is made; a form class adds its own style here.
+  virtual void CreateParams(platform::FormParams& params);
+  std::unique_ptr<platform::WindowPeer> CreatePeer(platform::WindowPeer* parent) override;
+  void HandleCreated() override;
   void BeforeDestruction() override;
   void SetVisible(bool visible) override;
   bool DoKeyDown(unsigned virtualKey, unsigned shiftState) override;
   bool DoChar(unsigned character) override;
+  bool DoAccessKey(unsigned character) override;
+  bool DoActivate(bool active) override;
   void DoCloseRequest() override { Close(); }
+  void DoMouseDown(platform::MouseButton button, platform::Point at) override;
+  void DoContextMenu(platform::Point at) override;
+  void DoDropFiles(std::string_view firstPath, int count) override;
+  void DoHotKey(int id) override;
   bool DoWindowMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
   virtual void DoCreate();
   virtual void DoDestroy();
+  platform::FormPeer* formPeer() const { return PeerAs<platform::FormPeer>(); }
 
  private:
   std::vector<TWinControl*> tabOrder() const;
+  std::vector<TWinControl*> allControls() const;
   TButton* findButton(bool wantDefault) const;
+  bool dialogKey(unsigned virtualKey, unsigned shiftState);
+  bool pressAccessKey(unsigned character);
+  TWinControl* focusedControl() const;
 
   std::string className_;
   TFormBorderStyle borderStyle_ = TFormBorderStyle::bsDialog;
@@ -104,6 +155,7 @@ class TForm : public TWinControl {
   int clientWidth_ = 0;
   int clientHeight_ = 0;
   TWinControl* activeControl_ = nullptr;
+  bool acceptFiles_ = false;
   bool modal_ = false;
   bool created_ = false;
 };
@@ -177,6 +229,9 @@ class TApplication : public TComponent {
   bool runMainWindowHooks(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
 
   void activationChanged(bool active);
+  // The form that is the active window, if one of the program's is.
+  TForm* ActiveForm() const { return activeForm_; }
+  void formActivated(TForm* form, bool active);
   // Disables the other shown forms while `modal` is modal; returns them.
   std::vector<TForm*> disableOtherForms(TForm* modal);
 
@@ -190,6 +245,7 @@ class TApplication : public TComponent {
   platform::Platform& platform_;
   std::string title_;
   TForm* mainForm_ = nullptr;
+  TForm* activeForm_ = nullptr;
   bool terminated_ = false;
   bool active_ = false;
   bool shutdownStarted_ = false;

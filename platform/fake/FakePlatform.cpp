@@ -1,6 +1,8 @@
 // The in-memory platform that the tests drive.
 #include "platform/fake/FakePlatform.h"
 
+#include "core/Text.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -24,120 +26,7 @@ class FakeMutex final : public KernelHandle {
   bool owner_;
 };
 
-const char* kindName(WindowKind kind) {
-  switch (kind) {
-    case WindowKind::Form: return "form";
-    case WindowKind::Panel: return "panel";
-    case WindowKind::Button: return "button";
-    case WindowKind::Label: return "label";
-    case WindowKind::Icon: return "icon";
-  }
-  return "?";
-}
-
 }  // namespace
-
-FakeWindow::FakeWindow(FakePlatform& platform, const WindowParams& params, WindowEvents& events,
-                       WindowHandle handle)
-    : platform_(platform),
-      state_(params),
-      events_(events),
-      handle_(handle),
-      parent_(static_cast<FakeWindow*>(params.parent)) {
-  state_.parent = nullptr;
-}
-
-FakeWindow::~FakeWindow() {
-  platform_.record(std::string("destroyWindow ") + kindName(state_.kind) + " " + state_.text);
-  platform_.forget(this);
-}
-
-void FakeWindow::setText(std::string_view text) { state_.text = text; }
-void FakeWindow::setBounds(const Rect& bounds) { state_.bounds = bounds; }
-
-Size FakeWindow::frameSize() const {
-  if (state_.kind != WindowKind::Form) return {0, 0};
-  if (state_.border == FormBorder::Dialog) return {6, 25};
-  return state_.thinFrame ? Size{2, 2} : Size{0, 0};
-}
-
-void FakeWindow::setClientSize(Size size) {
-  const Size frame = frameSize();
-  state_.bounds.width = size.width + frame.width;
-  state_.bounds.height = size.height + frame.height;
-}
-
-void FakeWindow::setVisible(bool visible) {
-  if (state_.visible == visible) return;
-  state_.visible = visible;
-  platform_.record(std::string(visible ? "show " : "hide ") + kindName(state_.kind) + " " +
-                   state_.text);
-  if (!visible && platform_.active_ == this) platform_.active_ = nullptr;
-}
-
-void FakeWindow::setEnabled(bool enabled) { state_.enabled = enabled; }
-void FakeWindow::setFont(const FontSpec& font) { state_.font = font; }
-void FakeWindow::setColor(Color color) { state_.color = color; }
-void FakeWindow::setStayOnTop(bool stayOnTop) { state_.stayOnTop = stayOnTop; }
-void FakeWindow::setDefaultButton(bool isDefault) { state_.defaultButton = isDefault; }
-
-void FakeWindow::setFocus() {
-  if (!state_.visible || !state_.enabled) return;
-  platform_.focus(this);
-}
-
-void FakeWindow::bringToForeground() {
-  platform_.record(std::string("foreground ") + state_.text);
-  if (state_.visible) platform_.active_ = root();
-}
-
-FakeWindow* FakeWindow::root() {
-  FakeWindow* window = this;
-  while (window->parent_ != nullptr && window->state_.kind != WindowKind::Form) {
-    window = window->parent_;
-  }
-  return window;
-}
-
-bool FakeWindow::focused() const { return platform_.focused_ == this; }
-
-std::vector<FakeWindow*> FakeWindow::children() const {
-  std::vector<FakeWindow*> result;
-  for (FakeWindow* window : platform_.windows_) {
-    if (window->parent_ == this) result.push_back(window);
-  }
-  return result;
-}
-
-FakeWindow* FakeWindow::child(WindowKind kind, std::string_view text) const {
-  for (FakeWindow* window : children()) {
-    if (window->state_.kind == kind && (text.empty() || window->state_.text == text)) {
-      return window;
-    }
-  }
-  return nullptr;
-}
-
-bool FakeWindow::click() {
-  for (FakeWindow* window = this; window != nullptr; window = window->parent_) {
-    if (!window->state_.visible || !window->state_.enabled) return false;
-    if (window->state_.kind == WindowKind::Form) break;  // its parent is only its owner
-  }
-  platform_.record("click " + state_.text);
-  events_.onClick();
-  return true;
-}
-
-void FakeWindow::close() {
-  platform_.record("close " + state_.text);
-  events_.onCloseRequest();
-}
-
-void FakeWindow::moveTo(int left, int top) {
-  state_.bounds.left = left;
-  state_.bounds.top = top;
-  events_.onMoved(state_.bounds);
-}
 
 FakePlatform::FakePlatform(FakeSystem& system, std::string executablePath)
     : system_(system), executablePath_(std::move(executablePath)) {}
@@ -189,13 +78,155 @@ void FakePlatform::postQuit() {
   quitPosted_ = true;
 }
 
-std::unique_ptr<WindowPeer> FakePlatform::createWindow(const WindowParams& params,
-                                                       WindowEvents& events) {
-  record(std::string("createWindow ") + kindName(params.kind) + " " + params.text);
-  auto window = std::make_unique<FakeWindow>(*this, params, events, nextHandle_);
+namespace {
+
+// The peers the program holds: each owns its window record and forwards to
+// it. One adapter per kind of peer.
+template <typename Interface>
+class FakePeer : public Interface {
+ public:
+  explicit FakePeer(FakeWindow& window) : window_(&window) {}
+  ~FakePeer() override { delete window_; }
+  FakePeer(const FakePeer&) = delete;
+  FakePeer& operator=(const FakePeer&) = delete;
+
+  WindowHandle handle() const override { return window_->handle(); }
+  void setText(std::string_view text) override { window_->setText(text); }
+  void setBounds(const Rect& bounds) override { window_->setBounds(bounds); }
+  Rect bounds() const override { return window_->bounds(); }
+  void setVisible(bool visible) override { window_->setVisible(visible); }
+  void setEnabled(bool enabled) override { window_->setEnabled(enabled); }
+  void setFont(const FontSpec& font) override { window_->setFont(font); }
+  void setFocus() override { window_->setFocus(); }
+  void setHint(std::string_view hint) override { window_->setHint(hint); }
+  void setTimer(unsigned id, unsigned milliseconds) override {
+    window_->setTimer(id, milliseconds);
+  }
+  void killTimer(unsigned id) override { window_->killTimer(id); }
+
+ protected:
+  FakeWindow* window_;
+};
+
+class FakeFormPeer final : public FakePeer<FormPeer> {
+ public:
+  using FakePeer::FakePeer;
+  void setClientSize(Size size) override { window_->setClientSize(size); }
+  void setColor(Color color) override { window_->setColor(color); }
+  void setStayOnTop(bool stayOnTop) override { window_->setStayOnTop(stayOnTop); }
+  void bringToForeground() override { window_->bringToForeground(); }
+  void dragMove() override { window_->dragMove(); }
+  void setAcceptFiles(bool accept) override { window_->setAcceptFiles(accept); }
+};
+
+class FakeButtonPeer final : public FakePeer<ButtonPeer> {
+ public:
+  using FakePeer::FakePeer;
+  void setDefaultLook(bool look) override { window_->setDefaultLook(look); }
+};
+
+class FakeEditPeer final : public FakePeer<EditPeer> {
+ public:
+  using FakePeer::FakePeer;
+  TextSelection selection() const override { return window_->selection(); }
+  void setSelection(TextSelection selection) override { window_->setSelection(selection); }
+};
+
+template <typename Interface>
+class FakeListPeer : public FakePeer<Interface> {
+ public:
+  using FakePeer<Interface>::FakePeer;
+  void insertItem(int index, std::string_view text) override {
+    this->window_->insertItem(index, text);
+  }
+  void deleteItem(int index) override { this->window_->deleteItem(index); }
+  void clearItems() override { this->window_->clearItems(); }
+  void setItemIndex(int index) override { this->window_->setItemIndex(index); }
+};
+
+class FakeComboBoxPeer final : public FakeListPeer<ComboBoxPeer> {
+ public:
+  using FakeListPeer::FakeListPeer;
+  void setDroppedDown(bool droppedDown) override { window_->setDroppedDown(droppedDown); }
+};
+
+}  // namespace
+
+FakeWindow& FakePlatform::add(WindowKind kind, const WindowParams& params, WindowEvents& events) {
+  auto* window = new FakeWindow(*this, kind, params, events, nextHandle_);
   nextHandle_ += 4;
-  windows_.push_back(window.get());
-  return window;
+  windows_.push_back(window);
+  record("createWindow " + std::string(kindName(kind)) + " " + params.text);
+  return *window;
+}
+
+std::unique_ptr<FormPeer> FakePlatform::createForm(const FormParams& params, WindowEvents& events) {
+  FakeWindow& window = add(WindowKind::Form, params, events);
+  window.state_ = params;
+  window.state_.parent = nullptr;
+  window.state_.visible = false;
+  if (params.defaultPosition) {
+    const int offset = 32 + 24 * (placedForms_++ % 10);
+    window.state_.bounds.left = offset;
+    window.state_.bounds.top = offset;
+  }
+  auto peer = std::make_unique<FakeFormPeer>(window);
+  if (params.visible) window.setVisible(true);
+  return peer;
+}
+
+std::unique_ptr<WindowPeer> FakePlatform::createPanel(const PanelParams& params,
+                                                      WindowEvents& events) {
+  return std::make_unique<FakePeer<WindowPeer>>(add(WindowKind::Panel, params, events));
+}
+
+std::unique_ptr<ButtonPeer> FakePlatform::createButton(const ButtonParams& params,
+                                                       WindowEvents& events) {
+  FakeWindow& window = add(WindowKind::Button, params, events);
+  window.defaultLook_ = params.defaultButton;
+  return std::make_unique<FakeButtonPeer>(window);
+}
+
+std::unique_ptr<WindowPeer> FakePlatform::createGlyphButton(const GlyphButtonParams& params,
+                                                            WindowEvents& events) {
+  FakeWindow& window = add(WindowKind::GlyphButton, params, events);
+  window.glyph_ = params.glyphResource;
+  return std::make_unique<FakePeer<WindowPeer>>(window);
+}
+
+std::unique_ptr<WindowPeer> FakePlatform::createLabel(const LabelParams& params,
+                                                      WindowEvents& events) {
+  return std::make_unique<FakePeer<WindowPeer>>(add(WindowKind::Label, params, events));
+}
+
+std::unique_ptr<WindowPeer> FakePlatform::createIcon(const IconParams& params,
+                                                     WindowEvents& events) {
+  FakeWindow& window = add(WindowKind::Icon, params, events);
+  window.icon_ = params.icon;
+  return std::make_unique<FakePeer<WindowPeer>>(window);
+}
+
+std::unique_ptr<EditPeer> FakePlatform::createEdit(const EditParams& params, WindowEvents& events) {
+  return std::make_unique<FakeEditPeer>(add(WindowKind::Edit, params, events));
+}
+
+std::unique_ptr<ListPeer> FakePlatform::createListBox(const ListBoxParams& params,
+                                                      WindowEvents& events) {
+  FakeWindow& window = add(WindowKind::ListBox, params, events);
+  window.items_ = params.items;
+  window.itemIndex_ = params.itemIndex;
+  window.itemHeight_ = params.itemHeight;
+  return std::make_unique<FakeListPeer<ListPeer>>(window);
+}
+
+std::unique_ptr<ComboBoxPeer> FakePlatform::createComboBox(const ComboBoxParams& params,
+                                                           WindowEvents& events) {
+  FakeWindow& window = add(WindowKind::ComboBox, params, events);
+  window.items_ = params.items;
+  window.itemIndex_ = params.itemIndex;
+  window.itemHeight_ = params.itemHeight;
+  window.dropDownCount_ = params.dropDownCount;
+  return std::make_unique<FakeComboBoxPeer>(window);
 }
 
 Size FakePlatform::measureText(const FontSpec& font, std::string_view text, int maxWidth) {
@@ -444,11 +475,85 @@ bool FakePlatform::endSession() {
 }
 
 void FakePlatform::pressKey(unsigned virtualKey, unsigned character, unsigned shiftState) {
-  FakeWindow* target = focused_ != nullptr ? focused_->root() : active_;
-  if (target == nullptr || !target->visible() || !target->enabled()) return;
+  FakeWindow* form = focused_ != nullptr ? focused_->root() : active_;
+  if (form == nullptr || !form->visible() || !form->enabled()) return;
   record("key " + std::to_string(virtualKey));
-  if (target->events().onKeyDown(virtualKey, shiftState)) return;
-  if (character != 0 && alive(target)) target->events().onChar(character);
+  FakeWindow* control = focused_;
+  if (form->events().onKeyDown(virtualKey, shiftState)) return;
+  constexpr unsigned ShiftAlt = 2, VkF4 = 0x73;
+  if (!alive(form)) return;
+  if ((shiftState & ShiftAlt) != 0 && virtualKey == VkF4) {
+    form->events().onCloseRequest();
+    return;
+  }
+  if (control != nullptr && focused_ == control) control->keyEffect(virtualKey, shiftState);
+  if (character == 0 || !alive(form)) return;
+  if ((shiftState & ShiftAlt) != 0) {
+    // An access key nobody took: the system beeps.
+    if (!form->events().onAccessKey(character)) record("beep");
+    return;
+  }
+  if (form->events().onChar(character)) return;
+  if (focused_ == nullptr || !alive(focused_)) return;
+  std::string bytes;
+  if (character > 0xFF) bytes += static_cast<char>(character >> 8);
+  bytes += static_cast<char>(character & 0xFF);
+  focused_->typeEffect(bytes);
+}
+
+void FakePlatform::type(std::string_view text) {
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::size_t length = text::charLength(text, pos);
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    unsigned character = lead;
+    unsigned key = 0xE5;  // a character that came through the input method
+    unsigned shift = 0;
+    if (length == 2) {
+      character = lead * 256 + static_cast<unsigned char>(text[pos + 1]);
+    } else if (lead >= 'a' && lead <= 'z') {
+      key = lead - 'a' + 'A';
+    } else if ((lead >= 'A' && lead <= 'Z') || (lead >= '0' && lead <= '9') || lead == ' ') {
+      key = lead;
+      if (lead >= 'A' && lead <= 'Z') shift = 1;
+    }
+    pressKey(key, character, shift);
+    pos += length;
+  }
+}
+
+void FakePlatform::activateOtherProgram() {
+  record("activateOtherProgram");
+  activate(nullptr);
+  if (focused_ != nullptr) {
+    FakeWindow* old = focused_;
+    focused_ = nullptr;
+    old->events().onFocusChange(false);
+  }
+  setApplicationActive(false);
+}
+
+void FakePlatform::setApplicationActive(bool active) {
+  if (appActive_ == active) return;
+  appActive_ = active;
+  for (FakeWindow* window : std::vector<FakeWindow*>(windows_)) {
+    if (alive(window) && window->kind() == WindowKind::Form) {
+      window->events().onApplicationActivate(active);
+    }
+  }
+}
+
+void FakePlatform::activate(FakeWindow* form) {
+  if (active_ == form) return;
+  FakeWindow* previous = active_;
+  active_ = form;
+  if (form != nullptr) setApplicationActive(true);
+  if (previous != nullptr && alive(previous)) previous->events().onActivate(false);
+  if (form == nullptr || !alive(form) || active_ != form) return;
+  // Without a control to focus, the form itself has the keyboard.
+  if (!form->events().onActivate(true) && alive(form) && active_ == form &&
+      (focused_ == nullptr || focused_->root() != form)) {
+    focus(form);
+  }
 }
 
 std::vector<FakeWindow*> FakePlatform::visibleForms() const {
@@ -475,16 +580,136 @@ void FakePlatform::forget(FakeWindow* window) {
 }
 
 void FakePlatform::focus(FakeWindow* window) {
-  if (focused_ == window) return;
+  if (window == nullptr || focused_ == window) return;
+  activate(window->root());
+  // Activating the form may have put the focus somewhere already.
+  if (focused_ == window || !alive(window)) return;
   FakeWindow* old = focused_;
   focused_ = window;
-  active_ = window->root();
-  if (old != nullptr) old->events().onFocusChange(false);
+  // A combo box that gets the focus selects its field's text.
+  if (window->kind() == WindowKind::ComboBox) {
+    window->selection_ = {0, static_cast<int>(window->text().size())};
+  }
+  if (old != nullptr && alive(old)) old->events().onFocusChange(false);
   if (focused_ == window) window->events().onFocusChange(true);
 }
 
-bool FakePlatform::alive(FakeWindow* window) const {
+bool FakePlatform::alive(const FakeWindow* window) const {
   return std::find(windows_.begin(), windows_.end(), window) != windows_.end();
+}
+
+FakeWindow* FakePlatform::find(std::string_view name) const {
+  for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
+    if ((*it)->name() == name) return *it;
+  }
+  return nullptr;
+}
+
+Size FakePlatform::screenSize() { return {monitors_.front().width, monitors_.front().height}; }
+
+Rect FakePlatform::monitorRect(const Rect& near) {
+  // The monitor the rectangle overlaps most; without any overlap, the one
+  // whose edge is nearest.
+  auto overlap = [&](const Rect& m) {
+    const long width =
+        std::min(near.left + near.width, m.left + m.width) - std::max(near.left, m.left);
+    const long height =
+        std::min(near.top + near.height, m.top + m.height) - std::max(near.top, m.top);
+    return width > 0 && height > 0 ? width * height : 0L;
+  };
+  auto distance = [&](const Rect& m) {
+    const long dx = std::max({0L, static_cast<long>(m.left) - (near.left + near.width),
+                              static_cast<long>(near.left) - (m.left + m.width)});
+    const long dy = std::max({0L, static_cast<long>(m.top) - (near.top + near.height),
+                              static_cast<long>(near.top) - (m.top + m.height)});
+    return dx * dx + dy * dy;
+  };
+  const Rect* best = &monitors_.front();
+  for (const Rect& monitor : monitors_) {
+    const long area = overlap(monitor), bestArea = overlap(*best);
+    if (area > bestArea || (area == 0 && bestArea == 0 && distance(monitor) < distance(*best))) {
+      best = &monitor;
+    }
+  }
+  return *best;
+}
+
+bool FakePlatform::registerHotKey(WindowHandle window, int id, unsigned modifiers,
+                                  unsigned virtualKey) {
+  const bool taken =
+      system_.takenHotKeys.count({modifiers, virtualKey}) != 0 ||
+      std::any_of(hotKeys_.begin(), hotKeys_.end(), [&](const HotKeyRegistration& hotKey) {
+        return hotKey.modifiers == modifiers && hotKey.virtualKey == virtualKey;
+      });
+  record("registerHotKey " + std::to_string(id) + " " + std::to_string(modifiers) + " " +
+         std::to_string(virtualKey) + (taken ? " refused" : ""));
+  if (taken) return false;
+  hotKeys_.push_back({window, id, modifiers, virtualKey});
+  return true;
+}
+
+void FakePlatform::unregisterHotKey(WindowHandle window, int id) {
+  record("unregisterHotKey " + std::to_string(id));
+  const auto found = std::find_if(hotKeys_.begin(), hotKeys_.end(), [&](const auto& hotKey) {
+    return hotKey.window == window && hotKey.id == id;
+  });
+  if (found != hotKeys_.end()) hotKeys_.erase(found);
+}
+
+bool FakePlatform::pressHotKey(unsigned modifiers, unsigned virtualKey) {
+  const auto found = std::find_if(hotKeys_.begin(), hotKeys_.end(), [&](const auto& hotKey) {
+    return hotKey.modifiers == modifiers && hotKey.virtualKey == virtualKey;
+  });
+  if (found == hotKeys_.end()) return false;
+  const HotKeyRegistration hotKey = *found;
+  post([this, hotKey] {
+    if (FakeWindow* window = windowOf(hotKey.window)) {
+      record("hotKey " + std::to_string(hotKey.id));
+      window->events().onHotKey(hotKey.id);
+    }
+  });
+  return true;
+}
+
+void FakePlatform::runModalAction() {
+  if (script_.empty()) throw ScriptExhausted{};
+  std::function<void()> action = std::move(script_.front());
+  script_.pop_front();
+  action();
+}
+
+std::optional<std::string> FakePlatform::openFileDialog(const OpenFileParams& params) {
+  record("openFileDialog " + params.title);
+  // The dialog is the active window while it is open; its owner gets the
+  // activation back afterwards.
+  FakeWindow* owner = windowOf(params.owner);
+  if (owner != nullptr) owner = owner->root();
+  FakeWindow* wasActive = active_;
+  activate(nullptr);
+  fileDialog_ = params;
+  chosenFile_.reset();
+  try {
+    runModalAction();
+  } catch (...) {
+    fileDialog_.reset();
+    throw;
+  }
+  fileDialog_.reset();
+  std::optional<std::string> chosen = std::move(chosenFile_);
+  record("fileDialogClosed " + chosen.value_or(""));
+  FakeWindow* back = owner != nullptr ? owner : wasActive;
+  if (back != nullptr && alive(back) && back->visible()) activate(back);
+  return chosen;
+}
+
+void FakePlatform::chooseFile(std::string path) {
+  if (fileDialog_) chosenFile_ = std::move(path);
+}
+
+bool FakePlatform::fireTimer(FakeWindow* window, unsigned id) {
+  if (window == nullptr || !alive(window) || window->timers().count(id) == 0) return false;
+  window->events().onTimer(id);
+  return true;
 }
 
 }  // namespace velmora::platform::fake

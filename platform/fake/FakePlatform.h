@@ -1,7 +1,8 @@
 // The platform in memory, for tests: it records every call with its
 // arguments, answers from a script, and lets a test play the user (click,
-// press keys, use the tray icon and its menu) and the system (end the
-// session, refuse or restart the notification area).
+// type and press keys in controls, pick items, drop files, use the tray icon
+// and menus, answer the open-file dialog) and the system (end the session,
+// press a hotkey, refuse or restart the notification area).
 #pragma once
 
 #include "platform/Platform.h"
@@ -25,66 +26,146 @@ struct ProcessExit {
 // Thrown when the program waits for input that the test did not script.
 struct ScriptExhausted {};
 
-// What the processes of one test share: the names of kernel objects.
+// What the processes of one test share: the names of kernel objects, and
+// the hotkeys that other programs hold.
 class FakeSystem {
  public:
   std::set<std::string> mutexNames;
   // Registered message names and their numbers, the same for every process.
   std::map<std::string, unsigned, std::less<>> windowMessages;
+  // Combinations (modifiers, key) that another program has registered.
+  std::set<std::pair<unsigned, unsigned>> takenHotKeys;
 };
 
 class FakePlatform;
 
-class FakeWindow final : public WindowPeer {
+enum class WindowKind { Form, Panel, Button, GlyphButton, Label, Icon, Edit, ListBox, ComboBox };
+const char* kindName(WindowKind kind);
+
+// A window as the fake system keeps it: its state, the controls' own
+// behaviour (an edit box's text and caret, a list's items and selection),
+// and the user's actions on it. The peers the program holds point here.
+class FakeWindow {
  public:
-  FakeWindow(FakePlatform& platform, const WindowParams& params, WindowEvents& events,
-             WindowHandle handle);
-  ~FakeWindow() override;
+  FakeWindow(FakePlatform& platform, WindowKind kind, const WindowParams& params,
+             WindowEvents& events, WindowHandle handle);
+  ~FakeWindow();
+  FakeWindow(const FakeWindow&) = delete;
+  FakeWindow& operator=(const FakeWindow&) = delete;
 
-  WindowHandle handle() const override { return handle_; }
-  void setText(std::string_view text) override;
-  void setBounds(const Rect& bounds) override;
-  void setClientSize(Size size) override;
-  Rect bounds() const override { return state_.bounds; }
-  // The frame the fake puts around a form's client area.
-  Size frameSize() const;
-  void setVisible(bool visible) override;
-  void setEnabled(bool enabled) override;
-  void setFont(const FontSpec& font) override;
-  void setColor(Color color) override;
-  void setStayOnTop(bool stayOnTop) override;
-  void setDefaultButton(bool isDefault) override;
-  void setFocus() override;
-  void bringToForeground() override;
-
-  // The window's state as the system sees it.
-  const WindowParams& state() const { return state_; }
-  WindowKind kind() const { return state_.kind; }
+  WindowHandle handle() const { return handle_; }
+  WindowKind kind() const { return kind_; }
+  // The fields every window has, and for forms their own.
+  const FormParams& state() const { return state_; }
+  const std::string& name() const { return state_.name; }
   const std::string& text() const { return state_.text; }
   bool visible() const { return state_.visible; }
   bool enabled() const { return state_.enabled; }
   FakeWindow* parent() const { return parent_; }
+  // The form this window is on (itself for a form).
   FakeWindow* root();
   bool focused() const;
   std::vector<FakeWindow*> children() const;
   FakeWindow* child(WindowKind kind, std::string_view text = {}) const;
+  // A control of this form by its component name.
+  FakeWindow* find(std::string_view name) const;
 
-  // The user clicks the window (a button); refused unless it is visible and
-  // enabled, as the system would.
+  // Kind by kind.
+  bool defaultLook() const { return defaultLook_; }
+  int glyph() const { return glyph_; }
+  SystemIcon icon() const { return icon_; }
+  const std::vector<std::string>& items() const { return items_; }
+  int itemIndex() const { return itemIndex_; }
+  int itemHeight() const { return itemHeight_; }
+  int dropDownCount() const { return dropDownCount_; }
+  bool droppedDown() const { return droppedDown_; }
+  TextSelection selection() const { return selection_; }
+  // Timers running now, by identifier: their period.
+  const std::map<unsigned, unsigned>& timers() const { return timers_; }
+
+  // The user, with the mouse. Each is refused (false) where the system
+  // would not let it happen: a hidden or disabled window, a wrong kind.
+  // A button or glyph button clicked.
   bool click();
-  // The user clicks the close box.
+  // Clicked into: the control takes the focus.
+  bool focus();
+  // An item picked: in a list box, or in a combo box's list (which closes).
+  bool selectItem(int index);
+  // A double click: on a list box's item, or in a combo box's field.
+  bool doubleClick(int index = -1);
+  // A combo box's list opened with the mouse, or closed without a choice.
+  bool dropDown();
+  bool closeUp();
+  // The form's close box.
   void close();
-  // The user drags the window.
+  // The user drags the form to a new place.
   void moveTo(int left, int top);
+  // Files dropped from the shell on a form that accepts them.
+  bool dropFiles(const std::vector<std::string>& paths);
+  // A mouse button goes down on the form's own surface, in client pixels.
+  bool mouseDown(MouseButton button, Point at);
+  // The right button on the form's own surface: its context menu.
+  bool rightClick(Point at);
+
+  // The peers' side.
+  void setText(std::string_view text);
+  void setBounds(const Rect& bounds);
+  Rect bounds() const;
+  void setVisible(bool visible);
+  void setEnabled(bool enabled);
+  void setFont(const FontSpec& font);
+  void setFocus();
+  void setHint(std::string_view hint) { state_.hint = hint; }
+  void setTimer(unsigned id, unsigned milliseconds) { timers_[id] = milliseconds; }
+  void killTimer(unsigned id) { timers_.erase(id); }
+  void setClientSize(Size size);
+  void setColor(Color color) { state_.color = color; }
+  void setStayOnTop(bool stayOnTop) { state_.stayOnTop = stayOnTop; }
+  void bringToForeground();
+  void dragMove();
+  void setAcceptFiles(bool accept) { state_.acceptFiles = accept; }
+  void setDefaultLook(bool look) { defaultLook_ = look; }
+  void setSelection(TextSelection selection);
+  void insertItem(int index, std::string_view text);
+  void deleteItem(int index);
+  void clearItems();
+  void setItemIndex(int index);
+  void setDroppedDown(bool droppedDown);
+
+  // The frame the fake puts around a form's client area.
+  Size frameSize() const;
+  // The height of a combo box's field for its font.
+  int fieldHeight() const;
 
   WindowEvents& events() { return events_; }
 
  private:
+  friend class FakePlatform;
+  // A key's own effect on the control, once the form let it through.
+  void keyEffect(unsigned virtualKey, unsigned shiftState);
+  // A typed character's effect: an edit field takes it in.
+  void typeEffect(std::string_view character);
+  void replaceSelection(std::string_view text);
+  bool usable() const;
+  // A combo box's selection moved by the user.
+  void moveSelection(int index);
+
   FakePlatform& platform_;
-  WindowParams state_;
+  WindowKind kind_;
+  FormParams state_;
   WindowEvents& events_;
   WindowHandle handle_;
   FakeWindow* parent_;
+  bool defaultLook_ = false;
+  int glyph_ = 0;
+  SystemIcon icon_ = SystemIcon::None;
+  std::vector<std::string> items_;
+  int itemIndex_ = -1;
+  int itemHeight_ = 0;
+  int dropDownCount_ = 0;
+  bool droppedDown_ = false;
+  TextSelection selection_;
+  std::map<unsigned, unsigned> timers_;
 };
 
 struct ShellCall {
@@ -120,6 +201,15 @@ struct OpenMenu {
   Point at;
 };
 
+// A system hotkey the program registered.
+struct HotKeyRegistration {
+  WindowHandle window = 0;
+  int id = 0;
+  unsigned modifiers = 0;
+  unsigned virtualKey = 0;
+  bool operator==(const HotKeyRegistration&) const = default;
+};
+
 class FakePlatform final : public Platform {
  public:
   FakePlatform(FakeSystem& system, std::string executablePath);
@@ -131,12 +221,28 @@ class FakePlatform final : public Platform {
   [[noreturn]] void exitProcess(int code) override;
   LoopStep handleMessage(bool wait) override;
   void postQuit() override;
-  std::unique_ptr<WindowPeer> createWindow(const WindowParams& params,
+  std::unique_ptr<FormPeer> createForm(const FormParams& params, WindowEvents& events) override;
+  std::unique_ptr<WindowPeer> createPanel(const PanelParams& params, WindowEvents& events) override;
+  std::unique_ptr<ButtonPeer> createButton(const ButtonParams& params,
                                            WindowEvents& events) override;
+  std::unique_ptr<WindowPeer> createGlyphButton(const GlyphButtonParams& params,
+                                                WindowEvents& events) override;
+  std::unique_ptr<WindowPeer> createLabel(const LabelParams& params, WindowEvents& events) override;
+  std::unique_ptr<WindowPeer> createIcon(const IconParams& params, WindowEvents& events) override;
+  std::unique_ptr<EditPeer> createEdit(const EditParams& params, WindowEvents& events) override;
+  std::unique_ptr<ListPeer> createListBox(const ListBoxParams& params,
+                                          WindowEvents& events) override;
+  std::unique_ptr<ComboBoxPeer> createComboBox(const ComboBoxParams& params,
+                                               WindowEvents& events) override;
   Size measureText(const FontSpec& font, std::string_view text, int maxWidth) override;
-  // The fake's screen is 1024 x 768 pixels.
-  Size screenSize() override { return {1024, 768}; }
+  // The primary screen is 1024 x 768 pixels unless setMonitors says more.
+  Size screenSize() override;
+  Rect monitorRect(const Rect& near) override;
   void messageBeep(SystemIcon icon) override;
+  bool registerHotKey(WindowHandle window, int id, unsigned modifiers,
+                      unsigned virtualKey) override;
+  void unregisterHotKey(WindowHandle window, int id) override;
+  std::optional<std::string> openFileDialog(const OpenFileParams& params) override;
   void shellExecute(WindowHandle owner, std::string_view verb, std::string_view file,
                     std::string_view parameters, std::string_view directory,
                     int showCommand) override;
@@ -157,8 +263,12 @@ class FakePlatform final : public Platform {
   bool endSession();
 
   // The user presses a key in the active window; `character` is the
-  // character the key types, if any.
+  // character the key types, if any (a double-byte character as lead byte *
+  // 256 + trail byte). With ssAlt in the shift state the character is an
+  // access key. What the form lets through acts on the focused control.
   void pressKey(unsigned virtualKey, unsigned character = 0, unsigned shiftState = 0);
+  // The user types a code page 932 text, character by character.
+  void type(std::string_view text);
 
   // A message waiting in the queue: it runs at the next message step,
   // before any scripted action, also in a step that does not wait.
@@ -167,12 +277,34 @@ class FakePlatform final : public Platform {
   // The pointer.
   void setCursorPos(Point at) { cursor_ = at; }
 
+  // The user switches to another program: the active window and the
+  // program as a whole become inactive.
+  void activateOtherProgram();
+
   // The user, while a popup menu is open (in a scripted action): chooses
   // the enabled command with this caption, or closes the menu. An action
   // that does neither leaves the menu closed without a choice.
   const std::optional<OpenMenu>& openMenu() const { return openMenu_; }
   bool chooseMenuItem(std::string_view caption);
   void closeMenu();
+
+  // The user, while the open-file dialog is open (in a scripted action):
+  // chooses a file, or cancels. An action that does neither cancels.
+  const std::optional<OpenFileParams>& fileDialog() const { return fileDialog_; }
+  void chooseFile(std::string path);
+  void cancelFileDialog() { chosenFile_.reset(); }
+
+  // System hotkeys: the ones registered now, and pressing a combination
+  // anywhere (the message arrives through the queue). False when nothing of
+  // this program's is registered for it.
+  const std::vector<HotKeyRegistration>& hotKeys() const { return hotKeys_; }
+  bool pressHotKey(unsigned modifiers, unsigned virtualKey);
+
+  // Monitors, the first the primary one.
+  void setMonitors(std::vector<Rect> monitors) { monitors_ = std::move(monitors); }
+
+  // A timer of a window runs out now.
+  bool fireTimer(FakeWindow* window, unsigned id);
 
   // The notification area. The shell sends the icon's callback message to
   // the window the icon was added with: wParam the uID, lParam the mouse
@@ -191,6 +323,8 @@ class FakePlatform final : public Platform {
   std::vector<NotifyIconData> trayIcons() const { return trayIcons_; }
 
   FakeWindow* windowOf(WindowHandle handle) const;
+  // The last made live window with this component name.
+  FakeWindow* find(std::string_view name) const;
 
   // Adds a line of the test's own to the call log, to show the order of
   // things the program does and things the test sees.
@@ -200,6 +334,7 @@ class FakePlatform final : public Platform {
   std::vector<FakeWindow*> visibleForms() const;
   FakeWindow* findForm(std::string_view caption) const;
   FakeWindow* activeWindow() const { return active_; }
+  FakeWindow* focusedWindow() const { return focused_; }
 
   // Every call, one line each ("shellExecute open|file|...").
   const std::vector<std::string>& calls() const { return calls_; }
@@ -208,10 +343,18 @@ class FakePlatform final : public Platform {
 
  private:
   friend class FakeWindow;
+  template <typename Peer, typename Params>
+  std::unique_ptr<Peer> make(WindowKind kind, const Params& params, WindowEvents& events);
+  FakeWindow& add(WindowKind kind, const WindowParams& params, WindowEvents& events);
   void record(std::string line) { calls_.push_back(std::move(line)); }
   void forget(FakeWindow* window);
   void focus(FakeWindow* window);
-  bool alive(FakeWindow* window) const;
+  void activate(FakeWindow* form);
+  void setApplicationActive(bool active);
+  bool alive(const FakeWindow* window) const;
+  // Runs the next scripted action as the user's answer in a modal loop of
+  // the system's (a menu, the open-file dialog).
+  void runModalAction();
 
   FakeSystem& system_;
   std::string executablePath_;
@@ -220,13 +363,19 @@ class FakePlatform final : public Platform {
   std::vector<FakeWindow*> windows_;
   FakeWindow* active_ = nullptr;
   FakeWindow* focused_ = nullptr;
+  bool appActive_ = false;
   WindowHandle nextHandle_ = 0x100;
+  int placedForms_ = 0;
   std::vector<std::string> calls_;
   std::vector<ShellCall> shellCalls_;
   std::deque<std::function<void()>> posted_;
   Point cursor_{};
   std::optional<OpenMenu> openMenu_;
   unsigned chosenCommand_ = 0;
+  std::optional<OpenFileParams> fileDialog_;
+  std::optional<std::string> chosenFile_;
+  std::vector<HotKeyRegistration> hotKeys_;
+  std::vector<Rect> monitors_{{0, 0, 1024, 768}};
   IconHandle nextIcon_ = 0x5000;
   bool shellReady_ = true;
   std::map<NotifyIconMessage, int> refusals_;

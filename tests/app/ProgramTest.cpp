@@ -13,7 +13,7 @@
 namespace velmora {
 namespace {
 
-using platform::WindowKind;
+using platform::fake::WindowKind;
 using platform::fake::FakePlatform;
 using platform::fake::FakeWindow;
 
@@ -109,7 +109,7 @@ TEST_F(ProgramTest, CreationLoadsSettingsSlotsAndEntriesAndExitWritesThemBack) {
     EXPECT_EQ(f.Color(), 0x123456u);
     EXPECT_EQ(f.Combo1.Width, 200);
     EXPECT_EQ(f.Combo1.Font.Name, "Arial");
-    EXPECT_EQ(f.Combo1.Font.Size, 14);
+    EXPECT_EQ(f.Combo1.Font.Size(), 14);
     EXPECT_EQ(HotKeys[0].VKey, 0x7B);
     EXPECT_EQ(HotKeys[0].Modifiers, 3);
     EXPECT_EQ(HotKeys[3].Command, "C:\\Tools\\edit.exe|-n");
@@ -143,7 +143,7 @@ TEST_F(ProgramTest, TheExitSentinelAsksFirstAndCancelKeepsTheProgramRunning) {
     ASSERT_NE(box, nullptr);
     ASSERT_NE(box->child(WindowKind::Label), nullptr);
     EXPECT_EQ(box->child(WindowKind::Label)->text(), "終了します.よろしいですか?");
-    EXPECT_EQ(box->child(WindowKind::Icon)->state().icon, platform::SystemIcon::Question);
+    EXPECT_EQ(box->child(WindowKind::Icon)->icon(), platform::SystemIcon::Question);
     answer("確認", "ｷｬﾝｾﾙ");
   });
   platform.then([&] {
@@ -206,7 +206,7 @@ TEST_F(ProgramTest, ASettingsFileThatCannotBeWrittenIsReportedOnceAndTheListIsSt
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->child(WindowKind::Label)->text(),
               folder.file("Velmora.ini") + " に書き込めません.");
-    EXPECT_EQ(box->child(WindowKind::Icon)->state().icon, platform::SystemIcon::Error);
+    EXPECT_EQ(box->child(WindowKind::Icon)->icon(), platform::SystemIcon::Error);
     // The list file is on disk before the box asks for anything.
     EXPECT_EQ(read("Velmora.Lst"), "Memo\r\nnotepad.exe\r\n");
     answer("Velmora2", "OK");

@@ -13,7 +13,7 @@ namespace velmora {
 namespace {
 
 using platform::NotifyIconMessage;
-using platform::WindowKind;
+using platform::fake::WindowKind;
 using platform::fake::FakeWindow;
 
 class TrayIconTest : public FakeProgramTest {

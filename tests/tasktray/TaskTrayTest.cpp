@@ -17,7 +17,7 @@ namespace velmora {
 namespace {
 
 using platform::NotifyIconMessage;
-using platform::WindowKind;
+using platform::fake::WindowKind;
 using platform::fake::FakeWindow;
 using platform::fake::TrayCall;
 using ui::TMouseButton;

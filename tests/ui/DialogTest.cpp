@@ -12,7 +12,7 @@ namespace velmora::ui {
 namespace {
 
 using platform::SystemIcon;
-using platform::WindowKind;
+using platform::fake::WindowKind;
 using platform::fake::FakeWindow;
 using platform::fake::ScriptExhausted;
 
@@ -44,11 +44,11 @@ TEST_F(DialogTest, EachTypeHasItsCaptionIconAndButtons) {
       ASSERT_NE(box(), nullptr);
       EXPECT_EQ(box()->text(), c.caption);
       EXPECT_EQ(box()->state().border, platform::FormBorder::Dialog);
-      EXPECT_EQ(box()->child(WindowKind::Icon)->state().icon, c.icon);
+      EXPECT_EQ(box()->child(WindowKind::Icon)->icon(), c.icon);
       EXPECT_EQ(box()->child(WindowKind::Label)->text(), "本文");
       ASSERT_NE(button("OK"), nullptr);
       ASSERT_NE(button("ｷｬﾝｾﾙ"), nullptr);
-      EXPECT_TRUE(button("OK")->state().defaultButton);
+      EXPECT_TRUE(button("OK")->defaultLook());
       EXPECT_TRUE(button("OK")->focused());
       button("ｷｬﾝｾﾙ")->click();
     });
@@ -112,7 +112,7 @@ TEST_F(DialogTest, TheErrorBoxCarriesTheTitleAndAFinalPeriod) {
   application.SetTitle("Velmora2");
   platform.then([&] {
     EXPECT_EQ(box()->text(), "Velmora2");
-    EXPECT_EQ(box()->child(WindowKind::Icon)->state().icon, SystemIcon::Error);
+    EXPECT_EQ(box()->child(WindowKind::Icon)->icon(), SystemIcon::Error);
     EXPECT_EQ(box()->child(WindowKind::Label)->text(), "C:\\表\\Velmora.ini に書き込めません.");
     EXPECT_EQ(box()->child(WindowKind::Button)->text(), "OK");
     EXPECT_EQ(box()->children().size(), 3u);

@@ -17,7 +17,7 @@ inline void answerBox(platform::fake::FakePlatform& platform, std::string_view c
                       std::string_view button) {
   platform::fake::FakeWindow* box = platform.findForm(caption);
   ASSERT_NE(box, nullptr) << "no box " << caption;
-  platform::fake::FakeWindow* control = box->child(platform::WindowKind::Button, button);
+  platform::fake::FakeWindow* control = box->child(platform::fake::WindowKind::Button, button);
   ASSERT_NE(control, nullptr) << "no button " << button;
   EXPECT_TRUE(control->click());
 }

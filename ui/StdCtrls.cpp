@@ -1,0 +1,222 @@
+// The edit box, the combo box and the list box.
+#include "ui/StdCtrls.h"
+
+#include "ui/Forms.h"
+#include "ui/Keys.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace velmora::ui {
+
+namespace {
+
+bool isArrow(unsigned key) { return key >= VkLeft && key <= VkDown; }
+
+}  // namespace
+
+TEdit::TEdit(TComponent* owner) : TWinControl(owner) {
+  TabStop = true;
+  bounds_ = {0, 0, 121, 21};
+}
+
+void TEdit::SetText(std::string_view text) {
+  if (text_ == text) return;
+  SetCaption(text);
+  // A new text puts the caret at its start, as the system's edit box does.
+  selection_ = {};
+  changed();
+}
+
+void TEdit::changed() {
+  if (OnChange) OnChange(this);
+}
+
+void TEdit::DoTextChange(std::string_view text) {
+  // The window also reports the program's own changes; only a real change
+  // counts.
+  if (text_ == text) return;
+  text_ = text;
+  changed();
+}
+
+platform::TextSelection TEdit::selection() const {
+  if (auto* peer = PeerAs<platform::EditPeer>()) return peer->selection();
+  return selection_;
+}
+
+void TEdit::select(platform::TextSelection selection) {
+  const int size = static_cast<int>(text_.size());
+  selection.start = std::clamp(selection.start, 0, size);
+  selection.length = std::clamp(selection.length, 0, size - selection.start);
+  selection_ = selection;
+  if (auto* peer = PeerAs<platform::EditPeer>()) peer->setSelection(selection);
+}
+
+int TEdit::SelStart() const { return selection().start; }
+int TEdit::SelLength() const { return selection().length; }
+void TEdit::SetSelStart(int start) { select({start, 0}); }
+void TEdit::SetSelLength(int length) { select({selection().start, length}); }
+
+bool TEdit::WantsKey(unsigned virtualKey) const { return isArrow(virtualKey); }
+
+std::unique_ptr<platform::WindowPeer> TEdit::CreatePeer(platform::WindowPeer* parent) {
+  platform::EditParams params;
+  FillParams(params, parent);
+  auto peer = Platform().createEdit(params, EventSink());
+  peer->setSelection(selection_);
+  return peer;
+}
+
+TListControl::TListControl(TComponent* owner) : TWinControl(owner) { TabStop = true; }
+
+void TListControl::SetItemIndex(int index) {
+  if (index < -1 || index >= Count()) index = -1;
+  itemIndex_ = index;
+  if (auto* peer = listPeer()) peer->setItemIndex(index);
+}
+
+void TListControl::AddItem(std::string_view text) {
+  items_.emplace_back(text);
+  if (auto* peer = listPeer()) peer->insertItem(Count() - 1, text);
+}
+
+void TListControl::ClearItems() {
+  items_.clear();
+  itemIndex_ = -1;
+  if (auto* peer = listPeer()) peer->clearItems();
+}
+
+void TListControl::fillListParams(platform::ListParams& params,
+                                  platform::WindowPeer* parent) const {
+  FillParams(params, parent);
+  params.items = items_;
+  params.itemIndex = itemIndex_;
+  params.itemHeight = ItemHeight;
+}
+
+void TListControl::DoDoubleClick() {
+  if (OnDblClick) OnDblClick(this);
+}
+
+TComboBox::TComboBox(TComponent* owner) : TListControl(owner) { bounds_ = {0, 0, 145, 23}; }
+
+void TComboBox::SetText(std::string_view text) { SetCaption(text); }
+
+void TComboBox::SetItemIndex(int index) {
+  TListControl::SetItemIndex(index);
+  if (itemIndex_ >= 0) SetCaption(items_[static_cast<std::size_t>(itemIndex_)]);
+}
+
+void TComboBox::ClearItems() {
+  TListControl::ClearItems();
+  // The system's combo box empties its field with its list.
+  if (auto* peer = listPeer()) peer->setText(text_);
+}
+
+void TComboBox::SetDroppedDown(bool droppedDown) {
+  droppedDown_ = droppedDown;
+  if (auto* peer = PeerAs<platform::ComboBoxPeer>()) peer->setDroppedDown(droppedDown);
+}
+
+bool TComboBox::WantsKey(unsigned virtualKey) const {
+  // While the list is down, Enter and Esc close it.
+  return isArrow(virtualKey) ||
+         (droppedDown_ && (virtualKey == VkReturn || virtualKey == VkEscape));
+}
+
+std::unique_ptr<platform::WindowPeer> TComboBox::CreatePeer(platform::WindowPeer* parent) {
+  platform::ComboBoxParams params;
+  fillListParams(params, parent);
+  params.dropDownCount = DropDownCount;
+  return Platform().createComboBox(params, EventSink());
+}
+
+void TComboBox::HandleCreated() {
+  TListControl::HandleCreated();
+  takeFieldHeight();
+}
+
+void TComboBox::SetFont(const TFont& font) {
+  TListControl::SetFont(font);
+  takeFieldHeight();
+}
+
+void TComboBox::takeFieldHeight() {
+  if (Peer() != nullptr) bounds_.height = Peer()->bounds().height;
+}
+
+void TComboBox::DoFieldEdit(std::string_view text, int itemIndex) {
+  text_ = text;
+  itemIndex_ = itemIndex >= 0 && itemIndex < Count() ? itemIndex : -1;
+  if (OnChange) OnChange(this);
+}
+
+void TComboBox::DoSelectionChange(int itemIndex) {
+  if (itemIndex < 0 || itemIndex >= Count()) return;
+  itemIndex_ = itemIndex;
+  text_ = items_[static_cast<std::size_t>(itemIndex)];
+  if (OnChange) OnChange(this);
+}
+
+void TComboBox::DoDropDown() {
+  droppedDown_ = true;
+  if (OnDropDown) OnDropDown(this);
+}
+
+void TComboBox::DoCloseUp() { droppedDown_ = false; }
+
+TListBox::TListBox(TComponent* owner) : TListControl(owner) { bounds_ = {0, 0, 121, 97}; }
+
+void TListBox::InsertItem(int index, std::string_view text) {
+  index = std::clamp(index, 0, Count());
+  items_.insert(items_.begin() + index, std::string(text));
+  if (itemIndex_ >= index) ++itemIndex_;
+  if (auto* peer = listPeer()) peer->insertItem(index, text);
+}
+
+void TListBox::SetItem(int index, std::string_view text) {
+  if (index < 0 || index >= Count()) return;
+  items_[static_cast<std::size_t>(index)] = text;
+  if (auto* peer = listPeer()) {
+    peer->deleteItem(index);
+    peer->insertItem(index, text);
+    peer->setItemIndex(itemIndex_);
+  }
+}
+
+void TListBox::Exchange(int first, int second) {
+  if (first < 0 || second < 0 || first >= Count() || second >= Count() || first == second) return;
+  const std::string kept = items_[static_cast<std::size_t>(first)];
+  SetItem(first, items_[static_cast<std::size_t>(second)]);
+  SetItem(second, kept);
+}
+
+void TListBox::Delete(int index) {
+  if (index < 0 || index >= Count()) return;
+  items_.erase(items_.begin() + index);
+  if (itemIndex_ == index) {
+    itemIndex_ = -1;
+  } else if (itemIndex_ > index) {
+    --itemIndex_;
+  }
+  if (auto* peer = listPeer()) {
+    peer->deleteItem(index);
+    peer->setItemIndex(itemIndex_);
+  }
+}
+
+bool TListBox::WantsKey(unsigned virtualKey) const { return isArrow(virtualKey); }
+
+std::unique_ptr<platform::WindowPeer> TListBox::CreatePeer(platform::WindowPeer* parent) {
+  platform::ListBoxParams params;
+  fillListParams(params, parent);
+  return Platform().createListBox(params, EventSink());
+}
+
+void TListBox::DoSelectionChange(int itemIndex) {
+  itemIndex_ = itemIndex >= 0 && itemIndex < Count() ? itemIndex : -1;
+  if (OnClick) OnClick(this);
+}
+
+}  // namespace velmora::ui

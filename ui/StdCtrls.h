@@ -1,0 +1,136 @@
+// The input controls: the one-line edit box, the drop-down combo box and the
+// list box. Their text, items and selection live in the object; a change made
+// by the program fires no event except where the edit box's rule says so.
+#pragma once
+
+#include "ui/Controls.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora::ui {
+
+// A one-line edit box. OnChange runs whenever the text really changes, by the
+// user or by the program.
+class TEdit : public TWinControl {
+ public:
+  explicit TEdit(TComponent* owner);
+
+  const std::string& Text() const { return text_; }
+  void SetText(std::string_view text);
+  // The caret and the selection, in bytes of the text; the user moves them.
+  int SelStart() const;
+  int SelLength() const;
+  void SetSelStart(int start);
+  void SetSelLength(int length);
+
+  TNotifyEvent OnChange;
+
+  bool WantsKey(unsigned virtualKey) const override;
+  bool WantsChars() const override { return true; }
+
+ protected:
+  std::unique_ptr<platform::WindowPeer> CreatePeer(platform::WindowPeer* parent) override;
+  void DoTextChange(std::string_view text) override;
+
+ private:
+  void changed();
+  platform::TextSelection selection() const;
+  void select(platform::TextSelection selection);
+
+  platform::TextSelection selection_{};
+};
+
+// The items of a list control and the selected one (-1: none), shared by the
+// combo box and the list box.
+class TListControl : public TWinControl {
+ public:
+  explicit TListControl(TComponent* owner);
+
+  const std::vector<std::string>& Items() const { return items_; }
+  int Count() const { return static_cast<int>(items_.size()); }
+  // Selecting by program fires no event.
+  int ItemIndex() const { return itemIndex_; }
+  virtual void SetItemIndex(int index);
+  int ItemHeight = 0;
+
+  void AddItem(std::string_view text);
+  // Removes all items; none is selected afterwards.
+  virtual void ClearItems();
+
+  TNotifyEvent OnDblClick;
+
+ protected:
+  void fillListParams(platform::ListParams& params, platform::WindowPeer* parent) const;
+  void DoDoubleClick() override;
+  platform::ListPeer* listPeer() const { return PeerAs<platform::ListPeer>(); }
+
+  std::vector<std::string> items_;
+  int itemIndex_ = -1;
+};
+
+// A drop-down combo box: an edit field with a list below it. OnChange runs
+// when the user edits the field or selects another item, never for the
+// program's changes. Typing follows the system's combo box: with the list
+// closed no item is selected afterwards; with it dropped down, the first item
+// that begins with the text is.
+class TComboBox : public TListControl {
+ public:
+  explicit TComboBox(TComponent* owner);
+
+  const std::string& Text() const { return text_; }
+  void SetText(std::string_view text);
+  // Also shows the item's text in the field.
+  void SetItemIndex(int index) override;
+  // The field keeps its text.
+  void ClearItems() override;
+  // The field's height follows from the font.
+  void SetFont(const TFont& font) override;
+  bool DroppedDown() const { return droppedDown_; }
+  void SetDroppedDown(bool droppedDown);
+  int DropDownCount = 8;
+
+  TNotifyEvent OnChange;
+  TNotifyEvent OnDropDown;
+
+  bool WantsKey(unsigned virtualKey) const override;
+  bool WantsChars() const override { return true; }
+
+ protected:
+  std::unique_ptr<platform::WindowPeer> CreatePeer(platform::WindowPeer* parent) override;
+  void HandleCreated() override;
+  void DoFieldEdit(std::string_view text, int itemIndex) override;
+  void DoSelectionChange(int itemIndex) override;
+  void DoDropDown() override;
+  void DoCloseUp() override;
+
+ private:
+  // The field's height follows from the font: read it back from the window.
+  void takeFieldHeight();
+
+  bool droppedDown_ = false;
+};
+
+// A list box with at most one selected item. OnClick runs when the user
+// selects an item with the mouse or the keyboard, never when the program
+// does. Replacing and exchanging items keeps the selected index; deleting
+// the selected item leaves none selected.
+class TListBox : public TListControl {
+ public:
+  explicit TListBox(TComponent* owner);
+
+  void InsertItem(int index, std::string_view text);
+  void SetItem(int index, std::string_view text);
+  void Exchange(int first, int second);
+  void Delete(int index);
+
+  bool WantsKey(unsigned virtualKey) const override;
+  bool WantsChars() const override { return true; }
+
+ protected:
+  std::unique_ptr<platform::WindowPeer> CreatePeer(platform::WindowPeer* parent) override;
+  void DoSelectionChange(int itemIndex) override;
+};
+
+}  // namespace velmora::ui
