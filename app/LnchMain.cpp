@@ -1,13 +1,16 @@
-// The launcher window: creation and destruction order, settings, launching
-// and quitting.
+// The launcher window: its controls and menus, showing and hiding, running,
+// looking up and registering names, the quick start, the system hotkeys, and
+// the creation and destruction order with the settings and files.
 #include "app/LnchMain.h"
 
 #include "core/CommandLine.h"
 #include "core/Entries.h"
+#include "core/FileAccess.h"
 #include "core/HotKeys.h"
 #include "core/Registrations.h"
 #include "core/SettingsFile.h"
 #include "core/Text.h"
+#include "ui/Declare.h"
 
 namespace velmora {
 
@@ -21,22 +24,30 @@ constexpr std::int32_t DefaultTop = 340;
 constexpr std::int32_t DefaultColor = 0xC0C0C0;
 constexpr std::int32_t DefaultComboWidth = 100;
 constexpr std::int32_t DefaultFontSize = 10;
+constexpr std::string_view OpenDialogTitle = "Velmora2 ファイル名指定";
+constexpr std::string_view OpenDialogFilter =
+    "実行ファイル|*.exe;*.com;*.bat|ショートカット,PIFファイル|*.lnk;*.pif|すべてのファイル|*.*";
 
-ui::TMenuItem* makeMenuItem(ui::TComponent* owner, std::string_view name, std::string_view caption,
-                            bool checked) {
+struct MenuSpec {
+  std::string_view name;
+  std::string_view caption;
+  bool checked = false;
+  ui::TNotifyEvent onClick = nullptr;
+};
+
+ui::TMenuItem* addMenuItem(ui::TMenuItem* parent, ui::TComponent* owner, const MenuSpec& spec) {
   auto* item = new ui::TMenuItem(owner);
-  item->SetName(name);
-  item->Caption = caption;
-  item->Checked = checked;
+  item->SetName(spec.name);
+  item->Caption = spec.caption;
+  item->Checked = spec.checked;
+  item->OnClick = spec.onClick;
+  parent->Add(item);
   return item;
 }
 
-ui::TMenuItem* addMenuItem(ui::TPopupMenu* menu, std::string_view name, std::string_view caption,
-                           ui::TNotifyEvent onClick = nullptr) {
-  ui::TMenuItem* item = makeMenuItem(menu->Owner(), name, caption, false);
-  item->OnClick = std::move(onClick);
-  menu->Items()->Add(item);
-  return item;
+bool overlaps(const platform::Rect& a, const platform::Rect& b) {
+  return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
+         b.top < a.top + a.height;
 }
 
 }  // namespace
@@ -61,11 +72,20 @@ std::string extractFileDrive(std::string_view path) {
   return {};
 }
 
+std::string helpPagePath(std::string_view topic) {
+  // The folder separator of the platform the program runs on: the tests'
+  // ExeDir ends in "/".
+  const char separator = !ExeDir.empty() && ExeDir.back() == '/' ? '/' : '\\';
+  return ExeDir + "help" + separator + std::string(topic) + ".html";
+}
+
 TForm1::TForm1(ui::TComponent* owner) : ui::TForm(owner, "TForm1") {
+  using ui::Handler;
   SetName("Form1");
   SetCaption(ApplicationTitle);
   SetBorderStyle(ui::TFormBorderStyle::bsNone);
   SetFormStyle(ui::TFormStyle::fsStayOnTop);
+  ShowInTaskbar = false;
   KeyPreview = true;
   SetBounds(190, 108, Width(), Height());
   SetClientSize(114, 32);
@@ -73,29 +93,66 @@ TForm1::TForm1(ui::TComponent* owner) : ui::TForm(owner, "TForm1") {
   font.Name = DefaultFontName;
   font.SetHeight(15);
   SetFont(font);
-  Combo1.Font = font;
 
-  Quick1 = makeMenuItem(this, "Quick1", "クイックスタート(&Q)", true);
-  BlankEnter1 = makeMenuItem(this, "BlankEnter1", "空Enter有効(&B)", true);
-  HKValid = makeMenuItem(this, "HKValid", "ホットキー有効(&H)", true);
-  Minimize1 = makeMenuItem(this, "Minimize1", "タスクトレイに戻す(&I)", false);
-  Minimize1->OnClick = [this](ui::TComponent* sender) { Minimize1Click(sender); };
-  Exit1 = makeMenuItem(this, "Exit1", "Velmoraの終了(&X)", false);
-  Exit1->OnClick = [this](ui::TComponent* sender) { Exit1Click(sender); };
+  Combo1 = ui::AddComboBox(this, {.name = "Combo1",
+                                  .bounds = {2, 2, 100, 23},
+                                  .tabOrder = 0,
+                                  .itemHeight = 15,
+                                  .dropDownCount = 12,
+                                  .onChange = Handler(this, &TForm1::Combo1Change),
+                                  .onDropDown = Handler(this, &TForm1::Combo1DropDown),
+                                  .onDblClick = Handler(this, &TForm1::GoBtnClick)});
 
-  // The editors and help come with their own changes; until then their
-  // items do nothing.
+  PopupMenu1 = new ui::TPopupMenu(this);
+  PopupMenu1->SetName("PopupMenu1");
+  ui::TMenuItem* menu = PopupMenu1->Items();
+  Go1 = addMenuItem(menu, this, {"Go1", "実行(&G)", false, Handler(this, &TForm1::GoBtnClick)});
+  Edit1 = addMenuItem(menu, this,
+                      {"Edit1", "登録内容の編集(&E)", false, Handler(this, &TForm1::Edit1Click)});
+  Hotkey1 = addMenuItem(
+      menu, this, {"Hotkey1", "ホットキーの編集(&H)", false, Handler(this, &TForm1::Hotkey1Click)});
+  Option1 = addMenuItem(menu, this, {"Option1", "オプション(&O)"});
+  Quick1 =
+      addMenuItem(Option1, this,
+                  {"Quick1", "クイックスタート(&Q)", true, Handler(this, &TForm1::ReverseCheck)});
+  BlankEnter1 =
+      addMenuItem(Option1, this,
+                  {"BlankEnter1", "空Enter有効(&B)", true, Handler(this, &TForm1::ReverseCheck)});
+  HKValid = addMenuItem(
+      Option1, this, {"HKValid", "ホットキー有効(&H)", true, Handler(this, &TForm1::HKValidClick)});
+  Minimize1 = addMenuItem(
+      menu, this,
+      {"Minimize1", "タスクトレイに戻す(&I)", false, Handler(this, &TForm1::Minimize1Click)});
+  N1 = addMenuItem(menu, this, {"N1", "-"});
+  Help1 = addMenuItem(menu, this, {"Help1", "説明(&H)", false, Handler(this, &TForm1::Help1Click)});
+  Version1 = addMenuItem(
+      menu, this, {"Version1", "バージョン情報(&V)", false, Handler(this, &TForm1::Version1Click)});
+  N2 = addMenuItem(menu, this, {"N2", "-"});
+  Exit1 = addMenuItem(menu, this,
+                      {"Exit1", "Velmoraの終了(&X)", false, Handler(this, &TForm1::Exit1Click)});
+  PopupMenu = PopupMenu1;
+
   PopupMenu2 = new ui::TPopupMenu(this);
   PopupMenu2->SetName("PopupMenu2");
-  Open1 = addMenuItem(PopupMenu2, "Open1", "Velmoraを開く(&O)",
-                      [this](ui::TComponent* sender) { Open1Click(sender); });
-  Edit2 = addMenuItem(PopupMenu2, "Edit2", "登録内容の編集(&E)");
-  Hotkey2 = addMenuItem(PopupMenu2, "Hotkey2", "ホットキーの編集(&H)");
-  N3 = addMenuItem(PopupMenu2, "N3", "-");
-  Help2 = addMenuItem(PopupMenu2, "Help2", "説明(&H)");
-  N4 = addMenuItem(PopupMenu2, "N4", "-");
-  Exit2 = addMenuItem(PopupMenu2, "Exit2", "Velmoraの終了(&X)",
-                      [this](ui::TComponent* sender) { Exit1Click(sender); });
+  menu = PopupMenu2->Items();
+  Open1 = addMenuItem(menu, this,
+                      {"Open1", "Velmoraを開く(&O)", false, Handler(this, &TForm1::Open1Click)});
+  Edit2 = addMenuItem(menu, this,
+                      {"Edit2", "登録内容の編集(&E)", false, Handler(this, &TForm1::Edit1Click)});
+  Hotkey2 = addMenuItem(
+      menu, this, {"Hotkey2", "ホットキーの編集(&H)", false, Handler(this, &TForm1::Hotkey1Click)});
+  N3 = addMenuItem(menu, this, {"N3", "-"});
+  Help2 = addMenuItem(menu, this, {"Help2", "説明(&H)", false, Handler(this, &TForm1::Help1Click)});
+  N4 = addMenuItem(menu, this, {"N4", "-"});
+  Exit2 = addMenuItem(menu, this,
+                      {"Exit2", "Velmoraの終了(&X)", false, Handler(this, &TForm1::Exit1Click)});
+
+  OpenDialog1 = new ui::TOpenDialog(this);
+  OpenDialog1->SetName("OpenDialog1");
+  OpenDialog1->Title = OpenDialogTitle;
+  OpenDialog1->Filter = OpenDialogFilter;
+  OpenDialog1->FilterIndex = 1;
+  OpenDialog1->Options = ui::ofHideReadOnly | ui::ofPathMustExist | ui::ofFileMustExist;
 
   // The tray icon's stored properties, in the order they are stored: the
   // image before Registered, so that the icon has it when it is added.
@@ -106,12 +163,16 @@ TForm1::TForm1(ui::TComponent* owner) : ui::TForm(owner, "TForm1") {
   TaskTray1->Icon()->LoadFromResource(ApplicationIconResource, {32, 32});
   TaskTray1->SetIconID(TrayIconId);
   TaskTray1->SetRegistered(true);
-  TaskTray1->OnDblClick = [this](ui::TComponent* sender, ui::TMouseButton button) {
-    TaskTray1DblClick(sender, button);
-  };
+  TaskTray1->OnDblClick = Handler(this, &TForm1::TaskTray1DblClick);
 
-  OnCreate = [this](ui::TComponent* sender) { FormCreate(sender); };
-  OnDestroy = [this](ui::TComponent* sender) { FormDestroy(sender); };
+  SetActiveControl(Combo1);
+  OnCreate = Handler(this, &TForm1::FormCreate);
+  OnDestroy = Handler(this, &TForm1::FormDestroy);
+  OnShow = Handler(this, &TForm1::FormShow);
+  OnKeyPress = Handler(this, &TForm1::FormKeyPress);
+  OnMouseDown = Handler(this, &TForm1::FormMouseDown);
+  OnDeactivate = Handler(this, &TForm1::FormDeactivate);
+  OnHotKey = Handler(this, &TForm1::WMHotKey);
 }
 
 void TForm1::CreateParams(platform::FormParams& params) {
@@ -122,21 +183,21 @@ void TForm1::CreateParams(platform::FormParams& params) {
 
 void TForm1::FormCreate(ui::TComponent*) {
   DroppedDown = false;
-  const std::string exePath = ui::Application->Platform().executablePath();
+  const std::string exePath = Platform().executablePath();
   ExeDir = exeDirOf(exePath);
   ui::Application->HelpFile = ExeDir + std::string(HelpFileName);
-  OpenDialog1.InitialDir = extractFileDrive(exePath);
+  OpenDialog1->InitialDir = extractFileDrive(exePath);
   SetLimitMessageSink([](std::string_view message) {
     ui::MessageDlg(message, ui::TMsgDlgType::mtError, ui::mbOK);
   });
   LoadSettings();
-  registerSlotHotKeys();
+  for (int i = 0; i < HotKeySlotCount; ++i) RegisterSlotHotKey(i);
   LoadEntryList();
-  Combo1.Items.assign(EntryNames.begin() + 1, EntryNames.begin() + 1 + EntryCount);
+  refillCombo();
 }
 
 void TForm1::FormDestroy(ui::TComponent*) {
-  unregisterSlotHotKeys();
+  unregisterSlotHotKeys(0, HotKeySlotCount - 1);
   // Every file is written before any message is shown, so that all of it is
   // on disk even if the session ends while a box is open.
   std::vector<std::string> errors;
@@ -163,9 +224,11 @@ void TForm1::LoadSettings() {
   const int top = settings.ReadNumber("Window", "Top", DefaultTop);
   SetBounds(left, top, Width(), Height());
   SetColor(static_cast<platform::Color>(settings.ReadNumber("Window", "Color", DefaultColor)));
-  Combo1.Width = settings.ReadNumber("Window", "Width", DefaultComboWidth);
-  Combo1.Font.Name = settings.ReadText("Font", "Name", DefaultFontName);
-  Combo1.Font.SetSize(settings.ReadNumber("Font", "Size", DefaultFontSize));
+  Combo1->SetWidth(settings.ReadNumber("Window", "Width", DefaultComboWidth));
+  ui::TFont font = Combo1->Font();
+  font.Name = settings.ReadText("Font", "Name", DefaultFontName);
+  font.SetSize(settings.ReadNumber("Font", "Size", DefaultFontSize));
+  Combo1->SetFont(font);
   LoadHotKeys(settings);
 }
 
@@ -177,10 +240,10 @@ void TForm1::SaveSettings() {
   settings.WriteFlag("Option", "HotKeyValid", HKValid->Checked);
   settings.WriteNumber("Window", "Left", Left());
   settings.WriteNumber("Window", "Top", Top());
-  settings.WriteNumber("Window", "Width", Combo1.Width);
+  settings.WriteNumber("Window", "Width", Combo1->Width());
   settings.WriteText("Window", "Color", colorText(static_cast<std::int32_t>(Color())));
-  settings.WriteText("Font", "Name", Combo1.Font.Name);
-  settings.WriteNumber("Font", "Size", Combo1.Font.Size());
+  settings.WriteText("Font", "Name", Combo1->Font().Name);
+  settings.WriteNumber("Font", "Size", Combo1->Font().Size());
 }
 
 bool TForm1::SaveRegistrations() {
@@ -193,21 +256,165 @@ void TForm1::showSaveErrors(const std::vector<std::string>& errors) {
   for (const std::string& error : errors) ui::Application->ShowErrorText(error);
 }
 
-// The system hotkeys arrive with their own change; until then there is
-// nothing to register or release.
-void TForm1::registerSlotHotKeys() {}
-void TForm1::unregisterSlotHotKeys() {}
+void TForm1::refillCombo() {
+  Combo1->ClearItems();
+  for (int i = 1; i <= EntryCount; ++i) Combo1->AddItem(EntryNames[static_cast<std::size_t>(i)]);
+}
 
-void TForm1::Minimize1Click(ui::TComponent*) { Hide(); }
+void TForm1::FormShow(ui::TComponent*) {
+  SetClientSize(Combo1->Width() + 12, Combo1->Height() + 4);
+  // The monitor the window is on, taskbar included; a window on none (its
+  // monitor was taken away) comes wholly onto the nearest one.
+  const platform::Rect window = BoundsRect();
+  const platform::Rect monitor = Platform().monitorRect(window);
+  int left = window.left;
+  int top = window.top;
+  if (left + window.width > monitor.left + monitor.width) {
+    left = monitor.left + monitor.width - window.width;
+  }
+  if (top + window.height > monitor.top + monitor.height) {
+    top = monitor.top + monitor.height - window.height;
+  }
+  if (!overlaps(window, monitor)) {
+    left = std::max(left, monitor.left);
+    top = std::max(top, monitor.top);
+  }
+  if (left != window.left || top != window.top) SetBounds(left, top, window.width, window.height);
+  SetActiveControl(Combo1);
+}
+
+void TForm1::FormMouseDown(ui::TComponent*, ui::TMouseButton Button, ui::TShiftState, int, int) {
+  // The margins around the combo box drag the window like a title bar.
+  if (Button == ui::TMouseButton::mbLeft) DragMove();
+}
 
 void TForm1::ShowLauncher() {
   Show();
   BringToForeground();
 }
 
+void TForm1::Minimize1Click(ui::TComponent*) { Hide(); }
+
+void TForm1::FormDeactivate(ui::TComponent* Sender) {
+  // The launcher's own open-file dialog takes the activation for a moment;
+  // the launch after it hides the window anyway.
+  if (OpenDialog1->Executing()) return;
+  Minimize1Click(Sender);
+}
+
 void TForm1::Open1Click(ui::TComponent*) { ShowLauncher(); }
 
 void TForm1::TaskTray1DblClick(ui::TComponent*, ui::TMouseButton) { ShowLauncher(); }
+
+void TForm1::GoBtnClick(ui::TComponent*) {
+  const std::string text = Combo1->Text();
+  if (text.empty()) {
+    if (OpenDialog1->Execute()) LaunchCommand(OpenDialog1->FileName);
+    return;
+  }
+  const int selected = Combo1->ItemIndex();
+  if (selected >= 0) {
+    LaunchCommand(EntryCommands[static_cast<std::size_t>(selected + 1)]);
+    return;
+  }
+  if (const int found = FindEntry(text); found > 0) {
+    Combo1->SetItemIndex(found - 1);
+    LaunchCommand(EntryCommands[static_cast<std::size_t>(found)]);
+    return;
+  }
+  if (EntryCount >= MaxEntries) {
+    ui::MessageDlg(ListFullMessage, ui::TMsgDlgType::mtError, ui::mbOK);
+    return;
+  }
+  if (!OpenDialog1->Execute()) return;
+  if (AppendEntry(text, OpenDialog1->FileName) == 0) return;
+  Combo1->AddItem(text);
+  if (!SaveRegistrations()) return;
+  Combo1->SetItemIndex(EntryCount - 1);
+  LaunchCommand(EntryCommands[static_cast<std::size_t>(EntryCount)]);
+}
+
+void TForm1::FormKeyPress(ui::TComponent* Sender, unsigned& Key) {
+  if (Key == 27) {
+    Key = 0;
+    Minimize1Click(Sender);
+  } else if (Key == '\r') {
+    Key = 0;
+    if (!Combo1->Text().empty() || BlankEnter1->Checked) GoBtnClick(Sender);
+  }
+  DroppedDown = false;
+}
+
+void TForm1::Combo1DropDown(ui::TComponent*) { DroppedDown = true; }
+
+void TForm1::Combo1Change(ui::TComponent* Sender) {
+  if (!DroppedDown) return;
+  DroppedDown = false;
+  if (Combo1->ItemIndex() >= 0 && Quick1->Checked) GoBtnClick(Sender);
+}
+
+void TForm1::ReverseCheck(ui::TComponent* Sender) {
+  if (auto* item = dynamic_cast<ui::TMenuItem*>(Sender)) item->Checked = !item->Checked;
+}
+
+void TForm1::RegisterSlotHotKey(int i) {
+  const THotKeySlot& slot = HotKeys[static_cast<std::size_t>(i)];
+  if (slot.VKey == 0) return;
+  if (i != 0 && (!HKValid->Checked || slot.Command.empty())) return;
+  // A combination another program holds is refused; the slot stays silent
+  // until the next pass.
+  Platform().registerHotKey(Handle(), HotKeyIdBase + i, slot.Modifiers, slot.VKey);
+}
+
+void TForm1::unregisterSlotHotKeys(int first, int last) {
+  for (int i = first; i <= last; ++i) Platform().unregisterHotKey(Handle(), HotKeyIdBase + i);
+}
+
+void TForm1::HKValidClick(ui::TComponent* Sender) {
+  ReverseCheck(Sender);
+  if (HKValid->Checked) {
+    for (int i = 1; i < HotKeySlotCount; ++i) RegisterSlotHotKey(i);
+  } else {
+    unregisterSlotHotKeys(1, HotKeySlotCount - 1);
+  }
+}
+
+void TForm1::WMHotKey(ui::TComponent*, int Id) {
+  if (Id == HotKeyIdBase) {
+    ShowLauncher();
+  } else if (Id > HotKeyIdBase && Id < HotKeyIdBase + HotKeySlotCount) {
+    // The command as it is now, not as it was when the key was registered.
+    const std::string command = HotKeys[static_cast<std::size_t>(Id - HotKeyIdBase)].Command;
+    if (!command.empty()) LaunchCommand(command);
+  }
+}
+
+void TForm1::Edit1Click(ui::TComponent*) {
+  // The list is built anew from the tables; the field keeps its text.
+  refillCombo();
+}
+
+void TForm1::Hotkey1Click(ui::TComponent*) {
+  // While the editor is open none of the program's hotkeys is registered, so
+  // that the same combinations can be pressed in it.
+  unregisterSlotHotKeys(0, HotKeySlotCount - 1);
+  for (int i = 0; i < HotKeySlotCount; ++i) RegisterSlotHotKey(i);
+}
+
+void TForm1::ShowHelpTopic(std::string_view topic) {
+  const std::string page = helpPagePath(topic);
+  if (!files::exists(page)) {
+    ui::Application->ShowErrorText("ヘルプファイル " + page + " が見つかりません");
+    return;
+  }
+  Platform().shellExecute(Handle(), "open", page, "", "", platform::SwShow);
+}
+
+void TForm1::Help1Click(ui::TComponent*) { ShowHelpTopic(LauncherHelpTopic); }
+
+void TForm1::Version1Click(ui::TComponent*) {
+  ui::MessageDlg(VersionText, ui::TMsgDlgType::mtInformation, ui::mbOK);
+}
 
 void TForm1::Exit1Click(ui::TComponent*) {
   if (ui::MessageDlg(ExitConfirmation, ui::TMsgDlgType::mtConfirmation, ui::mbOK | ui::mbCancel) ==
@@ -222,8 +429,8 @@ void TForm1::LaunchCommand(std::string_view commandLine) {
     Exit1Click(this);
     return;
   }
-  ui::Application->Platform().shellExecute(Handle(), "open", command.file, command.parameters,
-                                           workingDirectoryOf(command.file), platform::SwShow);
+  Platform().shellExecute(Handle(), "open", command.file, command.parameters,
+                          workingDirectoryOf(command.file), platform::SwShow);
   Minimize1Click(this);
 }
 

@@ -1,11 +1,16 @@
-// The launcher window TForm1: the program's main window, which loads the
-// program's state when it is created and writes it back when it is destroyed.
+// The launcher window TForm1: the program's main window. A tiny borderless
+// stay-on-top window with one combo box of entry names; it loads the
+// program's state when it is created and writes it back when it is destroyed,
+// owns the menus, the open-file dialog and the tray icon, and registers the
+// system hotkeys.
 #pragma once
 
+#include "dialogs/LauncherServices.h"
 #include "tasktray/TaskTray.h"
 #include "ui/Dialogs.h"
 #include "ui/Forms.h"
 #include "ui/Menus.h"
+#include "ui/StdCtrls.h"
 
 #include <string>
 #include <string_view>
@@ -16,34 +21,37 @@ namespace velmora {
 inline constexpr std::string_view ApplicationTitle = "Velmora2";
 inline constexpr std::string_view HelpFileName = "Velmora";
 inline constexpr std::string_view ExitConfirmation = "終了します.よろしいですか?";
+inline constexpr std::string_view VersionText =
+    "\tVelmora ver 2.02a\rCopyright (C) 2026 Velmora2 contributors";
+inline constexpr std::string_view LauncherHelpTopic = "HID00000003";
 // The program's icon in the resources, and its identifier in the
 // notification area.
 inline constexpr int ApplicationIconResource = 1;
 inline constexpr int TrayIconId = 1;
+// System hotkey identifiers: slot i is HotKeyIdBase + i.
+inline constexpr int HotKeyIdBase = 100;
 
 // Set while the combo box's list is dropped down, for the quick start.
 extern bool DroppedDown;
 
-// The combo box's state as the settings know it: its width, its font, and
-// the entry names of its list.
-struct TComboBoxState {
-  int Width = 100;
-  ui::TFont Font;
-  std::vector<std::string> Items;
-};
-
-struct TOpenDialogState {
-  std::string InitialDir;
-};
-
-class TForm1 : public ui::TForm {
+class TForm1 : public ui::TForm, public TLauncherServices {
  public:
   explicit TForm1(ui::TComponent* owner);
 
+  ui::TComboBox* Combo1 = nullptr;
+  ui::TPopupMenu* PopupMenu1 = nullptr;
+  ui::TMenuItem* Go1 = nullptr;
+  ui::TMenuItem* Edit1 = nullptr;
+  ui::TMenuItem* Hotkey1 = nullptr;
+  ui::TMenuItem* Option1 = nullptr;
   ui::TMenuItem* Quick1 = nullptr;
   ui::TMenuItem* BlankEnter1 = nullptr;
   ui::TMenuItem* HKValid = nullptr;
   ui::TMenuItem* Minimize1 = nullptr;
+  ui::TMenuItem* N1 = nullptr;
+  ui::TMenuItem* Help1 = nullptr;
+  ui::TMenuItem* Version1 = nullptr;
+  ui::TMenuItem* N2 = nullptr;
   ui::TMenuItem* Exit1 = nullptr;
   // The tray icon's right-button menu.
   ui::TPopupMenu* PopupMenu2 = nullptr;
@@ -54,38 +62,57 @@ class TForm1 : public ui::TForm {
   ui::TMenuItem* Help2 = nullptr;
   ui::TMenuItem* N4 = nullptr;
   ui::TMenuItem* Exit2 = nullptr;
+  ui::TOpenDialog* OpenDialog1 = nullptr;
   TTaskTray* TaskTray1 = nullptr;
-  TComboBoxState Combo1;
-  TOpenDialogState OpenDialog1;
 
   void FormCreate(ui::TComponent* Sender);
   void FormDestroy(ui::TComponent* Sender);
+  void FormShow(ui::TComponent* Sender);
+  void FormKeyPress(ui::TComponent* Sender, unsigned& Key);
+  void FormMouseDown(ui::TComponent* Sender, ui::TMouseButton Button, ui::TShiftState Shift, int X,
+                     int Y);
+  void GoBtnClick(ui::TComponent* Sender);
+  void Combo1Change(ui::TComponent* Sender);
+  void Combo1DropDown(ui::TComponent* Sender);
+  void ReverseCheck(ui::TComponent* Sender);
+  void HKValidClick(ui::TComponent* Sender);
+  void Edit1Click(ui::TComponent* Sender);
+  void Hotkey1Click(ui::TComponent* Sender);
+  void Help1Click(ui::TComponent* Sender);
+  void Version1Click(ui::TComponent* Sender);
   void Minimize1Click(ui::TComponent* Sender);
   void Exit1Click(ui::TComponent* Sender);
   void Open1Click(ui::TComponent* Sender);
   void TaskTray1DblClick(ui::TComponent* Sender, ui::TMouseButton Button);
+  // The window's own deactivation: another window of the program became the
+  // active one.
+  void FormDeactivate(ui::TComponent* Sender);
+  // The system hotkey message.
+  void WMHotKey(ui::TComponent* Sender, int Id);
 
   // Shows the window and makes it the active one.
   void ShowLauncher();
+  // Registers slot i's hotkey when it is usable: a key, and for slots 1 to
+  // 15 a command and the hotkey option checked.
+  void RegisterSlotHotKey(int i);
 
-  // Runs a command line through the shell's "open" verb, or asks to quit for
-  // the exit sentinel; the window hides after a launch.
-  void LaunchCommand(std::string_view commandLine);
+  // The launcher's services, for the editors too.
+  ui::TOpenDialog& OpenFileDialog() override { return *OpenDialog1; }
+  void LaunchCommand(std::string_view commandLine) override;
+  bool SaveRegistrations() override;
+  void ShowHelpTopic(std::string_view topic) override;
 
   void LoadSettings();
   // Throws SettingsWriteError at the first write that is refused.
   void SaveSettings();
-  // [Hotkey] and the list file; an error box for each file that was not
-  // written. True when both were written.
-  bool SaveRegistrations();
 
  protected:
   void CreateParams(platform::FormParams& params) override;
   bool DoQueryEndSession() override;
 
  private:
-  void registerSlotHotKeys();
-  void unregisterSlotHotKeys();
+  void unregisterSlotHotKeys(int first, int last);
+  void refillCombo();
   void showSaveErrors(const std::vector<std::string>& errors);
 };
 
@@ -93,5 +120,7 @@ class TForm1 : public ui::TForm {
 std::string exeDirOf(std::string_view path);
 // The drive of a path: "C:", "\\server\share", or empty.
 std::string extractFileDrive(std::string_view path);
+// The help page of a topic: ExeDir + "help\" + topic + ".html".
+std::string helpPagePath(std::string_view topic);
 
 }  // namespace velmora

@@ -141,4 +141,16 @@ void upperCaseInPlace(std::string& s) {
   }
 }
 
+int findPrefixIgnoringCase(const std::vector<std::string>& items, std::string_view prefix) {
+  if (prefix.empty()) return -1;
+  const std::string wanted = upperCase(prefix);
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (items[i].size() >= wanted.size() &&
+        upperCase(std::string_view(items[i]).substr(0, wanted.size())) == wanted) {
+      return static_cast<int>(i);
+    }
+  }
+  return -1;
+}
+
 }  // namespace velmora::text

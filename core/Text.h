@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velmora::text {
 
@@ -42,5 +43,9 @@ std::string upperCase(std::string_view s);
 
 // Equal after upper-casing both, byte for byte and of equal length.
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
+
+// The first item that begins with `prefix`, letter case aside, as the
+// system's list search finds it; -1 for none or an empty prefix.
+int findPrefixIgnoringCase(const std::vector<std::string>& items, std::string_view prefix);
 
 }  // namespace velmora::text

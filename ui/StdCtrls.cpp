@@ -1,6 +1,8 @@
 // The edit box, the combo box and the list box.
 #include "ui/StdCtrls.h"
 
+#include "core/Text.h"
+
 #include "ui/Forms.h"
 #include "ui/Keys.h"
 
@@ -101,7 +103,11 @@ void TListControl::DoDoubleClick() {
 
 TComboBox::TComboBox(TComponent* owner) : TListControl(owner) { bounds_ = {0, 0, 145, 23}; }
 
-void TComboBox::SetText(std::string_view text) { SetCaption(text); }
+void TComboBox::SetText(std::string_view text) {
+  SetCaption(text);
+  // The system's list follows the new text as it follows typing.
+  itemIndex_ = droppedDown_ ? text::findPrefixIgnoringCase(items_, text_) : -1;
+}
 
 void TComboBox::SetItemIndex(int index) {
   TListControl::SetItemIndex(index);

@@ -80,6 +80,8 @@ class TComboBox : public TListControl {
   explicit TComboBox(TComponent* owner);
 
   const std::string& Text() const { return text_; }
+  // Like typing, a new text leaves no item selected while the list is
+  // closed.
   void SetText(std::string_view text);
   // Also shows the item's text in the field.
   void SetItemIndex(int index) override;

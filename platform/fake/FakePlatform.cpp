@@ -66,10 +66,7 @@ LoopStep FakePlatform::handleMessage(bool wait) {
     return LoopStep::Quit;
   }
   if (!wait) return LoopStep::Idle;
-  if (script_.empty()) throw ScriptExhausted{};
-  std::function<void()> action = std::move(script_.front());
-  script_.pop_front();
-  action();
+  runScripted();
   return LoopStep::Handled;
 }
 
@@ -270,7 +267,36 @@ void FakePlatform::shellExecute(WindowHandle owner, std::string_view verb, std::
   shellCalls_.push_back(std::move(call));
 }
 
-void FakePlatform::then(std::function<void()> action) { script_.push_back(std::move(action)); }
+void FakePlatform::then(std::function<void()> action) {
+  if (runningActions_ == 0) {
+    script_.push_back(std::move(action));
+    return;
+  }
+  // Queued by a running action: it comes before what was queued earlier,
+  // after what this action queued already.
+  nestedQueued_ = std::min(nestedQueued_, script_.size());
+  script_.insert(script_.begin() + static_cast<long>(nestedQueued_++), std::move(action));
+}
+
+void FakePlatform::runScripted() {
+  if (script_.empty()) throw ScriptExhausted{};
+  std::function<void()> action = std::move(script_.front());
+  script_.pop_front();
+  // The action taken was the first one the running action had queued.
+  if (nestedQueued_ > 0) --nestedQueued_;
+  const std::size_t outerQueued = nestedQueued_;
+  nestedQueued_ = 0;
+  ++runningActions_;
+  struct Restore {
+    FakePlatform& platform;
+    std::size_t queued;
+    ~Restore() {
+      --platform.runningActions_;
+      platform.nestedQueued_ = queued;
+    }
+  } restore{*this, outerQueued};
+  action();
+}
 
 void FakePlatform::post(std::function<void()> action) { posted_.push_back(std::move(action)); }
 
@@ -326,13 +352,10 @@ const char* trayMessageName(NotifyIconMessage message) {
 void FakePlatform::popupMenu(WindowHandle owner, const std::vector<MenuLine>& lines, Point at) {
   record("popupMenu " + std::to_string(at.x) + "," + std::to_string(at.y) + " " + menuText(lines));
   // The menu runs its own loop until the user chooses or closes it.
-  if (script_.empty()) throw ScriptExhausted{};
   openMenu_ = OpenMenu{owner, lines, at};
   chosenCommand_ = 0;
-  std::function<void()> action = std::move(script_.front());
-  script_.pop_front();
   try {
-    action();
+    runScripted();
   } catch (...) {
     openMenu_.reset();
     throw;
@@ -671,13 +694,6 @@ bool FakePlatform::pressHotKey(unsigned modifiers, unsigned virtualKey) {
   return true;
 }
 
-void FakePlatform::runModalAction() {
-  if (script_.empty()) throw ScriptExhausted{};
-  std::function<void()> action = std::move(script_.front());
-  script_.pop_front();
-  action();
-}
-
 std::optional<std::string> FakePlatform::openFileDialog(const OpenFileParams& params) {
   record("openFileDialog " + params.title);
   // The dialog is the active window while it is open; its owner gets the
@@ -689,7 +705,7 @@ std::optional<std::string> FakePlatform::openFileDialog(const OpenFileParams& pa
   fileDialog_ = params;
   chosenFile_.reset();
   try {
-    runModalAction();
+    runScripted();
   } catch (...) {
     fileDialog_.reset();
     throw;

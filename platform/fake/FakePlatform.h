@@ -254,6 +254,7 @@ class FakePlatform final : public Platform {
   NotifyIconResult shellNotifyIcon(NotifyIconMessage message, const NotifyIconData& data) override;
 
   // The script: each action runs when the program next waits for input.
+  // An action queued by a running action comes next, before the rest.
   void then(std::function<void()> action);
   bool scriptDone() const { return script_.empty(); }
 
@@ -352,13 +353,16 @@ class FakePlatform final : public Platform {
   void activate(FakeWindow* form);
   void setApplicationActive(bool active);
   bool alive(const FakeWindow* window) const;
-  // Runs the next scripted action as the user's answer in a modal loop of
-  // the system's (a menu, the open-file dialog).
-  void runModalAction();
+  // Runs the next scripted action: in the program's message loop, or as the
+  // user's answer in a modal loop of the system's (a menu, the open-file
+  // dialog).
+  void runScripted();
 
   FakeSystem& system_;
   std::string executablePath_;
   std::deque<std::function<void()>> script_;
+  int runningActions_ = 0;
+  std::size_t nestedQueued_ = 0;
   bool quitPosted_ = false;
   std::vector<FakeWindow*> windows_;
   FakeWindow* active_ = nullptr;

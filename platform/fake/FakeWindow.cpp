@@ -201,8 +201,12 @@ bool FakeWindow::rightClick(Point at) {
 
 void FakeWindow::setText(std::string_view text) {
   state_.text = text;
-  // An edit box puts the caret at the start; a combo box selects its field.
+  // An edit box puts the caret at the start; a combo box selects its field
+  // and its list follows the new text as it follows typing.
   selection_ = {0, kind_ == WindowKind::ComboBox ? static_cast<int>(state_.text.size()) : 0};
+  if (kind_ == WindowKind::ComboBox) {
+    itemIndex_ = droppedDown_ ? text::findPrefixIgnoringCase(items_, state_.text) : -1;
+  }
 }
 
 void FakeWindow::setBounds(const Rect& bounds) { state_.bounds = bounds; }
@@ -293,7 +297,8 @@ void FakeWindow::clearItems() {
 void FakeWindow::setItemIndex(int index) {
   itemIndex_ = index >= 0 && index < static_cast<int>(items_.size()) ? index : -1;
   if (kind_ == WindowKind::ComboBox && itemIndex_ >= 0) {
-    setText(items_[static_cast<std::size_t>(itemIndex_)]);
+    state_.text = items_[static_cast<std::size_t>(itemIndex_)];
+    selection_ = {0, static_cast<int>(state_.text.size())};
   }
 }
 
@@ -309,8 +314,7 @@ void FakeWindow::setDroppedDown(bool droppedDown) {
 }
 
 void FakeWindow::moveSelection(int index) {
-  itemIndex_ = index;
-  setText(items_[static_cast<std::size_t>(index)]);
+  setItemIndex(index);
   events_.onSelectionChange(index);
 }
 
@@ -397,16 +401,7 @@ void FakeWindow::replaceSelection(std::string_view text) {
   }
   // Typing in a combo box's field: with the list down, the first item that
   // begins with the text is selected; with it closed, none is.
-  itemIndex_ = -1;
-  if (droppedDown_ && !state_.text.empty()) {
-    const std::string typed = text::upperCase(state_.text);
-    for (std::size_t i = 0; i < items_.size(); ++i) {
-      if (text::upperCase(items_[i]).starts_with(typed)) {
-        itemIndex_ = static_cast<int>(i);
-        break;
-      }
-    }
-  }
+  itemIndex_ = droppedDown_ ? text::findPrefixIgnoringCase(items_, state_.text) : -1;
   events_.onFieldEdit(state_.text, itemIndex_);
 }
 

@@ -13,9 +13,9 @@
 namespace velmora {
 namespace {
 
-using platform::fake::WindowKind;
 using platform::fake::FakePlatform;
 using platform::fake::FakeWindow;
+using platform::fake::WindowKind;
 
 class ProgramTest : public FakeProgramTest {
  protected:
@@ -107,14 +107,14 @@ TEST_F(ProgramTest, CreationLoadsSettingsSlotsAndEntriesAndExitWritesThemBack) {
     EXPECT_EQ(f.Left(), -20);
     EXPECT_EQ(f.Top(), 30);
     EXPECT_EQ(f.Color(), 0x123456u);
-    EXPECT_EQ(f.Combo1.Width, 200);
-    EXPECT_EQ(f.Combo1.Font.Name, "Arial");
-    EXPECT_EQ(f.Combo1.Font.Size(), 14);
+    EXPECT_EQ(f.Combo1->Width(), 200);
+    EXPECT_EQ(f.Combo1->Font().Name, "Arial");
+    EXPECT_EQ(f.Combo1->Font().Size(), 14);
     EXPECT_EQ(HotKeys[0].VKey, 0x7B);
     EXPECT_EQ(HotKeys[0].Modifiers, 3);
     EXPECT_EQ(HotKeys[3].Command, "C:\\Tools\\edit.exe|-n");
     EXPECT_EQ(EntryCount, 2);
-    EXPECT_EQ(f.Combo1.Items, (std::vector<std::string>{"Memo", "表計算"}));
+    EXPECT_EQ(f.Combo1->Items(), (std::vector<std::string>{"Memo", "表計算"}));
     EXPECT_EQ(ui::Application->HelpFile, folder.file("Velmora"));
     EXPECT_EQ(ui::Application->Title(), "Velmora2");
     f.Exit1Click(&f);

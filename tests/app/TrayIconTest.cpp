@@ -13,8 +13,8 @@ namespace velmora {
 namespace {
 
 using platform::NotifyIconMessage;
-using platform::fake::WindowKind;
 using platform::fake::FakeWindow;
+using platform::fake::WindowKind;
 
 class TrayIconTest : public FakeProgramTest {
  protected:
