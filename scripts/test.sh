@@ -62,7 +62,7 @@ stage_windows() {
 
 stage_e2e() {
   if [[ -x $VELMORA_ROOT/tests/e2e/run.sh ]]; then
-    log "end-to-end tests of Velmora2.exe under Wine"
+    log "window tests and end-to-end tests of Velmora2.exe under Wine on Xvfb"
     mkdir -p "$RESULTS/e2e"
     "$VELMORA_ROOT/tests/e2e/run.sh" "$VELMORA_BUILD/windows" "$RESULTS/e2e"
   fi

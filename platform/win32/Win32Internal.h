@@ -1,6 +1,6 @@
 // Shared by the files of the Win32 platform: owning handles, fonts and
-// colours, the platform class itself (its methods live in the file of their
-// concern), and the window peers' entry points.
+// colours, and the platform class itself (its methods live in the file of
+// their concern).
 #pragma once
 
 #include "platform/Platform.h"
@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -45,7 +46,7 @@ using ScreenDc = UniqueHandle<HDC, releaseScreenDc>;
 HFONT createFont(const FontSpec& font);
 COLORREF systemColor(Color color);
 
-// Keys go to the top-level window first; true when the ui layer took the key.
+// Keys go to the form first; true when the ui layer took the key.
 bool routeKey(const MSG& msg);
 
 class Win32Platform final : public Platform {
@@ -60,13 +61,32 @@ class Win32Platform final : public Platform {
   LoopStep handleMessage(bool wait) override;
   void postQuit() override;
 
-  // Windows (Win32Windows.cpp).
-  std::unique_ptr<WindowPeer> createWindow(const WindowParams& params,
+  // Forms and panels (Win32Forms.cpp).
+  std::unique_ptr<FormPeer> createForm(const FormParams& params, WindowEvents& events) override;
+  std::unique_ptr<WindowPeer> createPanel(const PanelParams& params, WindowEvents& events) override;
+
+  // Controls (Win32Controls.cpp, Win32Lists.cpp).
+  std::unique_ptr<ButtonPeer> createButton(const ButtonParams& params,
                                            WindowEvents& events) override;
+  std::unique_ptr<WindowPeer> createGlyphButton(const GlyphButtonParams& params,
+                                                WindowEvents& events) override;
+  std::unique_ptr<WindowPeer> createLabel(const LabelParams& params, WindowEvents& events) override;
+  std::unique_ptr<WindowPeer> createIcon(const IconParams& params, WindowEvents& events) override;
+  std::unique_ptr<EditPeer> createEdit(const EditParams& params, WindowEvents& events) override;
+  std::unique_ptr<ListPeer> createListBox(const ListBoxParams& params,
+                                          WindowEvents& events) override;
+  std::unique_ptr<ComboBoxPeer> createComboBox(const ComboBoxParams& params,
+                                               WindowEvents& events) override;
+
+  // The screen, text measures and the pointer (Win32Window.cpp).
   Size measureText(const FontSpec& font, std::string_view text, int maxWidth) override;
   Size screenSize() override;
+  Rect monitorRect(const Rect& area) override;
   void messageBeep(SystemIcon icon) override;
   Point cursorPos() override;
+
+  // The common dialogs (Win32Dialogs.cpp).
+  std::optional<std::string> openFileDialog(const OpenFileParams& params) override;
 
   // Shell, menus, icons and the notification area (Win32Shell.cpp).
   void shellExecute(WindowHandle owner, std::string_view verb, std::string_view file,
@@ -77,9 +97,17 @@ class Win32Platform final : public Platform {
   std::unique_ptr<IconImage> loadIcon(int resourceId, Size size) override;
   std::unique_ptr<IconImage> copyIcon(const IconImage& icon) override;
   NotifyIconResult shellNotifyIcon(NotifyIconMessage message, const NotifyIconData& data) override;
+  bool registerHotKey(WindowHandle window, int id, unsigned modifiers,
+                      unsigned virtualKey) override;
+  void unregisterHotKey(WindowHandle window, int id) override;
 
  private:
+  // The hidden window that owns tool windows, so that they get no taskbar
+  // button; made when the first one is.
+  HWND toolWindowOwner();
+
   bool comInitialised_ = false;
+  UniqueHandle<HWND, DestroyWindow> toolWindowOwner_;
 };
 
 }  // namespace velmora::platform::win32

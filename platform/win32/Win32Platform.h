@@ -18,6 +18,10 @@ std::string toAnsi(std::wstring_view text);
 // page 932, never half a character, as UTF-16.
 std::wstring notifyTipText(std::string_view tip);
 
+// The window property that holds a global atom of the window's component
+// name, so that tools in other processes can find a control by its name.
+inline constexpr wchar_t ComponentNameProperty[] = L"Velmora2.Name";
+
 // Creates the real platform for this process (initialises COM for the shell
 // on this thread; released with the object).
 std::unique_ptr<Platform> createWin32Platform();

@@ -1,5 +1,5 @@
-// The shell on the Win32 API: running files, popup menus, icons and the
-// notification area.
+// The shell on the Win32 API: running files, popup menus, icons, the
+// notification area and the system hotkeys.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -115,6 +115,15 @@ NotifyIconResult Win32Platform::shellNotifyIcon(NotifyIconMessage message,
   // Before the shell has made its taskbar there is nobody to refuse.
   return FindWindowW(L"Shell_TrayWnd", nullptr) == nullptr ? NotifyIconResult::NoShell
                                                            : NotifyIconResult::Refused;
+}
+
+bool Win32Platform::registerHotKey(WindowHandle window, int id, unsigned modifiers,
+                                   unsigned virtualKey) {
+  return RegisterHotKey(reinterpret_cast<HWND>(window), id, modifiers, virtualKey) != FALSE;
+}
+
+void Win32Platform::unregisterHotKey(WindowHandle window, int id) {
+  UnregisterHotKey(reinterpret_cast<HWND>(window), id);
 }
 
 std::wstring notifyTipText(std::string_view tip) {

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs the end-to-end tests: the real Velmora2.exe under Wine, in the virtual
+# Runs the tests that need a display: the Win32 platform's window tests and
+# the end-to-end tests of the real Velmora2.exe, under Wine, in the virtual
 # desktop of the build's Wine prefix, on an Xvfb display of its own.
 #   tests/e2e/run.sh <windows-build-dir> <results-dir>
 # Screenshots and the programs' logs stay in <build>/e2e. Ends Xvfb and the
@@ -10,7 +11,9 @@ if [[ $# -ne 2 ]]; then
   exit 2
 fi
 WINDOWS_BUILD=$(cd "$1" && pwd) || exit 1
-RESULTS=$2
+mkdir -p "$2"
+RESULTS=$(cd "$2" && pwd) || exit 1
+rm -f "$RESULTS.failed"
 export VELMORA_BUILD=$(dirname "$WINDOWS_BUILD")
 source "$(dirname "$0")/../../scripts/common.sh"
 
@@ -18,24 +21,32 @@ NATIVE=$VELMORA_BUILD/native
 E2E=$VELMORA_BUILD/e2e
 EXE=$WINDOWS_BUILD/app/Velmora2.exe
 PROBE=$WINDOWS_BUILD/tests/win32/platform/VelmoraProbe.exe
-mkdir -p "$RESULTS"
+WINDOW_TESTS=$WINDOWS_BUILD/tests/win32/platform/win32_window_tests.exe
 
+# A test binary that failed without its report counts as one failure.
+failed() { echo "1:$1" >>"$RESULTS.failed"; }
 fail() {
   log "$*"
-  echo "1:velmora_e2e" >"$RESULTS.failed"
+  failed velmora_e2e
   exit 1
 }
 
 [[ -f $WINDOWS_BUILD/build.ninja ]] || fail "configure the Windows build first: $WINDOWS_BUILD"
 # Never test a program left over from an earlier build.
+cmake --build "$WINDOWS_BUILD" --target win32_window_tests >"$VELMORA_BUILD/e2e.window-tests-build.log" 2>&1 ||
+  fail "could not build $WINDOW_TESTS (see $VELMORA_BUILD/e2e.window-tests-build.log)"
+# The window tests run even when the program does not build.
+program_error=
 cmake --build "$WINDOWS_BUILD" --target Velmora2 VelmoraProbe >"$VELMORA_BUILD/e2e.windows-build.log" 2>&1 ||
-  fail "could not build $EXE and $PROBE (see $VELMORA_BUILD/e2e.windows-build.log)"
-if [[ ! -f $NATIVE/build.ninja ]]; then
+  program_error="could not build $EXE and $PROBE (see $VELMORA_BUILD/e2e.windows-build.log)"
+if [[ -z $program_error && ! -f $NATIVE/build.ninja ]]; then
   cmake -S "$VELMORA_ROOT" -B "$NATIVE" -G Ninja -DVELMORA_WERROR=ON -DCMAKE_BUILD_TYPE=Debug \
-    >"$VELMORA_BUILD/e2e.configure.log" 2>&1 || fail "could not configure $NATIVE"
+    >"$VELMORA_BUILD/e2e.configure.log" 2>&1 || program_error="could not configure $NATIVE"
 fi
-cmake --build "$NATIVE" --target velmora_e2e >"$VELMORA_BUILD/e2e.build.log" 2>&1 ||
-  fail "could not build the driver (see $VELMORA_BUILD/e2e.build.log)"
+if [[ -z $program_error ]]; then
+  cmake --build "$NATIVE" --target velmora_e2e >"$VELMORA_BUILD/e2e.build.log" 2>&1 ||
+    program_error="could not build the driver (see $VELMORA_BUILD/e2e.build.log)"
+fi
 
 rm -rf "$E2E"
 mkdir -p "$E2E/work" "$E2E/screenshots"
@@ -64,12 +75,20 @@ wineserver -k >/dev/null 2>&1
 wineserver -w >/dev/null 2>&1
 ensure_wine_prefix
 
+# Windows need a display: the platform's window tests run here, and their
+# report is counted with the others.
+log "window tests of the Win32 platform"
+(cd "$(dirname "$WINDOW_TESTS")" && GTEST_OUTPUT="xml:Z:$RESULTS/" timeout 600 wine "$WINDOW_TESTS") \
+  >"$E2E/window-tests.log" 2>&1
+window_rc=$?
+tr -d '\r' <"$E2E/window-tests.log" | grep -E '^\[  (PASSED|FAILED)|Failure$' >&2
+[[ $window_rc -eq 0 ]] || failed win32_window_tests
+[[ -z $program_error ]] || fail "$program_error"
+
 GTEST_OUTPUT="xml:$RESULTS/" VELMORA_E2E_EXE="$EXE" VELMORA_E2E_PROBE="$PROBE" \
   VELMORA_E2E_WORK="$E2E/work" VELMORA_E2E_SHOTS="$E2E/screenshots" \
   "$NATIVE/tests/e2e/velmora_e2e" 2>&1 | tee "$E2E/e2e.log"
 rc=${PIPESTATUS[0]}
 log "screenshots in $E2E/screenshots"
-if [[ $rc -ne 0 ]]; then
-  echo "1:velmora_e2e" >"$RESULTS.failed"
-fi
-exit "$rc"
+[[ $rc -eq 0 ]] || failed velmora_e2e
+[[ $rc -eq 0 && $window_rc -eq 0 ]]

@@ -11,7 +11,12 @@
 //   VelmoraProbe tray-has <window hex> <id>  exit 0 when the shell knows the icon
 //   VelmoraProbe tooltip-text                prints the shown tooltip's text (UTF-8)
 //   VelmoraProbe window-rect <class>         prints a shown window's left top width height
+//   VelmoraProbe control <class> <name>      prints the control named <name> (its
+//                     component name) of the form of that class: screen left top
+//                     width height, "enabled" or "disabled", and its text (UTF-8);
+//                     exit 1 when there is no such control
 #include "platform/win32/Win32Platform.h"
+#include "tests/win32/platform/ProbeControls.h"
 #include "ui/Dialogs.h"
 
 #include <windows.h>
@@ -157,6 +162,12 @@ int wmain(int argc, wchar_t** argv) {
     if (window == nullptr || !IsWindowVisible(window) || !GetWindowRect(window, &rect)) return 1;
     std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
                 rect.bottom - rect.top);
+    return 0;
+  }
+  if (argc == 4 && std::wstring(argv[1]) == L"control") {
+    HWND control = velmora::probe::findNamedWindow(FindWindowW(argv[2], nullptr), argv[3]);
+    if (control == nullptr) return 1;
+    std::printf("%s\n", velmora::probe::describeWindow(control).c_str());
     return 0;
   }
   return 64;

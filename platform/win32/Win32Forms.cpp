@@ -1,0 +1,271 @@
+// Forms and panels on the Win32 API: top-level windows with their frame,
+// colour, tips, dropped files, hotkeys, context menu and mouse, and the
+// plain child windows that hold controls.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include "platform/win32/Win32Window.h"
+
+namespace velmora::platform::win32 {
+
+namespace {
+
+constexpr wchar_t DefaultFormClass[] = L"Velmora2Form";
+constexpr wchar_t PanelClass[] = L"Velmora2Panel";
+constexpr wchar_t ToolWindowOwnerClass[] = L"Velmora2ToolOwner";
+
+using DropHandle = UniqueHandle<HDROP, DragFinish>;
+
+class FormWindow final : public Win32Peer<FormPeer> {
+ public:
+  FormWindow(const FormParams& params, WindowEvents& events, HWND owner)
+      : Win32Peer(events), brush_(CreateSolidBrush(systemColor(params.color))) {
+    const std::wstring className =
+        params.className.empty() ? DefaultFormClass : toWide(params.className);
+    registerOwnClass(className.c_str(), CS_DBLCLKS);
+    WindowCreation creation;
+    creation.className = className.c_str();
+    creation.ownClass = true;
+    creation.parent = owner;
+    if (params.border == FormBorder::Dialog) {
+      // An overlapped window, so that the system can choose its place.
+      creation.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+      creation.exStyle = WS_EX_DLGMODALFRAME;
+    } else {
+      creation.style = WS_POPUP | WS_CLIPCHILDREN | (params.thinFrame ? WS_BORDER : 0);
+    }
+    creation.exStyle |= WS_EX_CONTROLPARENT | (params.stayOnTop ? WS_EX_TOPMOST : 0) |
+                        (params.toolWindow ? WS_EX_TOOLWINDOW : 0);
+    const Rect& b = params.bounds;
+    creation.left = params.defaultPosition ? CW_USEDEFAULT : b.left;
+    creation.top = params.defaultPosition ? CW_USEDEFAULT : b.top;
+    creation.width = b.width;
+    creation.height = b.height;
+    createWindow(params, creation);
+    if (params.showHints) {
+      createToolTip();
+      // The form's own hint, which had no tips to go to yet.
+      if (!params.hint.empty()) changeHint(params.hint);
+    }
+    if (params.acceptFiles) DragAcceptFiles(hwnd(), TRUE);
+    if (params.visible) showWindow(true);
+  }
+
+  bool isForm() const override { return true; }
+  HBRUSH background() const { return brush_.get(); }
+  // Null when the form shows no tips.
+  HWND toolTip() const { return toolTip_; }
+
+  void setClientSize(Size size) override {
+    if (hwnd() == nullptr) return;
+    RECT rect{0, 0, size.width, size.height};
+    AdjustWindowRectEx(&rect, static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_EXSTYLE)));
+    SetWindowPos(hwnd(), nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+                 SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+  }
+
+  void setColor(Color color) override {
+    brush_.reset(CreateSolidBrush(systemColor(color)));
+    if (hwnd() != nullptr) InvalidateRect(hwnd(), nullptr, TRUE);
+  }
+
+  void setStayOnTop(bool stayOnTop) override {
+    if (hwnd() == nullptr) return;
+    placeOnTop(stayOnTop);
+    HWND owner = GetWindow(hwnd(), GW_OWNER);
+    if (stayOnTop || owner == nullptr || !isTopmost()) return;
+    // Wine keeps an owned window topmost; it lets go of it while the
+    // window has no owner.
+    SetWindowLongPtrW(hwnd(), GWLP_HWNDPARENT, 0);
+    placeOnTop(false);
+    SetWindowLongPtrW(hwnd(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+  }
+
+  void bringToForeground() override {
+    if (hwnd() != nullptr) SetForegroundWindow(hwnd());
+  }
+
+  void dragMove() override {
+    if (hwnd() == nullptr) return;
+    ReleaseCapture();
+    // SC_MOVE + HTCAPTION: the system's move loop, as if the title bar
+    // were dragged; it returns when the button is released.
+    SendMessageW(hwnd(), WM_SYSCOMMAND, 0xF012, 0);
+  }
+
+  void setAcceptFiles(bool acceptFiles) override {
+    if (hwnd() != nullptr) DragAcceptFiles(hwnd(), acceptFiles ? TRUE : FALSE);
+  }
+
+  LRESULT message(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (std::optional<LRESULT> result = containerMessage(*this, message, wParam, lParam)) {
+      return *result;
+    }
+    WindowEvents& events = this->events();
+    switch (message) {
+      case WM_ERASEBKGND: {
+        RECT rect{};
+        GetClientRect(hwnd(), &rect);
+        FillRect(reinterpret_cast<HDC>(wParam), &rect, brush_.get());
+        return 1;
+      }
+      case WM_CLOSE: events.onCloseRequest(); return 0;
+      case WM_ACTIVATE:
+        // True: the ui has put the focus where it belongs itself.
+        if (events.onActivate(LOWORD(wParam) != WA_INACTIVE)) return 0;
+        break;
+      case WM_ACTIVATEAPP: events.onApplicationActivate(wParam != FALSE); return 0;
+      case WM_QUERYENDSESSION: return events.onQueryEndSession() ? TRUE : FALSE;
+      case WM_ENDSESSION: events.onEndSession(wParam != FALSE); return 0;
+      case WM_MOVE:
+        if (IsWindowVisible(hwnd())) events.onMoved(windowBounds());
+        break;
+      case WM_HOTKEY: events.onHotKey(static_cast<int>(wParam)); return 0;
+      case WM_DROPFILES: dropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
+      case WM_CONTEXTMENU:
+        if (lParam == -1) {
+          events.onContextMenu({-1, -1});
+          return 0;
+        }
+        // On the title bar it is the system menu's.
+        if (SendMessageW(hwnd(), WM_NCHITTEST, 0, lParam) == HTCLIENT) {
+          events.onContextMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+          return 0;
+        }
+        break;
+      case WM_LBUTTONDOWN:
+      case WM_LBUTTONDBLCLK: mouseDown(MouseButton::Left, lParam); return 0;
+      case WM_RBUTTONDOWN:
+      case WM_RBUTTONDBLCLK: mouseDown(MouseButton::Right, lParam); return 0;
+      case WM_MBUTTONDOWN:
+      case WM_MBUTTONDBLCLK: mouseDown(MouseButton::Middle, lParam); return 0;
+      default: break;
+    }
+    return Win32Window::message(message, wParam, lParam);
+  }
+
+ private:
+  void placeOnTop(bool stayOnTop) {
+    SetWindowPos(hwnd(), stayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+
+  bool isTopmost() const { return (GetWindowLongPtrW(hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+  // The tips are owned by the form and go with its window.
+  void createToolTip() {
+    toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                               WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+  }
+
+  void mouseDown(MouseButton button, LPARAM lParam) {
+    events().onMouseDown(button, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+  }
+
+  // The drop is finished before the event, whatever happens on the way.
+  void dropFiles(HDROP handle) {
+    std::string first;
+    UINT count = 0;
+    {
+      DropHandle drop(handle);
+      count = DragQueryFileW(drop.get(), 0xFFFFFFFF, nullptr, 0);
+      if (count == 0) return;
+      const UINT length = DragQueryFileW(drop.get(), 0, nullptr, 0);
+      std::wstring path(length + 1, L'\0');
+      path.resize(DragQueryFileW(drop.get(), 0, path.data(), length + 1));
+      first = toAnsi(path);
+    }
+    events().onDropFiles(first, static_cast<int>(count));
+  }
+
+  GdiObject<HBRUSH> brush_;
+  HWND toolTip_ = nullptr;
+};
+
+// A child window with no look of its own: it shows the form's background
+// and passes its controls' notifications to them.
+class PanelWindow final : public Win32Peer<WindowPeer> {
+ public:
+  PanelWindow(const PanelParams& params, WindowEvents& events) : Win32Peer(events) {
+    registerOwnClass(PanelClass, 0);
+    WindowCreation creation =
+        childCreation(params, PanelClass, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
+    creation.ownClass = true;
+    createWindow(params, creation);
+    if (params.visible) showWindow(true);
+  }
+
+  LRESULT message(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (std::optional<LRESULT> result = containerMessage(*this, message, wParam, lParam)) {
+      return *result;
+    }
+    if (message == WM_ERASEBKGND) {
+      RECT rect{};
+      GetClientRect(hwnd(), &rect);
+      FillRect(reinterpret_cast<HDC>(wParam), &rect, formBackground(hwnd()));
+      return 1;
+    }
+    return Win32Window::message(message, wParam, lParam);
+  }
+};
+
+}  // namespace
+
+HBRUSH formBackground(HWND control) {
+  auto* form = dynamic_cast<FormWindow*>(peerOf(GetAncestor(control, GA_ROOT)));
+  return form != nullptr ? form->background() : GetSysColorBrush(COLOR_BTNFACE);
+}
+
+void setToolTip(HWND form, const std::vector<HWND>& tools, std::string_view text) {
+  auto* peer = dynamic_cast<FormWindow*>(peerOf(form));
+  HWND tip = peer != nullptr ? peer->toolTip() : nullptr;
+  if (tip == nullptr || !IsWindow(tip)) return;
+  std::wstring wide = toWide(text);
+  for (HWND tool : tools) {
+    TTTOOLINFOW info{};
+    info.cbSize = TTTOOLINFOW_V2_SIZE;
+    info.uFlags = TTF_SUBCLASS | TTF_IDISHWND;
+    info.hwnd = form;
+    info.uId = reinterpret_cast<UINT_PTR>(tool);
+    info.lpszText = wide.data();
+    // Removing a tool that is not there is harmless, and a new one takes
+    // the text as it is now.
+    SendMessageW(tip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    if (!wide.empty()) SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+  }
+}
+
+HWND Win32Platform::toolWindowOwner() {
+  if (toolWindowOwner_.get() == nullptr) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = ToolWindowOwnerClass;
+    RegisterClassExW(&windowClass);
+    // Never shown: a window owned by a hidden one gets no taskbar button,
+    // on Windows as under Wine.
+    toolWindowOwner_.reset(CreateWindowExW(0, ToolWindowOwnerClass, L"", WS_POPUP, 0, 0, 0, 0,
+                                           nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+  }
+  return toolWindowOwner_.get();
+}
+
+std::unique_ptr<FormPeer> Win32Platform::createForm(const FormParams& params,
+                                                    WindowEvents& events) {
+  HWND owner = windowOf(params.parent);
+  if (owner == nullptr && params.toolWindow) owner = toolWindowOwner();
+  return std::make_unique<FormWindow>(params, events, owner);
+}
+
+std::unique_ptr<WindowPeer> Win32Platform::createPanel(const PanelParams& params,
+                                                       WindowEvents& events) {
+  return std::make_unique<PanelWindow>(params, events);
+}
+
+}  // namespace velmora::platform::win32

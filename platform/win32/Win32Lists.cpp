@@ -1,0 +1,270 @@
+// List boxes and drop-down combo boxes on the Win32 API: their items, the
+// selection set by program without an event, and the user's selections,
+// edits, double clicks and drop-downs as events.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "platform/win32/Win32Window.h"
+
+namespace velmora::platform::win32 {
+
+namespace {
+
+constexpr UINT_PTR FieldSubclassId = 0x56324E;
+
+// The messages of one kind of list: the list box's LB_ or the combo box's
+// CB_ forms of the same operations.
+struct ListMessages {
+  UINT insert, remove, reset, setCurrent, getCurrent, setItemHeight;
+};
+constexpr ListMessages ListBoxMessages{LB_INSERTSTRING, LB_DELETESTRING, LB_RESETCONTENT,
+                                       LB_SETCURSEL,    LB_GETCURSEL,    LB_SETITEMHEIGHT};
+constexpr ListMessages ComboBoxMessages{CB_INSERTSTRING, CB_DELETESTRING, CB_RESETCONTENT,
+                                        CB_SETCURSEL,    CB_GETCURSEL,    CB_SETITEMHEIGHT};
+
+template <typename Interface>
+class ListWindow : public Win32Peer<Interface> {
+ public:
+  void insertItem(int index, std::string_view text) override {
+    if (this->hwnd() == nullptr) return;
+    SendMessageW(this->hwnd(), messages_.insert, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(toWide(text).c_str()));
+  }
+
+  void deleteItem(int index) override {
+    if (this->hwnd() != nullptr) SendMessageW(this->hwnd(), messages_.remove, index, 0);
+  }
+
+  void clearItems() override {
+    if (this->hwnd() == nullptr) return;
+    this->quietly([&] { SendMessageW(this->hwnd(), messages_.reset, 0, 0); });
+  }
+
+  void setItemIndex(int index) override {
+    if (this->hwnd() == nullptr) return;
+    this->quietly([&] { SendMessageW(this->hwnd(), messages_.setCurrent, index, 0); });
+  }
+
+ protected:
+  ListWindow(WindowEvents& events, const ListMessages& messages)
+      : Win32Peer<Interface>(events), messages_(messages) {}
+
+  void fill(const ListParams& params) {
+    for (const std::string& item : params.items) insertItem(-1, item);
+    setItemHeight(params.itemHeight);
+    if (params.itemIndex >= 0) setItemIndex(params.itemIndex);
+  }
+
+  // The items' height, set again after every change of font, which resets it.
+  virtual void setItemHeight(int height) {
+    if (height > 0) SendMessageW(this->hwnd(), messages_.setItemHeight, 0, height);
+  }
+
+  int currentIndex() const {
+    return static_cast<int>(SendMessageW(this->hwnd(), messages_.getCurrent, 0, 0));
+  }
+
+ private:
+  const ListMessages& messages_;
+};
+
+WindowCreation listCreation(const WindowParams& params, const wchar_t* className, DWORD style) {
+  return childCreation(params, className, WS_TABSTOP | WS_VSCROLL | style, WS_EX_CLIENTEDGE);
+}
+
+class ListBoxWindow final : public ListWindow<ListPeer> {
+ public:
+  ListBoxWindow(const ListBoxParams& params, WindowEvents& events)
+      : ListWindow(events, ListBoxMessages), itemHeight_(params.itemHeight) {
+    createWindow(params, listCreation(params, WC_LISTBOXW, LBS_NOTIFY | LBS_NOINTEGRALHEIGHT));
+    fill(params);
+    if (params.visible) showWindow(true);
+  }
+
+  void setFont(const FontSpec& font) override {
+    changeFont(font);
+    setItemHeight(itemHeight_);
+  }
+
+  void command(UINT code) override {
+    if (quiet()) return;
+    if (code == LBN_SELCHANGE) events().onSelectionChange(currentIndex());
+    if (code == LBN_DBLCLK) events().onDoubleClick();
+  }
+
+ private:
+  const int itemHeight_;
+};
+
+LRESULT CALLBACK fieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                           DWORD_PTR data) noexcept;
+
+// A drop-down combo box. Its window is the field; the list is a window of
+// its own that the system shows below it. Focus in the field counts as the
+// combo box's own.
+class ComboBoxWindow final : public ListWindow<ComboBoxPeer> {
+ public:
+  ComboBoxWindow(const ComboBoxParams& params, WindowEvents& events)
+      : ListWindow(events, ComboBoxMessages),
+        itemHeight_(params.itemHeight),
+        dropDownCount_(std::max(params.dropDownCount, 1)) {
+    createWindow(params, listCreation(params, WC_COMBOBOXW, CBS_DROPDOWN | CBS_AUTOHSCROLL));
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    if (GetComboBoxInfo(hwnd(), &info)) {
+      field_ = info.hwndItem;
+      list_ = info.hwndList;
+      SetWindowSubclass(field_, fieldProc, FieldSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    }
+    fill(params);
+    // The system takes no text at creation, and the hint has the field now.
+    if (!params.text.empty()) setWindowText(params.text);
+    if (!params.hint.empty()) changeHint(params.hint);
+    fitList(params.bounds);
+    if (params.visible) showWindow(true);
+  }
+
+  ~ComboBoxWindow() override {
+    if (field_ != nullptr) RemoveWindowSubclass(field_, fieldProc, FieldSubclassId);
+    changeHint({});
+  }
+
+  void setBounds(const Rect& bounds) override { fitList(bounds); }
+
+  void setFont(const FontSpec& font) override {
+    changeFont(font);
+    setItemHeight(itemHeight_);
+    fitList(windowBounds());
+  }
+
+  void setItemIndex(int index) override {
+    // No item selected leaves the field's text alone; the system would
+    // empty it.
+    if (index < 0 && hwnd() != nullptr) {
+      const std::string text = windowText();
+      ListWindow::setItemIndex(index);
+      setWindowText(text);
+      return;
+    }
+    ListWindow::setItemIndex(index);
+  }
+
+  void setDroppedDown(bool droppedDown) override {
+    if (hwnd() != nullptr) SendMessageW(hwnd(), CB_SHOWDROPDOWN, droppedDown ? TRUE : FALSE, 0);
+  }
+
+  std::vector<HWND> hintWindows() const override {
+    if (field_ == nullptr) return {hwnd()};
+    return {hwnd(), field_};
+  }
+
+  LRESULT message(UINT message, WPARAM wParam, LPARAM lParam) override {
+    // Focus is reported from the combo box's notifications, which count
+    // the field as the combo box.
+    if (message == WM_SETFOCUS || message == WM_KILLFOCUS) {
+      return defaultMessage(message, wParam, lParam);
+    }
+    return ListWindow::message(message, wParam, lParam);
+  }
+
+  void command(UINT code) override {
+    switch (code) {
+      case CBN_SETFOCUS: events().onFocusChange(true); break;
+      case CBN_KILLFOCUS: events().onFocusChange(false); break;
+      case CBN_DROPDOWN: events().onDropDown(); break;
+      case CBN_CLOSEUP: events().onCloseUp(); break;
+      case CBN_EDITCHANGE:
+        if (!quiet()) fieldEdited();
+        break;
+      case CBN_SELCHANGE:
+        if (!quiet()) selectionChanged();
+        break;
+      default: break;
+    }
+  }
+
+  void fieldDoubleClicked() { events().onDoubleClick(); }
+  void fieldGone() { field_ = nullptr; }
+
+ private:
+  // Wine sets the list's rows only through the list itself; Windows wants
+  // the combo box told.
+  void setItemHeight(int height) override {
+    ListWindow::setItemHeight(height);
+    if (height > 0 && list_ != nullptr) SendMessageW(list_, LB_SETITEMHEIGHT, 0, height);
+  }
+
+  // A name typed while the list is closed leaves no item selected. Wine
+  // keeps the item chosen last for the first character typed after it; the
+  // list itself lets go of it, so that the field and its caret stay as the
+  // user has them.
+  void fieldEdited() {
+    int index = currentIndex();
+    if (index >= 0 && list_ != nullptr && !SendMessageW(hwnd(), CB_GETDROPPEDSTATE, 0, 0)) {
+      SendMessageW(list_, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+      index = currentIndex();
+    }
+    events().onFieldEdit(windowText(), index);
+  }
+
+  // The field shows the chosen item when the event comes; Wine would
+  // write it only afterwards.
+  void selectionChanged() {
+    const int index = currentIndex();
+    if (index >= 0) {
+      std::wstring item(
+          static_cast<std::size_t>(SendMessageW(hwnd(), CB_GETLBTEXTLEN, index, 0)) + 1, L'\0');
+      item.resize(static_cast<std::size_t>(
+          SendMessageW(hwnd(), CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(item.data()))));
+      const std::string text = toAnsi(item);
+      if (windowText() != text) setWindowText(text);
+    }
+    events().onSelectionChange(index);
+  }
+
+  // Left, top and width as asked; the field's height is the system's, from
+  // the font; the list below shows at most dropDownCount items. Windows
+  // takes the list's height from the window's height beyond the field,
+  // common controls 6 from the number of visible items: both are set.
+  void fitList(const Rect& bounds) {
+    if (hwnd() == nullptr) return;
+    SendMessageW(hwnd(), CB_SETMINVISIBLE, static_cast<WPARAM>(dropDownCount_), 0);
+    const auto itemHeight = static_cast<int>(SendMessageW(hwnd(), CB_GETITEMHEIGHT, 0, 0));
+    const int fieldHeight = windowBounds().height;
+    const int listHeight = itemHeight * dropDownCount_ + 2 * GetSystemMetrics(SM_CYBORDER);
+    SetWindowPos(hwnd(), nullptr, bounds.left, bounds.top, bounds.width, fieldHeight + listHeight,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+  const int itemHeight_;
+  const int dropDownCount_;
+  HWND field_ = nullptr;
+  HWND list_ = nullptr;
+};
+
+LRESULT CALLBACK fieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                           DWORD_PTR data) noexcept {
+  auto* combo = reinterpret_cast<ComboBoxWindow*>(data);
+  if (message == WM_NCDESTROY) {
+    RemoveWindowSubclass(hwnd, fieldProc, FieldSubclassId);
+    combo->fieldGone();
+  }
+  // The field takes the click first (it selects a word), then the event.
+  const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+  if (message == WM_LBUTTONDBLCLK) combo->fieldDoubleClicked();
+  return result;
+}
+
+}  // namespace
+
+std::unique_ptr<ListPeer> Win32Platform::createListBox(const ListBoxParams& params,
+                                                       WindowEvents& events) {
+  return std::make_unique<ListBoxWindow>(params, events);
+}
+
+std::unique_ptr<ComboBoxPeer> Win32Platform::createComboBox(const ComboBoxParams& params,
+                                                            WindowEvents& events) {
+  return std::make_unique<ComboBoxWindow>(params, events);
+}
+
+}  // namespace velmora::platform::win32
