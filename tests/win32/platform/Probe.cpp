@@ -15,6 +15,14 @@
 //                     component name) of the form of that class: screen left top
 //                     width height, "enabled" or "disabled", and its text (UTF-8);
 //                     exit 1 when there is no such control
+//   VelmoraProbe foreground                  prints the foreground window's class and the
+//                     component name of the window with the keyboard focus (or of
+//                     the nearest named window above it), "-" when none
+//   VelmoraProbe hold-hotkey <mod> <vk> <ms>  another program: registers the hotkey,
+//                     prints "registered" or "refused" at once, keeps it for <ms>
+//                     and prints "pressed <n>" at the end
+//   VelmoraProbe edit-window <ms>            another program with the keyboard focus in
+//                     an edit box; after <ms> prints the box's text (UTF-8)
 #include "platform/win32/Win32Platform.h"
 #include "tests/win32/platform/ProbeControls.h"
 #include "ui/Dialogs.h"
@@ -140,6 +148,80 @@ int tooltipText() {
   return result;
 }
 
+std::wstring className(HWND window) {
+  wchar_t name[256] = L"-";
+  if (window != nullptr) GetClassNameW(window, name, 256);
+  return name;
+}
+
+std::string utf8(const std::wstring& text) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string result(static_cast<std::size_t>(size > 0 ? size - 1 : 0), '\0');
+  if (size > 1)
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, result.data(), size, nullptr, nullptr);
+  return result;
+}
+
+int foreground() {
+  HWND window = GetForegroundWindow();
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  std::wstring focusName = L"-";
+  if (window != nullptr &&
+      GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) != FALSE) {
+    for (HWND focus = info.hwndFocus; focus != nullptr; focus = GetParent(focus)) {
+      if (auto* name = static_cast<const wchar_t*>(
+              GetPropW(focus, velmora::platform::win32::ComponentNameProperty))) {
+        focusName = name;
+        break;
+      }
+    }
+  }
+  std::printf("%s %s\n", utf8(className(window)).c_str(), utf8(focusName).c_str());
+  return 0;
+}
+
+// Runs the thread's messages for `milliseconds`; `handle` sees each one.
+template <typename Handle>
+void pumpFor(DWORD milliseconds, Handle handle) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < milliseconds) {
+    MSG msg{};
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      handle(msg);
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+}
+
+int holdHotKey(UINT modifiers, UINT key, DWORD milliseconds) {
+  const bool registered = RegisterHotKey(nullptr, 1, modifiers, key) != FALSE;
+  std::printf("%s\n", registered ? "registered" : "refused");
+  std::fflush(stdout);
+  int pressed = 0;
+  pumpFor(milliseconds, [&](const MSG& msg) {
+    if (msg.message == WM_HOTKEY) ++pressed;
+  });
+  std::printf("pressed %d\n", pressed);
+  return 0;
+}
+
+int editWindow(DWORD milliseconds) {
+  HWND window = CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 300, 120,
+                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 200, 24,
+                              window, nullptr, GetModuleHandleW(nullptr), nullptr);
+  SetForegroundWindow(window);
+  SetFocus(edit);
+  pumpFor(milliseconds, [](const MSG&) {});
+  wchar_t text[512] = L"";
+  GetWindowTextW(edit, text, 512);
+  std::printf("%s\n", utf8(text).c_str());
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -169,6 +251,15 @@ int wmain(int argc, wchar_t** argv) {
     if (control == nullptr) return 1;
     std::printf("%s\n", velmora::probe::describeWindow(control).c_str());
     return 0;
+  }
+  if (argc == 2 && std::wstring(argv[1]) == L"foreground") return foreground();
+  if (argc == 5 && std::wstring(argv[1]) == L"hold-hotkey") {
+    return holdHotKey(static_cast<UINT>(_wtoi(argv[2])),
+                      static_cast<UINT>(wcstoul(argv[3], nullptr, 0)),
+                      static_cast<DWORD>(_wtoi(argv[4])));
+  }
+  if (argc == 3 && std::wstring(argv[1]) == L"edit-window") {
+    return editWindow(static_cast<DWORD>(_wtoi(argv[2])));
   }
   return 64;
 }

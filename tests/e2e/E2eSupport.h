@@ -1,0 +1,306 @@
+// What the end-to-end tests share: children run under Wine with their logs,
+// screenshots and their pixels, the probe inside the Wine desktop, keys sent
+// with xdotool, and the fixture that installs the program in a folder of its
+// own. tests/e2e/run.sh sets the environment.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace velmora::e2e {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+inline std::string env(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+inline const std::string Exe = env("VELMORA_E2E_EXE");
+inline const std::string Probe = env("VELMORA_E2E_PROBE");
+inline const fs::path Work = env("VELMORA_E2E_WORK");
+inline const fs::path Shots = env("VELMORA_E2E_SHOTS");
+
+inline double secondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// A child process with its output in a log file.
+class Child {
+ public:
+  Child(const std::vector<std::string>& argv, const fs::path& cwd, const fs::path& log) {
+    pid_ = fork();
+    if (pid_ == 0) {
+      if (chdir(cwd.c_str()) != 0) _exit(126);
+      const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+      if (out >= 0) {
+        dup2(out, 1);
+        dup2(out, 2);
+        close(out);
+      }
+      const int in = open("/dev/null", O_RDONLY);
+      if (in >= 0) dup2(in, 0);
+      std::vector<char*> args;
+      for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+      args.push_back(nullptr);
+      execvp(args[0], args.data());
+      _exit(127);
+    }
+  }
+  ~Child() {
+    if (pid_ > 0 && !code_) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+
+  // The exit code, or nothing when the process still runs after `seconds`.
+  std::optional<int> wait(double seconds) {
+    const auto start = Clock::now();
+    while (!code_) {
+      int status = 0;
+      const pid_t done = waitpid(pid_, &status, WNOHANG);
+      if (done == pid_) {
+        code_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        break;
+      }
+      if (secondsSince(start) > seconds) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return code_;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  std::optional<int> code_;
+};
+
+inline std::optional<int> run(const std::vector<std::string>& argv, const fs::path& cwd,
+                              double seconds) {
+  Child child(argv, cwd, Work / "commands.log");
+  return child.wait(seconds);
+}
+
+inline std::string capture(const std::string& command) {
+  std::string output;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
+    pclose(pipe);
+  }
+  return output;
+}
+
+inline std::optional<std::string> readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+inline void writeFile(const fs::path& path, const std::string& content) {
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+inline fs::path screenshot(const std::string& name) {
+  const fs::path file = Shots / (name + ".png");
+  run({"import", "-window", "root", file.string()}, Work, 20);
+  std::cout << "screenshot: " << file.string() << "\n";
+  return file;
+}
+
+// The number of distinct colours in a screenshot.
+inline long colourCount(const fs::path& shot) {
+  const std::string out = capture("identify -format %k '" + shot.string() + "' 2>&1");
+  try {
+    return std::stol(out);
+  } catch (...) {
+    return -1;
+  }
+}
+
+// True when the screenshot shows the desktop's own colour, not black.
+inline bool showsDesktop(const fs::path& shot) {
+  return capture("convert '" + shot.string() + "' -format '%[fx:mean>0]' info: 2>&1") == "1";
+}
+
+// Pixels of a region of a screenshot, as 0xRRGGBB with their place.
+struct Pixel {
+  int x, y;
+  unsigned colour;
+};
+
+inline std::vector<Pixel> pixels(const fs::path& shot, int left, int top, int width, int height) {
+  const std::string geometry = std::to_string(width) + "x" + std::to_string(height) + "+" +
+                               std::to_string(left) + "+" + std::to_string(top);
+  std::istringstream lines(capture("convert '" + shot.string() + "' -crop " + geometry +
+                                   " +repage -depth 8 txt:- 2>/dev/null"));
+  std::vector<Pixel> result;
+  for (std::string line; std::getline(lines, line);) {
+    // "x,y: (r,g,b)  #RRGGBB  srgb(...)"
+    int x = 0, y = 0;
+    const std::size_t hash = line.find('#');
+    if (line.empty() || line[0] == '#' || hash == std::string::npos ||
+        std::sscanf(line.c_str(), "%d,%d:", &x, &y) != 2) {
+      continue;
+    }
+    result.push_back({left + x, top + y,
+                      static_cast<unsigned>(std::stoul(line.substr(hash + 1, 6), nullptr, 16))});
+  }
+  return result;
+}
+
+// The notification area: the right part of the taskbar at the bottom of the
+// 1024 x 768 desktop.
+inline constexpr int TrayLeft = 768, TrayTop = 748, TrayWidth = 256, TrayHeight = 20;
+
+// Where the program's icon is in the notification area, found by the pure
+// red, blue and yellow of its 16-colour picture, which nothing else in the
+// taskbar's right part has; nothing when one of them is missing.
+inline std::optional<std::pair<int, int>> findTrayIcon(const fs::path& shot) {
+  int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1;
+  bool red = false, blue = false, yellow = false;
+  for (const Pixel& p : pixels(shot, TrayLeft, TrayTop, TrayWidth, TrayHeight)) {
+    const bool isRed = p.colour == 0xFF0000, isBlue = p.colour == 0x0000FF,
+               isYellow = p.colour == 0xFFFF00;
+    if (!isRed && !isBlue && !isYellow) continue;
+    red |= isRed;
+    blue |= isBlue;
+    yellow |= isYellow;
+    left = std::min(left, p.x);
+    top = std::min(top, p.y);
+    right = std::max(right, p.x);
+    bottom = std::max(bottom, p.y);
+  }
+  if (!red || !blue || !yellow || right - left > 20 || bottom - top > 20) return std::nullopt;
+  return std::make_pair((left + right) / 2, (top + bottom) / 2);
+}
+
+// The probe's output, without the line end.
+inline std::string probeOutput(const std::string& arguments) {
+  std::string out = capture("wine '" + Probe + "' " + arguments + " 2>/dev/null");
+  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+  return out;
+}
+
+inline void pressKey(const std::string& key) {
+  // The keyboard goes to the X window under the pointer: the Wine desktop.
+  run({"xdotool", "mousemove", "5", "5"}, Work, 10);
+  run({"xdotool", "key", key}, Work, 10);
+}
+
+// Waits inside the Wine desktop for a top-level window of the class.
+inline bool waitWindow(const std::string& className, bool visible, int milliseconds) {
+  return run({"wine", Probe, "wait-window", className, visible ? "visible" : "any",
+              std::to_string(milliseconds)},
+             Work, milliseconds / 1000.0 + 30) == 0;
+}
+
+inline int keyCount(const std::string& ini) {
+  int keys = 0;
+  std::istringstream lines(ini);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find('=') != std::string::npos) ++keys;
+  }
+  return keys;
+}
+
+class E2eTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(Exe.empty()) << "run tests/e2e/run.sh";
+    folder_ = Work / test_name();
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+  }
+
+  // A folder with the program in it.
+  fs::path install(const std::string& subfolder = {}) {
+    const fs::path where = subfolder.empty() ? folder_ : folder_ / subfolder;
+    fs::create_directories(where);
+    fs::copy_file(Exe, where / "Velmora2.exe");
+    return where;
+  }
+
+  std::unique_ptr<Child> start(const fs::path& where) {
+    return std::make_unique<Child>(
+        std::vector<std::string>{"wine", (where / "Velmora2.exe").string()}, where,
+        Work / (std::string(test_name()) + ".log"));
+  }
+
+  // Starts the program and waits for its hidden main window; the time it took.
+  double startAndWait(const fs::path& where, std::unique_ptr<Child>& child) {
+    const auto begin = Clock::now();
+    child = start(where);
+    EXPECT_TRUE(waitWindow("TForm1", false, 20000)) << "the main window did not appear";
+    const double seconds = secondsSince(begin);
+    report("start", seconds);
+    return seconds;
+  }
+
+  // Ends the session as a log-off does, and waits for the program's end.
+  std::optional<int> endSession(Child& child) {
+    const auto begin = Clock::now();
+    const auto ended = run({"wineboot", "--end-session"}, folder_, 60);
+    EXPECT_EQ(ended, 0) << "wineboot --end-session";
+    const auto code = child.wait(30);
+    report("end of session to exit", secondsSince(begin));
+    return code;
+  }
+
+  void report(const std::string& what, double seconds) {
+    std::ostringstream text;
+    text.precision(2);
+    text << std::fixed << seconds << " s";
+    std::cout << "  " << what << ": " << text.str() << "\n";
+    RecordProperty(what, text.str());
+  }
+
+  void reportFile(const fs::path& file) {
+    const auto content = readFile(file);
+    std::cout << "  " << file.filename().string() << ": "
+              << (content ? std::to_string(content->size()) + " bytes" : std::string("missing"))
+              << "\n";
+  }
+
+  static const char* test_name() {
+    return ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  }
+
+  fs::path folder_;
+};
+
+// Keeps the Wine desktop open for a few seconds, so that after the program
+// has ended its notification area can still be seen and asked.
+class DesktopKeeper {
+ public:
+  explicit DesktopKeeper(const fs::path& folder)
+      : child_({"wine", Probe, "wait-window", "NoSuchWindowClass", "any", "8000"}, folder,
+               Work / "keeper.log") {}
+
+ private:
+  Child child_;
+};
+
+}  // namespace velmora::e2e
