@@ -4,7 +4,9 @@
 # source file is the Shift-JIS byte string the program works with.
 function(velmora_target target)
   if(MSVC)
-    target_compile_options(${target} PRIVATE /W4 /utf-8 /execution-charset:.932)
+    # /utf-8 would set the execution character set too, and the compiler
+    # refuses it together with /execution-charset.
+    target_compile_options(${target} PRIVATE /W4 /source-charset:utf-8 /execution-charset:.932)
   else()
     target_compile_options(${target} PRIVATE -Wall -Wextra -finput-charset=UTF-8 -fexec-charset=CP932)
     if(VELMORA_WERROR)
