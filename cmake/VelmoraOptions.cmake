@@ -13,6 +13,11 @@ function(velmora_target target)
       target_compile_options(${target} PRIVATE -Werror)
     endif()
   endif()
+  if(MINGW)
+    # The Windows program is a download that waits for keys most of its life:
+    # small beats fast. Placed after the configuration's -O3, so it wins.
+    target_compile_options(${target} PRIVATE $<$<CONFIG:Release>:-Os>)
+  endif()
   if(WIN32)
     target_compile_definitions(${target} PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
   endif()
