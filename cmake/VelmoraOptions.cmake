@@ -22,3 +22,12 @@ function(velmora_target target)
     target_compile_definitions(${target} PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
   endif()
 endfunction()
+
+# Adds the program's resources to a Windows target. The files that the .rc
+# file pulls in are named here, since the resource compiler reports none.
+function(velmora_resources target)
+  set(res ${PROJECT_SOURCE_DIR}/res)
+  set_source_files_properties(${res}/Velmora2.rc PROPERTIES OBJECT_DEPENDS
+    "${res}/ResourceIds.h;${res}/Velmora2.ico;${res}/ArrowUp.bmp;${res}/ArrowDown.bmp;${res}/Velmora2.manifest")
+  target_sources(${target} PRIVATE ${res}/Velmora2.rc)
+endfunction()
