@@ -2,7 +2,7 @@
 // shows for modifiers and keys.
 #include "core/HotKeys.h"
 
-#include <cstdio>
+#include <string>
 
 namespace velmora {
 
@@ -58,18 +58,15 @@ std::string KeyNameText(std::uint16_t vkey) {
     if (key.code == vkey) return key.name;
   }
   const unsigned code = vkey;
-  char text[16];
-  if (code >= '0' && code <= '9') {
-    std::snprintf(text, sizeof text, "%u (FullKey)", code - '0');
-  } else if (code >= 'A' && code <= 'Z') {
-    std::snprintf(text, sizeof text, "%c", static_cast<char>(code));
-  } else if (code >= 0x60 && code <= 0x69) {
-    std::snprintf(text, sizeof text, "%u (TenKey)", code - 0x60);
-  } else if (code >= 0x70 && code <= 0x87) {
-    std::snprintf(text, sizeof text, "F%u", code - 0x6F);
-  } else {
-    std::snprintf(text, sizeof text, "$%02X", code);
-  }
+  if (code >= '0' && code <= '9') return std::to_string(code - '0') + " (FullKey)";
+  if (code >= 'A' && code <= 'Z') return std::string(1, static_cast<char>(code));
+  if (code >= 0x60 && code <= 0x69) return std::to_string(code - 0x60) + " (TenKey)";
+  if (code >= 0x70 && code <= 0x87) return std::string("F").append(std::to_string(code - 0x6F));
+  // Hexadecimal with at least two digits, written by hand: the formatted-print
+  // family would bring a whole floating-point printer into the program.
+  std::string text = "$";
+  const int digits = code > 0xFFF ? 4 : code > 0xFF ? 3 : 2;
+  for (int i = digits - 1; i >= 0; --i) text += "0123456789ABCDEF"[(code >> (4 * i)) & 0xF];
   return text;
 }
 

@@ -467,6 +467,9 @@ class Platform {
   // null when there is no such resource.
   virtual std::unique_ptr<IconImage> loadIcon(int resourceId, Size size) = 0;
   virtual std::unique_ptr<IconImage> copyIcon(const IconImage& icon) = 0;
+  // The size of a small icon at the system's DPI now: what the notification
+  // area and the title bars show (16 x 16 at 96 pixels per inch).
+  virtual Size smallIconSize() = 0;
 
   // The notification area: adds, modifies or deletes the icon that `data`
   // names.

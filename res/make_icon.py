@@ -1,9 +1,13 @@
 #!/usr/bin/env python3
 """Draws the program's icon, a rocket taking off from a key cap, and writes
-res/Velmora2.ico: 16, 24 and 48 pixels in 32-bit colour, 32 pixels in the 16
-colours of the standard palette, and 256 pixels as PNG.
+res/Velmora2.ico: 16, 20, 24, 32 and 48 pixels in 32-bit colour (the small
+sizes are what the notification area asks for at 100 % to 150 %), 32 pixels
+in the 16 colours of the standard palette, and 256 pixels as PNG. It also
+draws the registration editor's arrow glyphs, res/ArrowUp.bmp and
+res/ArrowDown.bmp: 20 x 20 pixels in 16 colours on silver, the colour the
+button takes as transparent.
     python3 res/make_icon.py [preview-folder]
-With a folder it also writes each size as PNG, enlarged, to look at."""
+With a folder it also writes each picture as PNG, enlarged, to look at."""
 
 import math
 import os
@@ -95,10 +99,11 @@ def rocket_part(x, y, line):
     return None
 
 
-def part_at(x, y, size):
-    # The 32-pixel picture is also what the notification area shrinks to 16
-    # pixels by dropping every other pixel, so its lines are two pixels wide.
-    line = 0.06 if size <= 16 else 0.05 if size <= 32 else 0.016
+def part_at(x, y, size, palette):
+    # The 16-colour 32-pixel picture is also what an older notification area
+    # shrinks to 16 pixels by dropping every other pixel, so its lines are two
+    # pixels wide; the true-colour one of the same size can afford finer ones.
+    line = 0.06 if size <= 16 else 0.05 if size <= 24 or palette else 0.035 if size <= 32 else 0.016
     # Small pictures get a bigger rocket, so that it stays a rocket.
     rx, ry = rocket_space(x, y, 1.25 if size <= 16 else 1.1 if size <= 32 else 1.0)
     part = rocket_part(rx, ry, line)
@@ -136,7 +141,7 @@ def render(size, palette, crisp=False):
                 for sx in range(samples):
                     x = (px + (sx + 0.5) / samples) / size
                     y = (py + (sy + 0.5) / samples) / size
-                    part = part_at(x, y, size)
+                    part = part_at(x, y, size, palette)
                     if part is None:
                         counts[None] = counts.get(None, 0) + 1
                         continue
@@ -200,17 +205,75 @@ def png(rows):
             chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
 
 
+# The arrow glyphs: a red arrow with a black outline on silver, drawn on the
+# pixel grid so that every edge is sharp. Pixel centres lie at half steps.
+GLYPH_SIZE = 20
+SILVER, BLACK, RED = VGA[7], VGA[0], VGA[9]
+
+
+def in_up_arrow(x, y):
+    """The up arrow's body: a head from row 3 to row 10 and a stem below it,
+    both symmetric about the glyph's middle line x = 10."""
+    if 3 <= y <= 10:
+        return abs(x - 10) <= (y - 3) + 0.5
+    return 10 < y <= 16 and abs(x - 10) <= 3
+
+
+def glyph(flip):
+    rows = []
+    for py in range(GLYPH_SIZE):
+        row = []
+        for px in range(GLYPH_SIZE):
+            def inside(dx, dy):
+                gy = py + dy
+                return in_up_arrow(px + dx + 0.5, (GLYPH_SIZE - 1 - gy if flip else gy) + 0.5)
+            if inside(0, 0):
+                row.append(RED)
+            elif any(inside(dx, dy) for dx in (-1, 0, 1) for dy in (-1, 0, 1)):
+                row.append(BLACK)
+            else:
+                row.append(SILVER)
+        rows.append(row)
+    return rows
+
+
+def bmp_file_4(rows):
+    """A 16-colour BMP file of opaque palette colours."""
+    size = len(rows)
+    stride = ((size * 4 + 31) // 32) * 4
+    palette = b''.join(bytes((c[2], c[1], c[0], 0)) for c in VGA)
+    pixels = b''
+    for row in reversed(rows):
+        line = bytearray(stride)
+        for x, colour in enumerate(row):
+            line[x // 2] |= VGA.index(colour) << (4 if x % 2 == 0 else 0)
+        pixels += bytes(line)
+    offset = 14 + 40 + len(palette)
+    info = struct.pack('<IiiHHIIiiII', 40, size, size, 1, 4, 0, len(pixels), 0, 0, 16, 0)
+    return struct.pack('<2sIHHI', b'BM', offset + len(pixels), 0, 0, offset) + info + palette + pixels
+
+
+def preview(path, rows):
+    scale = max(1, 256 // len(rows))
+    big = [[p for p in row for _ in range(scale)] for row in rows for _ in range(scale)]
+    # On a light grey, as a desktop might show it.
+    flat = [[tuple(round(p[i] * p[3] / 255 + 200 * (1 - p[3] / 255)) for i in range(3)) + (255,)
+             for p in row] for row in big]
+    with open(path, 'wb') as out:
+        out.write(png(flat))
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     images = []  # (size, colours, bits, data, rows)
-    for size in (16, 24, 48):
+    for size in (16, 20, 24, 32, 48):
         rows = render(size, False, crisp=size == 16)
         images.append((size, 0, 32, bmp_32(rows), rows))
     rows = render(32, True)
     images.append((32, 16, 4, bmp_4(rows), rows))
     rows = render(256, False)
     images.append((256, 0, 32, png(rows), rows))
-    images.sort(key=lambda image: image[0])
+    images.sort(key=lambda image: (image[0], image[2]))
 
     offset = 6 + 16 * len(images)
     directory = struct.pack('<HHH', 0, 1, len(images))
@@ -221,16 +284,17 @@ def main():
     with open(os.path.join(here, 'Velmora2.ico'), 'wb') as out:
         out.write(directory + b''.join(image[3] for image in images))
 
+    glyphs = {'ArrowUp': glyph(False), 'ArrowDown': glyph(True)}
+    for name, rows in glyphs.items():
+        with open(os.path.join(here, name + '.bmp'), 'wb') as out:
+            out.write(bmp_file_4(rows))
+
     if len(sys.argv) > 1:
         os.makedirs(sys.argv[1], exist_ok=True)
         for size, _, bits, _, rows in images:
-            scale = max(1, 256 // size)
-            big = [[p for p in row for _ in range(scale)] for row in rows for _ in range(scale)]
-            # Preview on a light grey, as a desktop might show it.
-            flat = [[tuple(round(p[i] * p[3] / 255 + 200 * (1 - p[3] / 255)) for i in range(3)) + (255,)
-                     for p in row] for row in big]
-            with open(os.path.join(sys.argv[1], f'icon-{size}-{bits}bit.png'), 'wb') as out:
-                out.write(png(flat))
+            preview(os.path.join(sys.argv[1], f'icon-{size}-{bits}bit.png'), rows)
+        for name, rows in glyphs.items():
+            preview(os.path.join(sys.argv[1], f'{name}.png'), [[c + (255,) for c in row] for row in rows])
 
 
 if __name__ == '__main__':

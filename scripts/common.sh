@@ -5,7 +5,8 @@ VELMORA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 VELMORA_BUILD=${VELMORA_BUILD:-$VELMORA_ROOT/build}
 
 VELMORA_PACKAGES=(cmake ninja-build g++ googletest libgtest-dev clang libclang-rt-14-dev
-  g++-mingw-w64-x86-64 wine64 wine xvfb xdotool imagemagick fonts-ipafont-gothic locales)
+  g++-mingw-w64-x86-64 wine64 wine xvfb xdotool imagemagick fonts-ipafont-gothic locales
+  zip unzip)
 
 log() { printf '==> %s\n' "$*" >&2; }
 
@@ -27,17 +28,37 @@ ensure_packages() {
     log "generating the ja_JP.UTF-8 locale"
     local sudo=
     [[ $(id -u) -ne 0 ]] && sudo=sudo
-    $sudo sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen &&
-      $sudo locale-gen >&2 || return 1
+    if ! grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+      $sudo sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen || return 1
+    fi
+    $sudo locale-gen >&2 || return 1
   fi
+}
+
+# Builds Velmora2.exe optimised, without the tests, in build/program (the
+# test command's folders have tests switched on); prints the exe's path.
+build_program() {
+  local build=$VELMORA_BUILD/program
+  cmake -S "$VELMORA_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF \
+    -DCMAKE_TOOLCHAIN_FILE="$VELMORA_ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null || return 1
+  cmake --build "$build" --target Velmora2 >&2 || return 1
+  [[ -f $build/app/Velmora2.exe ]] || { log "Velmora2.exe was not built"; return 1; }
+  echo "$build/app/Velmora2.exe"
 }
 
 # Wine with its own prefix inside the build folder and a Japanese code page.
 wine_env() {
   export WINEPREFIX=${WINEPREFIX:-$VELMORA_BUILD/wineprefix}
   export WINEDEBUG=-all
-  export LANG=ja_JP.UTF-8
-  unset LC_ALL LC_CTYPE
+  # Only the programs started from here need the locale, and they load it
+  # anew. This shell reloads its own on each change of these variables, and
+  # when the locale was generated after it started, the C library (which
+  # never looks for its locale archive again once it found none) fails that
+  # with a warning about nothing that matters.
+  {
+    export LANG=ja_JP.UTF-8
+    unset LC_ALL LC_CTYPE
+  } 2>/dev/null
   export WINEDLLOVERRIDES="mscoree,mshtml="
 }
 

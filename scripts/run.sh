@@ -4,22 +4,38 @@
 # otherwise on an Xvfb display of its own, whose screenshot it prints the
 # path of. The program runs until it is ended (Ctrl+C here ends the session
 # the way a log-off does, so its files are written).
+#
+# Ctrl+C reaches the whole foreground process group. Xvfb and Wine therefore
+# run in sessions of their own: Xvfb dying with the script would take the X
+# connection, and with it the program, before the log-off could be played.
 set -u
 source "$(dirname "$0")/common.sh"
 ensure_packages || exit 1
-# A build folder of its own: the test command's folders have tests switched on.
-build=$VELMORA_BUILD/program
-cmake -S "$VELMORA_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF \
-  -DCMAKE_TOOLCHAIN_FILE="$VELMORA_ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null || exit 1
-cmake --build "$build" --target Velmora2 || exit 1
-exe=$build/app/Velmora2.exe
-[[ -f $exe ]] || { log "Velmora2.exe was not built"; exit 1; }
+exe=$(build_program) || exit 1
 
-xvfb_pid=
+# Ends the program the way a log-off does (so its files are written) if it
+# still runs, then stops Wine and the Xvfb of this script.
+xvfb_pid= program_pid= program_code=
+finish() {
+  # A second Ctrl+C must not cut the log-off short.
+  trap '' INT TERM
+  trap - EXIT
+  if [[ -n $program_pid && -z $program_code ]]; then
+    kill -0 "$program_pid" 2>/dev/null && wineboot --end-session >/dev/null 2>&1
+    wait "$program_pid" 2>/dev/null
+    program_code=$?
+  fi
+  [[ -n $program_code ]] && log "Velmora2 ended with exit code $program_code"
+  [[ -n ${WINEPREFIX:-} ]] && wineserver -k >/dev/null 2>&1
+  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
+}
+trap 'finish; exit 130' INT TERM
+trap finish EXIT
+
 if [[ -z ${DISPLAY:-} ]]; then
   display=90
   while [[ -e /tmp/.X$display-lock || -e /tmp/.X11-unix/X$display ]]; do display=$((display + 1)); done
-  Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  setsid Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 100); do
     [[ -e /tmp/.X11-unix/X$display ]] && break
@@ -33,22 +49,6 @@ wine_env
 wineserver -k >/dev/null 2>&1
 wineserver -w >/dev/null 2>&1
 ensure_wine_prefix
-
-# Ends the program the way a log-off does (so its files are written) if it
-# still runs, then stops Wine and the Xvfb of this script.
-program_code=
-finish() {
-  trap - INT TERM EXIT
-  if [[ -z $program_code ]]; then
-    kill -0 "$program_pid" 2>/dev/null && wineboot --end-session >/dev/null 2>&1
-    wait "$program_pid" 2>/dev/null
-    program_code=$?
-  fi
-  log "Velmora2 ended with exit code $program_code"
-  wineserver -k >/dev/null 2>&1
-  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
-}
-trap finish INT TERM EXIT
 
 log "starting $exe"
 # A session of its own, so that Ctrl+C reaches this script and not Wine.

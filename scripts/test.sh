@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Builds and runs every test: native, native under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the Windows build under Wine, and the end-to-end
-# tests of the real program. Installs what is missing first. Ends with one
-# line "N passed, N failed" and fails when any test failed.
+# UndefinedBehaviorSanitizer, the Windows build under Wine, the end-to-end
+# tests of the real program and of its release zip, and the tests of the
+# project's own commands. Installs what is missing first. Ends with one line
+# "N passed, N failed" and fails when any test failed.
 set -u
 source "$(dirname "$0")/common.sh"
 
 RESULTS=$VELMORA_BUILD/results
 JOBS=${JOBS:-$(nproc)}
-STAGES=${VELMORA_STAGES:-"native sanitize windows e2e"}
+STAGES=${VELMORA_STAGES:-"native sanitize windows e2e scripts"}
 stage_failures=0
 start_time=$(date +%s)
 
@@ -66,6 +67,12 @@ stage_e2e() {
     mkdir -p "$RESULTS/e2e"
     "$VELMORA_ROOT/tests/e2e/run.sh" "$VELMORA_BUILD/windows" "$RESULTS/e2e"
   fi
+}
+
+stage_scripts() {
+  log "tests of the run and test commands"
+  "$VELMORA_ROOT/tests/scripts/run.sh" "$RESULTS/scripts" ||
+    echo "1:scripts" >"$RESULTS/scripts.failed"
 }
 
 # Sums the test cases of the XML reports; a test binary that failed without

@@ -126,7 +126,7 @@ void TTaskTray::ShowIcon() {
   }
   iconData_.uID = static_cast<std::uint32_t>(iconId_);
   iconData_.uFlags = tipString_.empty() ? FlagsWithoutTip : FlagsWithTip;
-  iconData_.hIcon = icon_->Handle();
+  iconData_.hIcon = shellImage(*platform);
   // The shell's field holds 63 bytes; a longer tip loses its end, never
   // half a character.
   iconData_.szTip = std::string(text::cutToBytes(tipString_, platform::MaxTipBytes));
@@ -143,6 +143,23 @@ void TTaskTray::ShowIcon() {
     throw ui::EInvalidOperation(std::string(TrayRefusedMessage));
   }
   added_ = true;
+}
+
+platform::IconHandle TTaskTray::shellImage(platform::Platform& platform) {
+  const int resource = icon_->ResourceId();
+  if (resource == 0) return icon_->Handle();
+  // Read again only when the picture's resource or the size changed: after
+  // a change of the DPI the shell announces itself anew and asks again.
+  const platform::Size size = platform.smallIconSize();
+  if (shellImage_ == nullptr || shellImageResource_ != resource || shellImageSize_ != size) {
+    auto image = platform.loadIcon(resource, size);
+    // Without an image of its own size the shell shrinks Icon's.
+    if (image == nullptr) return icon_->Handle();
+    shellImage_ = std::move(image);
+    shellImageResource_ = resource;
+    shellImageSize_ = size;
+  }
+  return shellImage_->handle();
 }
 
 void TTaskTray::RemoveIcon() {

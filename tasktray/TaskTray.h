@@ -85,6 +85,9 @@ class TTaskTray : public ui::TComponent {
   // under the new one.
   void moveIcon();
   void unlist();
+  // The picture handed to the shell: Icon's resource at the small-icon size
+  // the system asks for, so that it is drawn sharp instead of shrunk.
+  platform::IconHandle shellImage(platform::Platform& platform);
 
   std::string tipString_;
   std::unique_ptr<ui::TIcon> icon_;
@@ -92,6 +95,9 @@ class TTaskTray : public ui::TComponent {
   ui::TPopupMenu* popupMenuL_ = nullptr;
   ui::TPopupMenu* popupMenuR_ = nullptr;
   platform::NotifyIconData iconData_;
+  std::unique_ptr<platform::IconImage> shellImage_;
+  int shellImageResource_ = 0;
+  platform::Size shellImageSize_;
   bool registered_ = false;
   bool added_ = false;
   bool listed_ = false;

@@ -14,6 +14,7 @@ void TIcon::LoadFromResource(int resourceId, platform::Size size) {
     throw std::runtime_error("icon resource " + std::to_string(resourceId) + " not found");
   }
   image_ = std::move(image);
+  resourceId_ = resourceId;
   changed();
 }
 
@@ -27,11 +28,13 @@ void TIcon::Assign(const TIcon* source) {
   auto copy = Application->Platform().copyIcon(*source->image_);
   if (copy == nullptr) throw std::runtime_error("the icon could not be copied");
   image_ = std::move(copy);
+  resourceId_ = source->resourceId_;
   changed();
 }
 
 void TIcon::Clear() {
   image_.reset();
+  resourceId_ = 0;
   changed();
 }
 

@@ -19,6 +19,9 @@ class TIcon {
   // The system's handle of the picture; 0 while there is none.
   platform::IconHandle Handle() const { return image_ != nullptr ? image_->handle() : 0; }
   platform::Size Size() const { return image_ != nullptr ? image_->size() : platform::Size{}; }
+  // The icon resource the picture was read from, copies included; 0 when
+  // there is no picture.
+  int ResourceId() const { return resourceId_; }
 
   // Reads the program's icon resource at the nearest size it has; throws
   // when the resource is missing, and then the picture stays as it was.
@@ -34,6 +37,7 @@ class TIcon {
   void changed();
 
   std::unique_ptr<platform::IconImage> image_;
+  int resourceId_ = 0;
 };
 
 }  // namespace velmora::ui

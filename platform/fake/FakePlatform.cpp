@@ -388,6 +388,7 @@ std::unique_ptr<IconImage> FakePlatform::loadIcon(int resourceId, Size size) {
   if (resourceId != 1) return nullptr;
   const IconHandle handle = nextIcon_;
   nextIcon_ += 4;
+  loadedIcons_[handle] = {resourceId, size};
   return std::make_unique<FakeIcon>(handle, size);
 }
 
@@ -395,7 +396,14 @@ std::unique_ptr<IconImage> FakePlatform::copyIcon(const IconImage& icon) {
   record("copyIcon");
   const IconHandle handle = nextIcon_;
   nextIcon_ += 4;
+  if (auto origin = loadedIcon(icon.handle())) loadedIcons_[handle] = *origin;
   return std::make_unique<FakeIcon>(handle, icon.size());
+}
+
+std::optional<FakePlatform::LoadedIcon> FakePlatform::loadedIcon(IconHandle handle) const {
+  const auto found = loadedIcons_.find(handle);
+  if (found == loadedIcons_.end()) return std::nullopt;
+  return found->second;
 }
 
 NotifyIconResult FakePlatform::shellNotifyIcon(NotifyIconMessage message,

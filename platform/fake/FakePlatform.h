@@ -251,6 +251,7 @@ class FakePlatform final : public Platform {
   void popupMenu(WindowHandle owner, const std::vector<MenuLine>& lines, Point at) override;
   std::unique_ptr<IconImage> loadIcon(int resourceId, Size size) override;
   std::unique_ptr<IconImage> copyIcon(const IconImage& icon) override;
+  Size smallIconSize() override { return smallIconSize_; }
   NotifyIconResult shellNotifyIcon(NotifyIconMessage message, const NotifyIconData& data) override;
 
   // The script: each action runs when the program next waits for input.
@@ -281,6 +282,16 @@ class FakePlatform final : public Platform {
   // The user switches to another program: the active window and the
   // program as a whole become inactive.
   void activateOtherProgram();
+  // Icons: the small-icon size changes with the system's DPI (20 x 20 at
+  // 120 pixels per inch). Every image the fake made knows the resource and
+  // size it was loaded as, copies included.
+  void setSmallIconSize(Size size) { smallIconSize_ = size; }
+  struct LoadedIcon {
+    int resourceId = 0;
+    Size size;
+    bool operator==(const LoadedIcon&) const = default;
+  };
+  std::optional<LoadedIcon> loadedIcon(IconHandle handle) const;
 
   // The user, while a popup menu is open (in a scripted action): chooses
   // the enabled command with this caption, or closes the menu. An action
@@ -381,6 +392,8 @@ class FakePlatform final : public Platform {
   std::vector<HotKeyRegistration> hotKeys_;
   std::vector<Rect> monitors_{{0, 0, 1024, 768}};
   IconHandle nextIcon_ = 0x5000;
+  Size smallIconSize_{16, 16};
+  std::map<IconHandle, LoadedIcon> loadedIcons_;
   bool shellReady_ = true;
   std::map<NotifyIconMessage, int> refusals_;
   std::vector<TrayCall> trayCalls_;

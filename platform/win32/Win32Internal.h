@@ -96,6 +96,7 @@ class Win32Platform final : public Platform {
   void popupMenu(WindowHandle owner, const std::vector<MenuLine>& lines, Point at) override;
   std::unique_ptr<IconImage> loadIcon(int resourceId, Size size) override;
   std::unique_ptr<IconImage> copyIcon(const IconImage& icon) override;
+  Size smallIconSize() override;
   NotifyIconResult shellNotifyIcon(NotifyIconMessage message, const NotifyIconData& data) override;
   bool registerHotKey(WindowHandle window, int id, unsigned modifiers,
                       unsigned virtualKey) override;

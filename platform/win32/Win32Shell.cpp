@@ -96,6 +96,10 @@ std::unique_ptr<IconImage> Win32Platform::copyIcon(const IconImage& icon) {
   return std::make_unique<Win32Icon>(copy, icon.size());
 }
 
+Size Win32Platform::smallIconSize() {
+  return {GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)};
+}
+
 NotifyIconResult Win32Platform::shellNotifyIcon(NotifyIconMessage message,
                                                 const NotifyIconData& data) {
   NOTIFYICONDATAW record{};

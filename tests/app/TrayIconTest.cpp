@@ -32,7 +32,6 @@ TEST_F(TrayIconTest, TheIconIsThereFromTheStartAndADoubleClickShowsTheLauncher) 
     EXPECT_EQ(icon.uFlags, 7u);
     EXPECT_EQ(icon.szTip, "Velmora2");
     EXPECT_EQ(icon.uCallbackMessage, 1126u);
-    EXPECT_EQ(icon.hIcon, form().TaskTray1->Icon()->Handle());
     EXPECT_EQ(form().TaskTray1->Icon()->Size(), (platform::Size{32, 32}));
     // The image was read before the icon was wanted, and the icon was
     // added while the window was made, then shown again after loading.
@@ -60,6 +59,32 @@ TEST_F(TrayIconTest, TheIconIsThereFromTheStartAndADoubleClickShowsTheLauncher) 
   EXPECT_EQ(run(), 0);
   EXPECT_TRUE(platform.trayIcons().empty());
   EXPECT_EQ(platform.trayCalls().back().message, NotifyIconMessage::Delete);
+}
+
+TEST_F(TrayIconTest, TheShellShowsTheIconsOwnImageOfTheSmallSizeAtEveryDpi) {
+  using LoadedIcon = platform::fake::FakePlatform::LoadedIcon;
+  // 120 pixels per inch: the notification area asks for 20 x 20.
+  platform.setSmallIconSize({20, 20});
+  platform.then([&] {
+    ASSERT_EQ(platform.trayIcons().size(), 1u);
+    const TTaskTray& tray = *form().TaskTray1;
+    // Icon stays the program's 32 x 32 picture; the shell gets the
+    // resource's own 20 x 20 image rather than that picture shrunk.
+    EXPECT_EQ(platform.loadedIcon(tray.Icon()->Handle()), (LoadedIcon{1, {32, 32}}));
+    EXPECT_EQ(platform.loadedIcon(platform.trayIcons()[0].hIcon), (LoadedIcon{1, {20, 20}}));
+    EXPECT_EQ(std::count(platform.calls().begin(), platform.calls().end(), "loadIcon 1 20x20"), 1)
+        << "the add and the modify after loading share one image";
+
+    // The DPI goes to 144: the shell announces itself anew and gets 24 x 24.
+    platform.setSmallIconSize({24, 24});
+    platform.restartShell();
+    ASSERT_EQ(platform.trayIcons().size(), 1u);
+    EXPECT_EQ(platform.loadedIcon(platform.trayIcons()[0].hIcon), (LoadedIcon{1, {24, 24}}));
+    EXPECT_EQ(platform.loadedIcon(tray.Icon()->Handle()), (LoadedIcon{1, {32, 32}}));
+    form().Close();
+  });
+  EXPECT_EQ(run(), 0);
+  EXPECT_TRUE(platform.trayIcons().empty());
 }
 
 TEST_F(TrayIconTest, TheRightButtonMenuOpensTheLauncherAndQuitsAfterAsking) {

@@ -38,6 +38,8 @@ inline const std::string Exe = env("VELMORA_E2E_EXE");
 inline const std::string Probe = env("VELMORA_E2E_PROBE");
 inline const fs::path Work = env("VELMORA_E2E_WORK");
 inline const fs::path Shots = env("VELMORA_E2E_SHOTS");
+inline const fs::path Zip = env("VELMORA_E2E_ZIP");
+inline const fs::path HelpFolder = env("VELMORA_E2E_HELP");
 
 inline double secondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
@@ -175,15 +177,17 @@ inline std::vector<Pixel> pixels(const fs::path& shot, int left, int top, int wi
 // 1024 x 768 desktop.
 inline constexpr int TrayLeft = 768, TrayTop = 748, TrayWidth = 256, TrayHeight = 20;
 
-// Where the program's icon is in the notification area, found by the pure
-// red, blue and yellow of its 16-colour picture, which nothing else in the
-// taskbar's right part has; nothing when one of them is missing.
+// Where the program's icon is in the notification area, found by the red
+// nose, blue window and yellow flame of its own 16-pixel true-colour picture;
+// nothing when one of them is missing. Those exact colours are there only
+// when the shell shows that picture unscaled: the 32-pixel ones shrunk would
+// blend them (and the 16-colour one has pure red, blue and yellow instead).
 inline std::optional<std::pair<int, int>> findTrayIcon(const fs::path& shot) {
   int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1;
   bool red = false, blue = false, yellow = false;
   for (const Pixel& p : pixels(shot, TrayLeft, TrayTop, TrayWidth, TrayHeight)) {
-    const bool isRed = p.colour == 0xFF0000, isBlue = p.colour == 0x0000FF,
-               isYellow = p.colour == 0xFFFF00;
+    const bool isRed = p.colour == 0xE02830, isBlue = p.colour == 0x286EDC,
+               isYellow = p.colour == 0xFFDE3C;
     if (!isRed && !isBlue && !isYellow) continue;
     red |= isRed;
     blue |= isBlue;

@@ -1,7 +1,8 @@
 // The real Velmora2.exe under Wine in a virtual desktop on Xvfb: start-up,
 // the single instance, the end of the session and the files it leaves, the
-// message dialog on the real platform, and the icon in the notification
-// area with its tip, double click and menu. run.sh sets the environment.
+// message dialog on the real platform, the icon in the notification area
+// with its tip, double click and menu, and the release zip with the program
+// in it. run.sh sets the environment.
 #include "tests/app/WrittenSettings.h"
 #include "tests/e2e/E2eSupport.h"
 
@@ -210,6 +211,103 @@ TEST_F(E2eTest, TheTrayMenuQuitsAfterTheConfirmation) {
   pressKey("Return");
   EXPECT_EQ(program->wait(15), 0);
   EXPECT_TRUE(fs::exists(where / "Velmora.ini"));
+}
+
+// The names in the release zip, in its order.
+std::vector<std::string> zipNames() {
+  std::vector<std::string> names;
+  std::istringstream lines(capture("unzip -Z1 '" + Zip.string() + "' 2>/dev/null"));
+  for (std::string line; std::getline(lines, line);) names.push_back(line);
+  return names;
+}
+
+// The release as a user downloads it: the program, stripped and at most
+// 400 KB, the repository's help pages, and a readme in code page 932.
+TEST_F(E2eTest, TheReleaseZipHoldsTheStrippedProgramTheHelpAndAJapaneseReadme) {
+  ASSERT_FALSE(Zip.empty()) << "run tests/e2e/run.sh";
+  std::cout << "  " << Zip.string() << ": " << fs::file_size(Zip) << " bytes\n";
+  std::vector<std::string> expected = {"Velmora2.exe", "readme.txt"};
+  if (fs::is_directory(HelpFolder)) {
+    for (const auto& entry : fs::recursive_directory_iterator(HelpFolder)) {
+      expected.push_back("help/" + fs::relative(entry.path(), HelpFolder).generic_string() +
+                         (entry.is_directory() ? "/" : ""));
+    }
+    expected.push_back("help/");
+  }
+  std::vector<std::string> names = zipNames();
+  std::sort(names.begin(), names.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(names, expected);
+
+  const fs::path unpacked = folder_ / "unpacked";
+  ASSERT_EQ(run({"unzip", "-q", Zip.string(), "-d", unpacked.string()}, Work, 30), 0);
+  if (fs::is_directory(HelpFolder)) {
+    for (const auto& entry : fs::recursive_directory_iterator(HelpFolder)) {
+      if (!entry.is_regular_file()) continue;
+      const fs::path inZip = unpacked / "help" / fs::relative(entry.path(), HelpFolder);
+      EXPECT_EQ(readFile(inZip), readFile(entry.path())) << inZip.string();
+    }
+  }
+
+  // The exe: stripped means its COFF header counts no symbols.
+  const auto exe = readFile(unpacked / "Velmora2.exe");
+  ASSERT_TRUE(exe.has_value());
+  std::cout << "  Velmora2.exe: " << exe->size() << " bytes\n";
+  RecordProperty("exe bytes", std::to_string(exe->size()));
+  EXPECT_LE(exe->size(), 400u * 1024u);
+  ASSERT_GT(exe->size(), 0x40u);
+  const auto u32 = [&](std::size_t at) {
+    return static_cast<unsigned>(static_cast<unsigned char>((*exe)[at])) |
+           static_cast<unsigned>(static_cast<unsigned char>((*exe)[at + 1])) << 8 |
+           static_cast<unsigned>(static_cast<unsigned char>((*exe)[at + 2])) << 16 |
+           static_cast<unsigned>(static_cast<unsigned char>((*exe)[at + 3])) << 24;
+  };
+  const std::size_t pe = u32(0x3C);
+  ASSERT_LT(pe + 24, exe->size());
+  ASSERT_EQ(exe->substr(pe, 4), std::string("PE\0\0", 4));
+  EXPECT_EQ(u32(pe + 12), 0u) << "a symbol table is left";
+  EXPECT_EQ(u32(pe + 16), 0u) << "symbols are left";
+
+  // The readme: code page 932 (終了 is 0x8F 0x49 0x97 0xB9 there), every line
+  // ending in CR LF, and it names the program and its two data files.
+  const auto readme = readFile(unpacked / "readme.txt");
+  ASSERT_TRUE(readme.has_value());
+  EXPECT_NE(readme->find("\x8F\x49\x97\xB9"), std::string::npos) << "not code page 932";
+  ASSERT_GE(readme->size(), 2u);
+  EXPECT_EQ(readme->substr(readme->size() - 2), "\r\n");
+  for (std::size_t i = 0; i < readme->size(); ++i) {
+    if ((*readme)[i] == '\n') {
+      ASSERT_TRUE(i > 0 && (*readme)[i - 1] == '\r') << "a bare LF at " << i;
+    } else if ((*readme)[i] == '\r') {
+      ASSERT_EQ(readme->substr(i, 2), "\r\n") << "a bare CR at " << i;
+    }
+  }
+  const fs::path decoded = folder_ / "readme.utf8";
+  ASSERT_EQ(run({"iconv", "-f", "CP932", "-t", "UTF-8", "-o", decoded.string(),
+                 (unpacked / "readme.txt").string()},
+                Work, 10),
+            0)
+      << "not valid code page 932";
+  const std::string text = readFile(decoded).value_or("");
+  for (const char* part : {"Velmora2.exe", "Velmora.ini", "Velmora.Lst", "起動", "終了", "F12"})
+    EXPECT_NE(text.find(part), std::string::npos) << "the readme does not mention " << part;
+  EXPECT_EQ(text.find("index.html") != std::string::npos, fs::is_directory(HelpFolder))
+      << "the readme's help section and the zip's help folder disagree";
+}
+
+// The program unpacked from the zip into a folder with a Japanese name runs
+// there and ends with a log-off, writing its files beside itself.
+TEST_F(E2eTest, TheProgramFromTheReleaseZipStartsAndEnds) {
+  ASSERT_FALSE(Zip.empty()) << "run tests/e2e/run.sh";
+  const fs::path where = folder_ / "ダウンロード" / "Velmora2";
+  fs::create_directories(where);
+  ASSERT_EQ(run({"unzip", "-q", Zip.string(), "-d", where.string()}, Work, 30), 0);
+  std::unique_ptr<Child> program;
+  startAndWait(where, program);
+  EXPECT_FALSE(program->wait(0).has_value()) << "the program ended by itself";
+  EXPECT_EQ(endSession(*program), 0);
+  EXPECT_EQ(readFile(where / "Velmora.ini"), firstExitSettings());
+  EXPECT_EQ(readFile(where / "Velmora.Lst"), "");
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the tests that need a display: the Win32 platform's window tests and
 # the end-to-end tests of the real Velmora2.exe, under Wine, in the virtual
-# desktop of the build's Wine prefix, on an Xvfb display of its own.
+# desktop of the build's Wine prefix, on an Xvfb display of its own, and the
+# release zip that scripts/package.sh makes of that same build.
 #   tests/e2e/run.sh <windows-build-dir> <results-dir>
 # Screenshots and the programs' logs stay in <build>/e2e. Ends Xvfb and the
 # prefix's wineserver when done.
@@ -47,6 +48,10 @@ if [[ -z $program_error ]]; then
   cmake --build "$NATIVE" --target velmora_e2e >"$VELMORA_BUILD/e2e.build.log" 2>&1 ||
     program_error="could not build the driver (see $VELMORA_BUILD/e2e.build.log)"
 fi
+if [[ -z $program_error ]]; then
+  ZIP=$("$VELMORA_ROOT/scripts/package.sh" "$WINDOWS_BUILD" 2>"$VELMORA_BUILD/e2e.package.log") ||
+    program_error="could not make the release zip (see $VELMORA_BUILD/e2e.package.log)"
+fi
 
 rm -rf "$E2E"
 mkdir -p "$E2E/work" "$E2E/screenshots"
@@ -87,6 +92,7 @@ tr -d '\r' <"$E2E/window-tests.log" | grep -E '^\[  (PASSED|FAILED)|Failure$' >&
 
 GTEST_OUTPUT="xml:$RESULTS/" VELMORA_E2E_EXE="$EXE" VELMORA_E2E_PROBE="$PROBE" \
   VELMORA_E2E_WORK="$E2E/work" VELMORA_E2E_SHOTS="$E2E/screenshots" \
+  VELMORA_E2E_ZIP="$ZIP" VELMORA_E2E_HELP="$VELMORA_ROOT/help" \
   "$NATIVE/tests/e2e/velmora_e2e" 2>&1 | tee "$E2E/e2e.log"
 rc=${PIPESTATUS[0]}
 log "screenshots in $E2E/screenshots"

@@ -19,6 +19,7 @@ namespace {
 using platform::NotifyIconMessage;
 using platform::fake::WindowKind;
 using platform::fake::FakeWindow;
+using LoadedIcon = platform::fake::FakePlatform::LoadedIcon;
 using platform::fake::TrayCall;
 using ui::TMouseButton;
 
@@ -172,8 +173,9 @@ TEST_F(TaskTrayTest, TheShellIsGivenAnAddFirstAndModifiesWhileTheIconIsShown) {
   EXPECT_EQ(added.uCallbackMessage, 1126u);
   EXPECT_EQ(added.uID, 1u);
   EXPECT_EQ(added.uFlags, 3u) << "no tip yet";
-  EXPECT_EQ(added.hIcon, tray->Icon()->Handle());
+  // The shell gets Icon's resource at the small-icon size, not Icon's 32 x 32.
   EXPECT_NE(added.hIcon, 0u);
+  EXPECT_EQ(platform.loadedIcon(added.hIcon), (LoadedIcon{1, {16, 16}}));
 
   const std::size_t start = trayCallCount();
   tray->SetTipString("Velmora2");
@@ -187,8 +189,8 @@ TEST_F(TaskTrayTest, TheShellIsGivenAnAddFirstAndModifiesWhileTheIconIsShown) {
   EXPECT_EQ(modified.hWnd, added.hWnd);
   EXPECT_EQ(modified.uCallbackMessage, 1126u);
   EXPECT_EQ(modified.cbSize, 88u);
-  EXPECT_EQ(platform.trayCalls()[start + 1].data.hIcon, tray->Icon()->Handle());
-  EXPECT_NE(tray->Icon()->Handle(), added.hIcon);
+  // A new picture of the same resource needs no new small image.
+  EXPECT_EQ(platform.trayCalls()[start + 1].data.hIcon, added.hIcon);
 
   // A new identifier: deleted under the old one, added under the new one.
   tray->SetTipString("Velmora2");
@@ -259,7 +261,7 @@ TEST_F(TaskTrayTest, SettingTheIconCopiesAnotherAndNoneRemovesTheIcon) {
   EXPECT_EQ(tray->Icon()->Size(), (platform::Size{16, 16}));
   EXPECT_EQ(trayCallsFrom(start),
             (std::vector<std::string>{"modify 1 7 Velmora2", "modify 1 7 Velmora2"}));
-  EXPECT_EQ(platform.trayIcons()[0].hIcon, tray->Icon()->Handle());
+  EXPECT_EQ(platform.loadedIcon(platform.trayIcons()[0].hIcon), (LoadedIcon{1, {16, 16}}));
 
   const std::size_t beforeSelf = trayCallCount();
   tray->SetIcon(tray->Icon());

@@ -1,15 +1,21 @@
 // The Win32 platform's services that need no display, under Wine: text
 // conversion at the boundary, the named mutex, the executable's path, the
 // shell's "open" with a working directory whose name ends in a 0x5C byte,
-// the program's icon resource and the notification area's tip text.
+// the program's icon resource and arrow glyphs, and the notification area's
+// tip text.
 #include "platform/win32/Win32Platform.h"
 
 #include "core/FileAccess.h"
+#include "res/ResourceIds.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace velmora::platform::win32 {
@@ -67,9 +73,18 @@ TEST(Win32Shell, OpenRunsABatchFileInTheGivenFolder) {
   RemoveDirectoryW(toWide(folder).c_str());
 }
 
+// The bytes of one of the program's own resources.
+std::string_view resourceBytes(int id, const wchar_t* type) {
+  HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(id), type);
+  if (found == nullptr) return {};
+  const auto* data = static_cast<const char*>(LockResource(LoadResource(nullptr, found)));
+  return data != nullptr ? std::string_view(data, SizeofResource(nullptr, found))
+                         : std::string_view();
+}
+
 TEST(Win32Icons, TheProgramsIconHasEverySizeAnd16ColoursAt32Pixels) {
   // The icon group as the resource compiler stored it: sizes and colours.
-  HRSRC group = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14));
+  HRSRC group = FindResourceW(nullptr, MAKEINTRESOURCEW(IDI_VELMORA2), MAKEINTRESOURCEW(14));
   ASSERT_NE(group, nullptr) << "no icon resource 1";
   const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, group)));
   ASSERT_NE(data, nullptr);
@@ -83,8 +98,97 @@ TEST(Win32Icons, TheProgramsIconHasEverySizeAnd16ColoursAt32Pixels) {
     entries.push_back(std::to_string(width) + "x" + std::to_string(entry[1] == 0 ? 256 : entry[1]) +
                       "/" + std::to_string(bits));
   }
-  EXPECT_EQ(entries, (std::vector<std::string>{"16x16/32", "24x24/32", "32x32/4", "48x48/32",
-                                               "256x256/32"}));
+  EXPECT_EQ(entries, (std::vector<std::string>{"16x16/32", "20x20/32", "24x24/32", "32x32/4",
+                                               "32x32/32", "48x48/32", "256x256/32"}));
+}
+
+TEST(Win32Icons, EachSmallIconSizeHasAnImageOfItsOwnInTrueColour) {
+  // What the system picks for the notification area at 96, 120, 144 and
+  // 192 pixels per inch, and at the DPI of this run.
+  auto platform = createWin32Platform();
+  const Size now = platform->smallIconSize();
+  EXPECT_GT(now.width, 0);
+  EXPECT_EQ(now.width, now.height);
+  const std::string_view group = resourceBytes(IDI_VELMORA2, MAKEINTRESOURCEW(14));
+  ASSERT_FALSE(group.empty());
+  for (const int size : {16, 20, 24, 32, now.width}) {
+    SCOPED_TRACE("size " + std::to_string(size));
+    const int image =
+        LookupIconIdFromDirectoryEx(reinterpret_cast<PBYTE>(const_cast<char*>(group.data())), TRUE,
+                                    size, size, LR_DEFAULTCOLOR);
+    const std::string_view bits = resourceBytes(image, MAKEINTRESOURCEW(3));
+    ASSERT_GE(bits.size(), sizeof(BITMAPINFOHEADER));
+    BITMAPINFOHEADER header;
+    std::memcpy(&header, bits.data(), sizeof header);
+    // The image's height counts its mask too.
+    EXPECT_EQ(header.biWidth, size);
+    EXPECT_EQ(header.biHeight, 2 * size);
+    EXPECT_EQ(header.biBitCount, 32);
+    auto icon = platform->loadIcon(IDI_VELMORA2, {size, size});
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(icon->size(), (Size{size, size}));
+  }
+}
+
+// A 16-colour glyph as rows of colours (0xRRGGBB), top row first.
+std::vector<std::vector<unsigned>> glyphPixels(int id) {
+  const std::string_view bytes = resourceBytes(id, MAKEINTRESOURCEW(2));
+  BITMAPINFOHEADER header{};
+  if (bytes.size() < sizeof header) return {};
+  std::memcpy(&header, bytes.data(), sizeof header);
+  if (header.biBitCount != 4 || header.biCompression != BI_RGB) return {};
+  const int width = header.biWidth, height = header.biHeight;
+  const int colours = header.biClrUsed != 0 ? static_cast<int>(header.biClrUsed) : 16;
+  const auto* palette = reinterpret_cast<const RGBQUAD*>(bytes.data() + header.biSize);
+  const auto* pixels = reinterpret_cast<const BYTE*>(palette + colours);
+  const int stride = ((width * 4 + 31) / 32) * 4;
+  if (bytes.size() < header.biSize + colours * sizeof(RGBQUAD) + std::size_t(stride) * height)
+    return {};
+  std::vector<std::vector<unsigned>> rows(height);
+  for (int y = 0; y < height; ++y) {
+    const BYTE* line = pixels + std::size_t(stride) * (height - 1 - y);  // stored bottom-up
+    for (int x = 0; x < width; ++x) {
+      const RGBQUAD c = palette[(line[x / 2] >> (x % 2 == 0 ? 4 : 0)) & 0xF];
+      rows[y].push_back(unsigned(c.rgbRed) << 16 | unsigned(c.rgbGreen) << 8 | c.rgbBlue);
+    }
+  }
+  return rows;
+}
+
+TEST(Win32Glyphs, TheArrowsAreRedWithABlackOutlineOnSilverAndMirrorEachOther) {
+  constexpr unsigned Silver = 0xC0C0C0, Black = 0x000000, Red = 0xFF0000;
+  const auto up = glyphPixels(IDB_ARROW_UP);
+  const auto down = glyphPixels(IDB_ARROW_DOWN);
+  ASSERT_EQ(up.size(), 20u) << "no 20 x 20 glyph of 16 colours " << IDB_ARROW_UP;
+  ASSERT_EQ(down.size(), 20u) << "no 20 x 20 glyph of 16 colours " << IDB_ARROW_DOWN;
+  int red = 0, topRed = 20, bottomRed = -1;
+  for (int y = 0; y < 20; ++y) {
+    ASSERT_EQ(up[y].size(), 20u);
+    EXPECT_EQ(down[y], up[19 - y]) << "row " << y << " of the down arrow";
+    for (int x = 0; x < 20; ++x) {
+      const unsigned c = up[y][x];
+      EXPECT_TRUE(c == Silver || c == Black || c == Red) << x << "," << y << ": " << std::hex << c;
+      if (c != Red) continue;
+      ++red;
+      topRed = std::min(topRed, y);
+      bottomRed = std::max(bottomRed, y);
+      // The outline is closed: red never touches the transparent silver.
+      for (const auto& [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}}) {
+        ASSERT_TRUE(x + dx >= 0 && x + dx < 20 && y + dy >= 0 && y + dy < 20);
+        EXPECT_NE(up[y + dy][x + dx], Silver) << "red at " << x << "," << y << " is open";
+      }
+    }
+    // Symmetric about the middle, so the arrow points straight up.
+    for (int x = 0; x < 10; ++x) EXPECT_EQ(up[y][x], up[y][19 - x]) << x << "," << y;
+  }
+  EXPECT_GT(red, 40);
+  EXPECT_EQ(up[0][0], Silver) << "the corner is the transparent colour";
+  // The point is at the top: the top red row is narrower than the widest.
+  const auto redIn = [&](int y) { return std::count(up[y].begin(), up[y].end(), Red); };
+  int widest = 0;
+  for (int y = topRed; y <= bottomRed; ++y) widest = std::max<int>(widest, redIn(y));
+  EXPECT_LT(redIn(topRed), widest / 3);
+  EXPECT_GT(redIn(bottomRed), redIn(topRed));
 }
 
 TEST(Win32Icons, LoadingTheIconGivesTheAskedSizeAndACopyIsItsOwnImage) {
