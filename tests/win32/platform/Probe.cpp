@@ -170,8 +170,7 @@ int foreground() {
   if (window != nullptr &&
       GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) != FALSE) {
     for (HWND focus = info.hwndFocus; focus != nullptr; focus = GetParent(focus)) {
-      if (auto* name = static_cast<const wchar_t*>(
-              GetPropW(focus, velmora::platform::win32::ComponentNameProperty))) {
+      if (std::wstring name = velmora::probe::nameOf(focus); !name.empty()) {
         focusName = name;
         break;
       }
@@ -209,8 +208,8 @@ int holdHotKey(UINT modifiers, UINT key, DWORD milliseconds) {
 }
 
 int editWindow(DWORD milliseconds) {
-  HWND window = CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 300, 120,
-                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND window = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 300,
+                                120, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 200, 24,
                               window, nullptr, GetModuleHandleW(nullptr), nullptr);
   SetForegroundWindow(window);

@@ -8,8 +8,6 @@
 
 namespace velmora::probe {
 
-namespace {
-
 std::wstring nameOf(HWND window) {
   const auto atom = static_cast<ATOM>(
       reinterpret_cast<UINT_PTR>(GetPropW(window, platform::win32::ComponentNameProperty)));
@@ -17,6 +15,8 @@ std::wstring nameOf(HWND window) {
   if (atom == 0 || GlobalGetAtomNameW(atom, name, 256) == 0) return {};
   return name;
 }
+
+namespace {
 
 struct Search {
   const std::wstring& name;

@@ -12,6 +12,9 @@ namespace velmora::probe {
 // when there is none.
 HWND findNamedWindow(HWND form, const std::wstring& name);
 
+// The component name the platform keeps on the window; empty for none.
+std::wstring nameOf(HWND window);
+
 // "left top width height enabled|disabled text": the window's rectangle on
 // the screen, whether it takes input, and its text in UTF-8.
 std::string describeWindow(HWND window);
