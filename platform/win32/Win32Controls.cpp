@@ -158,6 +158,9 @@ class GlyphButtonWindow final : public Win32Peer<WindowPeer> {
     if (params.visible) showWindow(true);
   }
 
+  // It never takes the focus, not even when asked.
+  void setFocus() override {}
+
   LRESULT message(UINT message, WPARAM wParam, LPARAM lParam) override {
     switch (message) {
       case WM_PAINT: {

@@ -21,11 +21,6 @@ class EditTest : public WindowTest {
     editWindow = windowOf(*edit);
   }
 
-  void type(const std::wstring& characters) {
-    for (wchar_t c : characters) postKey(editWindow, WM_CHAR, c);
-    pump();
-  }
-
   RecordingEvents events;
   std::unique_ptr<EditPeer> edit;
   HWND editWindow = nullptr;
@@ -43,13 +38,13 @@ TEST_F(EditTest, JapaneseTextSetByProgramIsShownAndReportsNoChange) {
 TEST_F(EditTest, TypedCharactersReachTheFormFirstAndChangesArriveInCodePage932) {
   edit->setText("表");
   edit->setSelection({2, 0});
-  type(L"\u30A2b");  // ア, b
+  type(editWindow, L"\u30A2b");  // ア, b
   EXPECT_EQ(formEvents.take(), (std::vector<std::string>{"char 12450", "char 98"}));
   EXPECT_EQ(events.take(), (std::vector<std::string>{"text 表ア", "text 表アb"}));
 
   // A character that the form swallows never reaches the edit box.
   formEvents.swallowChars = true;
-  type(L"c");
+  type(editWindow, L"c");
   EXPECT_EQ(shownText(editWindow), L"\u8868\u30A2b");
   EXPECT_EQ(events.take(), std::vector<std::string>{});
 }
@@ -93,7 +88,7 @@ TEST_F(EditTest, FocusGoesAndComesAsEvents) {
 TEST_F(EditTest, TimersOfTheProgramDoNotMeetTheEditBoxesOwn) {
   edit->setTimer(1, 10);
   edit->setFocus();
-  type(L"abc");  // the caret's blinking and scrolling use timers of the edit box itself
+  type(editWindow, L"abc");  // the caret's blinking and scrolling use timers of the edit box itself
   pump(80);
   edit->killTimer(1);
   pump();
@@ -210,6 +205,8 @@ TEST_F(GlyphButtonTest, ClicksOnReleaseInsideAndNeverTakesTheFocus) {
   EXPECT_EQ(events.take(), std::vector<std::string>{});
   release(12, 12);
   EXPECT_EQ(events.take(), std::vector<std::string>{"click"});
+  EXPECT_EQ(GetFocus(), windowOf(*edit));
+  button->setFocus();
   EXPECT_EQ(GetFocus(), windowOf(*edit));
 
   // Pressed, then let go outside: no click.

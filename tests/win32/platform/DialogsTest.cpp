@@ -214,14 +214,5 @@ TEST_F(OpenFileDialogTest, AMissingFileIsRefusedOnlyWhenTheFileMustExist) {
   EXPECT_EQ(*chosen, toAnsi(folder) + "\\ない.exe");
 }
 
-TEST(Win32Monitors, TheNearestMonitorOfARectangleOffTheScreenIsTheWholeScreen) {
-  auto platform = createWin32Platform();
-  const Size screen = platform->screenSize();
-  const Rect whole{0, 0, screen.width, screen.height};
-  EXPECT_EQ(platform->monitorRect({100, 100, 50, 20}), whole);
-  EXPECT_EQ(platform->monitorRect({screen.width + 500, screen.height + 500, 50, 20}), whole);
-  EXPECT_EQ(platform->monitorRect({-3000, -20, 10, 10}), whole);
-}
-
 }  // namespace
 }  // namespace velmora::platform::win32

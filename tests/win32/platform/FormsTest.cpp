@@ -317,6 +317,15 @@ TEST_F(WindowTest, HotkeysTimersMenuCommandsAndTheProgramsOwnMessagesAreEvents) 
   EXPECT_EQ(formEvents.take(), (std::vector<std::string>{"query end session", "session goes on"}));
 }
 
+TEST(Win32Monitors, TheNearestMonitorOfARectangleOffTheScreenIsTheWholeScreen) {
+  auto platform = createWin32Platform();
+  const Size screen = platform->screenSize();
+  const Rect whole{0, 0, screen.width, screen.height};
+  EXPECT_EQ(platform->monitorRect({100, 100, 50, 20}), whole);
+  EXPECT_EQ(platform->monitorRect({screen.width + 500, screen.height + 500, 50, 20}), whole);
+  EXPECT_EQ(platform->monitorRect({-3000, -20, 10, 10}), whole);
+}
+
 TEST_F(WindowTest, AWindowTheSystemRefusesIsAnErrorAtOnce) {
   RecordingEvents events;
   FormParams params;

@@ -139,6 +139,12 @@ class WindowTest : public ::testing::Test {
 
   HWND formWindow() const { return reinterpret_cast<HWND>(form->handle()); }
 
+  // Characters typed into `window` through the message loop.
+  void type(HWND window, const std::wstring& characters) {
+    for (wchar_t c : characters) PostMessageW(window, WM_CHAR, c, 1);
+    pump();
+  }
+
   std::unique_ptr<Platform> platform;
   RecordingEvents formEvents;
   std::unique_ptr<FormPeer> form;
