@@ -10,6 +10,7 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <thread>
 
 namespace velmora::platform::win32 {
 namespace {
@@ -315,6 +316,50 @@ TEST_F(WindowTest, HotkeysTimersMenuCommandsAndTheProgramsOwnMessagesAreEvents) 
   EXPECT_EQ(SendMessageW(formWindow(), WM_QUERYENDSESSION, 0, 0), FALSE);
   SendMessageW(formWindow(), WM_ENDSESSION, FALSE, 0);
   EXPECT_EQ(formEvents.take(), (std::vector<std::string>{"query end session", "session goes on"}));
+}
+
+// The pointer as the hardware moves it: through the system's input queue.
+void sendMouse(DWORD flags, POINT at = {}) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = flags;
+  if ((flags & MOUSEEVENTF_MOVE) != 0) {
+    input.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
+    input.mi.dx = MulDiv(at.x, 65536, GetSystemMetrics(SM_CXSCREEN));
+    input.mi.dy = MulDiv(at.y, 65536, GetSystemMetrics(SM_CYSCREEN));
+  }
+  SendInput(1, &input, sizeof input);
+}
+
+TEST_F(WindowTest, DragMoveMovesTheFormWithTheMouseUntilTheButtonIsReleased) {
+  form->bringToForeground();
+  pump();
+  const Rect before = form->bounds();
+  formEvents.during = [&] {
+    if (formEvents.lines.back().starts_with("mouse left")) form->dragMove();
+  };
+  POINT start{before.left + 200, before.top + 150};
+  sendMouse(MOUSEEVENTF_MOVE, start);
+  pump();
+  // The hand goes on moving while the system's move loop runs.
+  std::thread hand([start] {
+    sendMouse(MOUSEEVENTF_LEFTDOWN);
+    Sleep(150);
+    sendMouse(MOUSEEVENTF_MOVE, {start.x + 20, start.y + 30});
+    Sleep(50);
+    sendMouse(MOUSEEVENTF_MOVE, {start.x + 50, start.y + 70});
+    Sleep(50);
+    sendMouse(MOUSEEVENTF_LEFTUP);
+  });
+  pump(400);
+  hand.join();
+  formEvents.during = nullptr;
+  // Absolute positions are rounded on their way to pixels.
+  const Rect after = form->bounds();
+  EXPECT_NEAR(after.left - before.left, 50, 1);
+  EXPECT_NEAR(after.top - before.top, 70, 1);
+  EXPECT_EQ(after.width, before.width);
+  EXPECT_EQ(after.height, before.height);
 }
 
 TEST(Win32Monitors, TheNearestMonitorOfARectangleOffTheScreenIsTheWholeScreen) {
