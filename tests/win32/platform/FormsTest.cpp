@@ -1,7 +1,8 @@
 // Forms on real windows under Wine, through the platform interface: keys
 // that reach the form first, activation and focus, frames, colours, tips,
-// files dropped, context menus, the mouse, hotkeys, timers and the
-// program's own messages; and the probe that finds a control by its name.
+// files dropped, context menus, the mouse and dragging, hotkeys, timers,
+// the program's own messages and the monitors; and the probe that finds a
+// control by its name.
 #include "platform/win32/Win32Platform.h"
 #include "tests/win32/platform/ProbeControls.h"
 #include "tests/win32/platform/WindowTesting.h"
