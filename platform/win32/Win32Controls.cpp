@@ -115,6 +115,18 @@ struct Glyph {
   std::vector<std::uint32_t> pixels;
 };
 
+// Pixels of 32 bits (0x00RRGGBB), the top row first.
+BITMAPINFO pixelFormat(int width, int height) {
+  BITMAPINFO format{};
+  format.bmiHeader.biSize = sizeof format.bmiHeader;
+  format.bmiHeader.biWidth = width;
+  format.bmiHeader.biHeight = -height;
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 32;
+  format.bmiHeader.biCompression = BI_RGB;
+  return format;
+}
+
 Glyph loadGlyph(int resource) {
   Glyph glyph;
   if (resource == 0) return glyph;
@@ -127,13 +139,7 @@ Glyph loadGlyph(int resource) {
   glyph.width = info.bmWidth;
   glyph.height = info.bmHeight;
   glyph.pixels.resize(static_cast<std::size_t>(glyph.width) * glyph.height);
-  BITMAPINFO format{};
-  format.bmiHeader.biSize = sizeof format.bmiHeader;
-  format.bmiHeader.biWidth = glyph.width;
-  format.bmiHeader.biHeight = -glyph.height;  // top row first
-  format.bmiHeader.biPlanes = 1;
-  format.bmiHeader.biBitCount = 32;
-  format.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO format = pixelFormat(glyph.width, glyph.height);
   ScreenDc dc(GetDC(nullptr));
   GetDIBits(dc.get(), bitmap.get(), 0, static_cast<UINT>(glyph.height), glyph.pixels.data(),
             &format, DIB_RGB_COLORS);
@@ -157,6 +163,9 @@ class GlyphButtonWindow final : public Win32Peer<WindowPeer> {
     createWindow(params, creation);
     if (params.visible) showWindow(true);
   }
+
+  // It never takes the focus, not even when asked.
+  void setFocus() override {}
 
   LRESULT message(UINT message, WPARAM wParam, LPARAM lParam) override {
     switch (message) {
@@ -236,13 +245,7 @@ class GlyphButtonWindow final : public Win32Peer<WindowPeer> {
         }
       }
     }
-    BITMAPINFO format{};
-    format.bmiHeader.biSize = sizeof format.bmiHeader;
-    format.bmiHeader.biWidth = width;
-    format.bmiHeader.biHeight = -height;
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    format.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO format = pixelFormat(width, height);
     const int offset = pressed_ ? 1 : 0;
     const int left = (client.right - glyph_.width) / 2 + offset;
     const int top = (client.bottom - glyph_.height) / 2 + offset;

@@ -8,6 +8,8 @@
 
 #include "platform/win32/Win32Window.h"
 
+#include <stdexcept>
+
 namespace velmora::platform::win32 {
 
 namespace {
@@ -69,7 +71,10 @@ class FormWindow final : public Win32Peer<FormPeer> {
 
   void setColor(Color color) override {
     brush_.reset(CreateSolidBrush(systemColor(color)));
-    if (hwnd() != nullptr) InvalidateRect(hwnd(), nullptr, TRUE);
+    // The labels on the form are painted on its colour too.
+    if (hwnd() != nullptr) {
+      RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
   }
 
   void setStayOnTop(bool stayOnTop) override {
@@ -161,6 +166,10 @@ class FormWindow final : public Win32Peer<FormPeer> {
                                WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
                                GetModuleHandleW(nullptr), nullptr);
+    if (toolTip_ == nullptr) {
+      throw std::runtime_error("the system refused to create the tips of a form (error " +
+                               std::to_string(GetLastError()) + ")");
+    }
   }
 
   void mouseDown(MouseButton button, LPARAM lParam) {

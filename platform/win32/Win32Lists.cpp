@@ -68,15 +68,13 @@ class ListWindow : public Win32Peer<Interface> {
   const ListMessages& messages_;
 };
 
-WindowCreation listCreation(const WindowParams& params, const wchar_t* className, DWORD style) {
-  return childCreation(params, className, WS_TABSTOP | WS_VSCROLL | style, WS_EX_CLIENTEDGE);
-}
-
 class ListBoxWindow final : public ListWindow<ListPeer> {
  public:
   ListBoxWindow(const ListBoxParams& params, WindowEvents& events)
       : ListWindow(events, ListBoxMessages), itemHeight_(params.itemHeight) {
-    createWindow(params, listCreation(params, WC_LISTBOXW, LBS_NOTIFY | LBS_NOINTEGRALHEIGHT));
+    createWindow(params, childCreation(params, WC_LISTBOXW,
+                                       WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+                                       WS_EX_CLIENTEDGE));
     fill(params);
     if (params.visible) showWindow(true);
   }
@@ -108,7 +106,9 @@ class ComboBoxWindow final : public ListWindow<ComboBoxPeer> {
       : ListWindow(events, ComboBoxMessages),
         itemHeight_(params.itemHeight),
         dropDownCount_(std::max(params.dropDownCount, 1)) {
-    createWindow(params, listCreation(params, WC_COMBOBOXW, CBS_DROPDOWN | CBS_AUTOHSCROLL));
+    // The combo box draws its own frame.
+    createWindow(params, childCreation(params, WC_COMBOBOXW,
+                                       WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL));
     COMBOBOXINFO info{};
     info.cbSize = sizeof info;
     if (GetComboBoxInfo(hwnd(), &info)) {

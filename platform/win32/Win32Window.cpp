@@ -82,7 +82,7 @@ LRESULT CALLBACK ownClassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
   return peer->dispatch(message, wParam, lParam);
 }
 
-void registerOwnClass(const wchar_t* name, UINT style, HBRUSH background) {
+void registerOwnClass(const wchar_t* name, UINT style) {
   WNDCLASSEXW existing{};
   existing.cbSize = sizeof existing;
   if (GetClassInfoExW(GetModuleHandleW(nullptr), name, &existing)) return;
@@ -92,7 +92,6 @@ void registerOwnClass(const wchar_t* name, UINT style, HBRUSH background) {
   windowClass.lpfnWndProc = ownClassProc;
   windowClass.hInstance = GetModuleHandleW(nullptr);
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = background;
   windowClass.lpszClassName = name;
   // A failure shows as the window that cannot be made.
   RegisterClassExW(&windowClass);

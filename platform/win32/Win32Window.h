@@ -125,7 +125,7 @@ class Win32Peer : public Interface, public Win32Window {
 // from WM_NCCREATE on to the peer given as the creation parameter.
 LRESULT CALLBACK ownClassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 // Registers a class of our own once per process.
-void registerOwnClass(const wchar_t* name, UINT style, HBRUSH background = nullptr);
+void registerOwnClass(const wchar_t* name, UINT style);
 
 // The peer of a window of ours; null for any other window.
 Win32Window* peerOf(HWND hwnd);

@@ -1,54 +1,25 @@
 // The system's open-file dialog under Wine, through the platform interface.
 // What the dialog received is read off the dialog itself while it is open,
-// from a second thread: its title, its filter rows, the row chosen, its
-// folder and file name, the read-only box, and how it treats a file that
-// does not exist.
+// from a second thread: its title, filter rows, the row chosen, its folder
+// and file name, the read-only box, and how it treats a missing file.
 #include "platform/win32/Win32Platform.h"
 #include "tests/win32/platform/WindowTesting.h"
 
 #include <commdlg.h>
 #include <dlgs.h>
 
-#include <atomic>
 #include <thread>
 
 namespace velmora::platform::win32 {
 namespace {
 
-// A visible dialog box of this process owned by `owner`.
-HWND findDialog(DWORD thread, HWND owner) {
-  struct Search {
-    HWND owner, found;
-  } search{owner, nullptr};
-  EnumThreadWindows(
-      thread,
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        wchar_t name[16] = {};
-        GetClassNameW(window, name, 16);
-        if (std::wstring(name) != L"#32770" || !IsWindowVisible(window) ||
-            GetWindow(window, GW_OWNER) != s->owner) {
-          return TRUE;
-        }
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-HWND waitForDialog(DWORD thread, HWND owner) {
-  for (int i = 0; i < 500; ++i) {
-    if (HWND dialog = findDialog(thread, owner)) return dialog;
-    Sleep(20);
+// A shown dialog box owned by `owner`.
+HWND findDialog(HWND owner) {
+  HWND dialog = nullptr;
+  while ((dialog = FindWindowExW(nullptr, dialog, L"#32770", nullptr)) != nullptr) {
+    if (IsWindowVisible(dialog) && GetWindow(dialog, GW_OWNER) == owner) return dialog;
   }
   return nullptr;
-}
-
-std::wstring dialogText(HWND dialog, UINT message) {
-  wchar_t text[MAX_PATH] = {};
-  SendMessageW(dialog, message, MAX_PATH, reinterpret_cast<LPARAM>(text));
-  return text;
 }
 
 void press(HWND dialog, int button) {
@@ -58,33 +29,43 @@ void press(HWND dialog, int button) {
 
 // What the open dialog showed.
 struct Shown {
-  std::wstring title;
+  std::wstring title, folder, fileName;
   std::vector<std::wstring> filterRows;
   int filterRow = -1;
-  std::wstring folder;
-  std::wstring fileName;
   bool readOnlyBox = false;
   bool refusedMissingFile = false;
 };
 
-// Reads the dialog once it is open, then types `answer` as the file name
-// and presses OK, or cancels when `answer` is empty. With `tryMissing` it
-// first asks for a file that does not exist and notes whether the dialog
-// refused it with a message box.
+// Plays the user on the next open dialog of this thread, from a thread of
+// its own: reads the dialog, then asks for the file `missing` and notes
+// whether a message box refuses it; then chooses `answer`, or cancels when
+// it is empty.
 class DialogUser {
  public:
-  DialogUser(HWND owner, std::wstring answer, bool tryMissing = false)
-      : thread_([=, this, mainThread = GetCurrentThreadId()] {
-          HWND dialog = waitForDialog(mainThread, owner);
+  DialogUser(HWND owner, std::wstring answer, std::wstring missing = {})
+      : thread_([=, this] {
+          HWND dialog = nullptr;
+          for (int i = 0; i < 500 && (dialog = findDialog(owner)) == nullptr; ++i) {
+            Sleep(20);
+          }
           if (dialog == nullptr) return;
           read(dialog);
-          if (tryMissing) typeMissingName(mainThread, dialog);
+          if (!missing.empty()) {
+            choose(dialog, missing);
+            // Either a message box about the name comes, or the dialog closes.
+            HWND box = nullptr;
+            for (int i = 0; i < 250 && IsWindow(dialog) && box == nullptr; ++i) {
+              Sleep(20);
+              box = findDialog(dialog);
+            }
+            shown_.refusedMissingFile = box != nullptr;
+            if (box != nullptr) press(box, IDOK);
+            while (box != nullptr && IsWindow(box)) Sleep(20);
+          }
           if (answer.empty()) {
             press(dialog, IDCANCEL);
           } else {
-            SendMessageW(dialog, CDM_SETCONTROLTEXT, fileNameControl(dialog),
-                         reinterpret_cast<LPARAM>(answer.c_str()));
-            press(dialog, IDOK);
+            choose(dialog, answer);
           }
         }) {}
   ~DialogUser() {
@@ -97,42 +78,31 @@ class DialogUser {
   }
 
  private:
-  static int fileNameControl(HWND dialog) {
-    return GetDlgItem(dialog, cmb13) != nullptr ? cmb13 : edt1;
+  static std::wstring ask(HWND dialog, UINT message) {
+    wchar_t text[MAX_PATH] = {};
+    SendMessageW(dialog, message, MAX_PATH, reinterpret_cast<LPARAM>(text));
+    return text;
+  }
+
+  // Types the file name and presses OK.
+  static void choose(HWND dialog, const std::wstring& name) {
+    const int field = GetDlgItem(dialog, cmb13) != nullptr ? cmb13 : edt1;
+    SendMessageW(dialog, CDM_SETCONTROLTEXT, field, reinterpret_cast<LPARAM>(name.c_str()));
+    press(dialog, IDOK);
   }
 
   void read(HWND dialog) {
-    wchar_t title[256] = {};
-    GetWindowTextW(dialog, title, 256);
-    shown_.title = title;
+    shown_.title = shownText(dialog);
     HWND filters = GetDlgItem(dialog, cmb1);
-    const auto rows = static_cast<int>(SendMessageW(filters, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < rows; ++i) {
+    for (int i = 0; i < SendMessageW(filters, CB_GETCOUNT, 0, 0); ++i) {
       wchar_t row[256] = {};
       SendMessageW(filters, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(row));
       shown_.filterRows.push_back(row);
     }
     shown_.filterRow = static_cast<int>(SendMessageW(filters, CB_GETCURSEL, 0, 0));
-    shown_.folder = dialogText(dialog, CDM_GETFOLDERPATH);
-    shown_.fileName = dialogText(dialog, CDM_GETSPEC);
-    HWND readOnly = GetDlgItem(dialog, chx1);
-    shown_.readOnlyBox = readOnly != nullptr && IsWindowVisible(readOnly);
-  }
-
-  void typeMissingName(DWORD mainThread, HWND dialog) {
-    SendMessageW(dialog, CDM_SETCONTROLTEXT, fileNameControl(dialog),
-                 reinterpret_cast<LPARAM>(L"\u306A\u3044.exe"));
-    press(dialog, IDOK);
-    // Either a message box about the name comes, or the dialog closes.
-    for (int i = 0; i < 250 && IsWindow(dialog); ++i) {
-      if (HWND box = findDialog(mainThread, dialog)) {
-        shown_.refusedMissingFile = true;
-        press(box, IDOK);
-        for (int j = 0; j < 100 && IsWindow(box); ++j) Sleep(20);
-        return;
-      }
-      Sleep(20);
-    }
+    shown_.folder = ask(dialog, CDM_GETFOLDERPATH);
+    shown_.fileName = ask(dialog, CDM_GETSPEC);
+    shown_.readOnlyBox = IsWindowVisible(GetDlgItem(dialog, chx1)) != FALSE;
   }
 
   Shown shown_;
@@ -156,9 +126,7 @@ class OpenFileDialogTest : public WindowTest {
                       {"すべてのファイル", "*.*"}};
     params.filterIndex = 2;
     params.initialDir = toAnsi(folder);
-    params.hideReadOnly = true;
-    params.pathMustExist = true;
-    params.fileMustExist = true;
+    params.hideReadOnly = params.pathMustExist = params.fileMustExist = true;
   }
 
   void TearDown() override {
@@ -171,8 +139,9 @@ class OpenFileDialogTest : public WindowTest {
   OpenFileParams params;
 };
 
-TEST_F(OpenFileDialogTest, TheDialogShowsTitleFiltersFolderAndHidesTheReadOnlyBox) {
-  DialogUser user(formWindow(), L"a.exe");
+TEST_F(OpenFileDialogTest,
+       TheDialogShowsTitleFiltersAndFolderRefusesAMissingFileAndGivesTheFullPath) {
+  DialogUser user(formWindow(), L"a.exe", L"\u306A\u3044.exe");
   const std::optional<std::string> chosen = platform->openFileDialog(params);
   const Shown& shown = user.shown();
   EXPECT_EQ(shown.title, L"Velmora2 \u30D5\u30A1\u30A4\u30EB\u540D\u6307\u5B9A");
@@ -184,43 +153,25 @@ TEST_F(OpenFileDialogTest, TheDialogShowsTitleFiltersFolderAndHidesTheReadOnlyBo
   EXPECT_EQ(shown.filterRow, 1);
   EXPECT_EQ(shown.folder, folder);
   EXPECT_FALSE(shown.readOnlyBox);
-  ASSERT_TRUE(chosen.has_value());
-  EXPECT_EQ(*chosen, toAnsi(file)) << "the full path in code page 932";
+  EXPECT_TRUE(shown.refusedMissingFile);
+  EXPECT_EQ(chosen, toAnsi(file)) << "the full path in code page 932";
 }
 
-TEST_F(OpenFileDialogTest, AFullPathAsTheFileNameGivesTheFolderAndCancelGivesNothing) {
+TEST_F(OpenFileDialogTest,
+       AFullPathAsFileNameGivesTheFolderOptionsNotAskedAreOffCancelGivesNothing) {
   params.initialDir.clear();
   params.fileName = toAnsi(file);
-  params.hideReadOnly = false;
-  DialogUser user(formWindow(), L"");
-  EXPECT_EQ(platform->openFileDialog(params), std::nullopt);
-  const Shown& shown = user.shown();
-  EXPECT_EQ(shown.folder, folder);
-  EXPECT_EQ(shown.fileName, L"a.exe");
-  EXPECT_TRUE(shown.readOnlyBox);
-}
-
-TEST_F(OpenFileDialogTest, AMissingFileIsRefusedOnlyWhenTheFileMustExist) {
+  params.hideReadOnly = params.fileMustExist = false;
   {
-    DialogUser user(formWindow(), L"", true);
+    DialogUser user(formWindow(), L"");
     EXPECT_EQ(platform->openFileDialog(params), std::nullopt);
-    EXPECT_TRUE(user.shown().refusedMissingFile);
+    EXPECT_EQ(user.shown().folder, folder);
+    EXPECT_EQ(user.shown().fileName, L"a.exe");
+    EXPECT_TRUE(user.shown().readOnlyBox);
   }
-  params.fileMustExist = false;
-  DialogUser user(formWindow(), L"", true);
-  const std::optional<std::string> chosen = platform->openFileDialog(params);
+  DialogUser user(formWindow(), L"", L"\u306A\u3044.exe");
+  EXPECT_EQ(platform->openFileDialog(params), toAnsi(folder) + "\\ない.exe");
   EXPECT_FALSE(user.shown().refusedMissingFile);
-  ASSERT_TRUE(chosen.has_value());
-  EXPECT_EQ(*chosen, toAnsi(folder) + "\\ない.exe");
-}
-
-TEST(Win32Monitors, TheNearestMonitorOfARectangleOffTheScreenIsTheWholeScreen) {
-  auto platform = createWin32Platform();
-  const Size screen = platform->screenSize();
-  const Rect whole{0, 0, screen.width, screen.height};
-  EXPECT_EQ(platform->monitorRect({100, 100, 50, 20}), whole);
-  EXPECT_EQ(platform->monitorRect({screen.width + 500, screen.height + 500, 50, 20}), whole);
-  EXPECT_EQ(platform->monitorRect({-3000, -20, 10, 10}), whole);
 }
 
 }  // namespace

@@ -15,79 +15,62 @@
 
 namespace velmora::platform::win32 {
 
-// Every event as one line of text ("click", "text 日本語", "key 65 1"); the
+using Lines = std::vector<std::string>;
+
+// Every event as one line of text ("click", "text 日本語", "key 65 0"); the
 // key events answer as the test sets them.
 class RecordingEvents : public WindowEvents {
  public:
-  std::vector<std::string> lines;
-  bool swallowKeys = false;
-  bool swallowChars = false;
-  bool swallowAccessKeys = false;
-  // Runs when the window is activated; its result is onActivate's.
+  Lines lines;
+  bool swallowKeys = false, swallowChars = false, swallowAccessKeys = false;
+  // onActivate's answer.
   std::function<bool(bool active)> activate;
-  // Runs inside the events that may look at the window (after the line).
+  // Runs inside every event, after its line is written.
   std::function<void()> during;
 
   // The lines heard so far, and forgets them.
-  std::vector<std::string> take() { return std::exchange(lines, {}); }
+  Lines take() { return std::exchange(lines, {}); }
 
   void onFocusChange(bool focused) override { add(focused ? "focus" : "unfocus"); }
-  void onTimer(unsigned id) override { add("timer " + std::to_string(id)); }
+  void onTimer(unsigned id) override { add("timer", id); }
   void onClick() override { add("click"); }
-  void onTextChange(std::string_view text) override { add("text " + std::string(text)); }
-  void onFieldEdit(std::string_view text, int itemIndex) override {
-    add("edit " + std::string(text) + " " + std::to_string(itemIndex));
-  }
-  void onSelectionChange(int itemIndex) override { add("select " + std::to_string(itemIndex)); }
+  void onTextChange(std::string_view text) override { add("text", text); }
+  void onFieldEdit(std::string_view text, int index) override { add("edit", text, index); }
+  void onSelectionChange(int index) override { add("select", index); }
   void onDoubleClick() override { add("double click"); }
   void onDropDown() override { add("drop down"); }
   void onCloseUp() override { add("close up"); }
-  bool onKeyDown(unsigned virtualKey, unsigned shiftState) override {
-    add("key " + std::to_string(virtualKey) + " " + std::to_string(shiftState));
-    return swallowKeys;
+  bool onKeyDown(unsigned key, unsigned shift) override {
+    return add("key", key, shift), swallowKeys;
   }
-  bool onChar(unsigned character) override {
-    add("char " + std::to_string(character));
-    return swallowChars;
-  }
-  bool onAccessKey(unsigned character) override {
-    add("access " + std::to_string(character));
-    return swallowAccessKeys;
-  }
+  bool onChar(unsigned c) override { return add("char", c), swallowChars; }
+  bool onAccessKey(unsigned c) override { return add("access", c), swallowAccessKeys; }
   bool onActivate(bool active) override {
     add(active ? "activate" : "deactivate");
-    return activate ? activate(active) : false;
+    return activate && activate(active);
   }
   void onCloseRequest() override { add("close"); }
-  void onApplicationActivate(bool active) override { (void)active; }
-  bool onQueryEndSession() override {
-    add("query end session");
-    return false;
-  }
-  void onEndSession(bool ending) override { add(ending ? "end session" : "session goes on"); }
-  void onMoved(const Rect& bounds) override { (void)bounds; }
   void onMouseDown(MouseButton button, Point at) override {
-    const char* name = button == MouseButton::Left    ? "left"
-                       : button == MouseButton::Right ? "right"
-                                                      : "middle";
-    add(std::string("mouse ") + name + " " + std::to_string(at.x) + "," + std::to_string(at.y));
+    add(button == MouseButton::Left ? "mouse left" : "mouse right", at.x, at.y);
   }
-  void onContextMenu(Point at) override {
-    add("context menu " + std::to_string(at.x) + "," + std::to_string(at.y));
-  }
-  void onDropFiles(std::string_view firstPath, int count) override {
-    add("drop " + std::string(firstPath) + " " + std::to_string(count));
-  }
-  void onHotKey(int id) override { add("hotkey " + std::to_string(id)); }
-  void onMenuCommand(unsigned command) override { add("menu " + std::to_string(command)); }
+  void onContextMenu(Point at) override { add("context menu", at.x, at.y); }
+  void onDropFiles(std::string_view path, int count) override { add("drop", path, count); }
+  void onHotKey(int id) override { add("hotkey", id); }
+  void onMenuCommand(unsigned command) override { add("menu", command); }
   bool onWindowMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
-    add("message " + std::to_string(message) + " " + std::to_string(wParam) + " " +
-        std::to_string(lParam));
-    return true;
+    return add("message", message, wParam, lParam), true;
   }
 
  private:
-  void add(std::string line) {
+  static std::string word(std::string_view text) { return std::string(text); }
+  template <typename Number>
+  static std::string word(Number number) {
+    return std::to_string(number);
+  }
+  template <typename... Words>
+  void add(std::string_view what, const Words&... words) {
+    std::string line(what);
+    ((line += " " + word(words)), ...);
     lines.push_back(std::move(line));
     if (during) during();
   }
@@ -101,10 +84,8 @@ class WindowTest : public ::testing::Test {
     FormParams params;
     params.name = "TestForm";
     params.className = "Velmora2TestForm";
-    params.text = "テスト";
     params.bounds = {100, 100, 400, 300};
     params.visible = true;
-    params.font = {"ＭＳ Ｐゴシック", 13};
     form = platform->createForm(params, formEvents);
     pump();
     formEvents.take();
@@ -125,11 +106,12 @@ class WindowTest : public ::testing::Test {
     }
   }
 
-  // A child control of the form, with the form's font.
+  // Parameters of a child control of the form.
   template <typename Params>
-  Params child(std::string name, Rect bounds) {
+  Params child(std::string name, Rect bounds, std::string text = {}) {
     Params params;
     params.name = std::move(name);
+    params.text = std::move(text);
     params.bounds = bounds;
     params.parent = form.get();
     params.visible = true;
@@ -138,6 +120,12 @@ class WindowTest : public ::testing::Test {
   }
 
   HWND formWindow() const { return reinterpret_cast<HWND>(form->handle()); }
+
+  // Characters typed into `window` through the message loop.
+  void type(HWND window, const std::wstring& characters) {
+    for (wchar_t c : characters) PostMessageW(window, WM_CHAR, c, 1);
+    pump();
+  }
 
   std::unique_ptr<Platform> platform;
   RecordingEvents formEvents;
@@ -148,9 +136,8 @@ inline HWND windowOf(const WindowPeer& peer) { return reinterpret_cast<HWND>(pee
 
 // The window's text as UTF-16, what the system shows.
 inline std::wstring shownText(HWND window) {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(
-      static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  wchar_t text[512] = {};
+  GetWindowTextW(window, text, 512);
   return text;
 }
 
