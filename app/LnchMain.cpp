@@ -10,6 +10,7 @@
 #include "core/Registrations.h"
 #include "core/SettingsFile.h"
 #include "core/Text.h"
+#include "dialogs/LnchDilg.h"
 #include "ui/Declare.h"
 
 namespace velmora {
@@ -390,7 +391,14 @@ void TForm1::WMHotKey(ui::TComponent*, int Id) {
 }
 
 void TForm1::Edit1Click(ui::TComponent*) {
-  // The list is built anew from the tables; the field keeps its text.
+  auto* editor = ui::TForm::Create<TForm2>(this, *this);
+  editor->SetAcceptFiles(true);
+  editor->ShowModal();
+  // Freed only after a normal return: when the session ends inside the
+  // dialog, this window has freed it, as its owner, on the way out.
+  ui::TComponent::Free(editor);
+  // Whatever the result, the list is built anew from the tables; the field
+  // keeps its text.
   refillCombo();
 }
 
