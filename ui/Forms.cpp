@@ -203,11 +203,13 @@ int TForm::ShowModal() {
   ModalResult = mrNone;
   modal_ = true;
   const std::vector<TForm*> disabled = Application->disableOtherForms(this);
+  // The end of the session may free this form while it is open (its owner
+  // goes, and with it the form): the way out then touches nothing of it.
   auto restore = [&] {
     for (TForm* form : disabled) {
       if (alive(form)) form->SetEnabled(true);
     }
-    modal_ = false;
+    if (alive(this)) modal_ = false;
   };
   try {
     Show();
