@@ -424,6 +424,10 @@ TEST_F(LauncherTest, TheHotkeyOptionSwitchesSlotsOneToFifteenAndNeverTheLauncher
     // The editor's bracket releases all sixteen and registers them again.
     form().HKValid->Click();
     const auto before = platform.hotKeys();
+    platform.then([&] {
+      EXPECT_TRUE(platform.hotKeys().empty());
+      EXPECT_TRUE(platform.find("CancelBtn")->click());
+    });
     form().Hotkey1Click(&form());
     auto after = platform.hotKeys();
     EXPECT_EQ(after, before);
