@@ -58,12 +58,6 @@ class LauncherTest : public FakeProgramTest {
     platform.then([&] { answer("確認", "OK"); });
     EXPECT_EQ(run(), 0);
   }
-  std::vector<int> registeredIds() const {
-    std::vector<int> ids;
-    for (const HotKeyRegistration& hotKey : platform.hotKeys()) ids.push_back(hotKey.id);
-    std::sort(ids.begin(), ids.end());
-    return ids;
-  }
 };
 
 TEST_F(LauncherTest, F12ShowsTheLauncherAndANameInOtherLetterCaseRunsItsEntry) {
