@@ -11,6 +11,7 @@
 #include "core/SettingsFile.h"
 #include "core/Text.h"
 #include "dialogs/LnchDilg.h"
+#include "dialogs/LnchHot.h"
 #include "ui/Declare.h"
 
 namespace velmora {
@@ -199,6 +200,11 @@ void TForm1::FormCreate(ui::TComponent*) {
 
 void TForm1::FormDestroy(ui::TComponent*) {
   unregisterSlotHotKeys(0, HotKeySlotCount - 1);
+  // The session may end while the hotkey editor is open: what nobody
+  // confirmed with OK is not saved.
+  if (auto* editor = dynamic_cast<TForm3*>(FindComponent(HotKeyEditorName))) {
+    editor->DiscardUnconfirmedChanges();
+  }
   // Every file is written before any message is shown, so that all of it is
   // on disk even if the session ends while a box is open.
   std::vector<std::string> errors;
@@ -391,6 +397,12 @@ void TForm1::WMHotKey(ui::TComponent*, int Id) {
 }
 
 void TForm1::Edit1Click(ui::TComponent*) {
+  // The tray menu still works while the editor is open: the open one comes
+  // forward instead of a second one over the same tables.
+  if (auto* open = dynamic_cast<TForm2*>(FindComponent("Form2"))) {
+    open->BringToForeground();
+    return;
+  }
   auto* editor = ui::TForm::Create<TForm2>(this, *this);
   editor->SetAcceptFiles(true);
   editor->ShowModal();
@@ -403,9 +415,20 @@ void TForm1::Edit1Click(ui::TComponent*) {
 }
 
 void TForm1::Hotkey1Click(ui::TComponent*) {
+  // The tray menu still works while the editor is open: one editor at a time,
+  // so that no second one registers the hotkeys while the first is open.
+  if (auto* open = dynamic_cast<TForm3*>(FindComponent(HotKeyEditorName))) {
+    open->BringToForeground();
+    return;
+  }
+  auto* editor = ui::TForm::Create<TForm3>(this, *this);
+  editor->SetAcceptFiles(true);
   // While the editor is open none of the program's hotkeys is registered, so
   // that the same combinations can be pressed in it.
   unregisterSlotHotKeys(0, HotKeySlotCount - 1);
+  editor->ShowModal();
+  ui::TComponent::Free(editor);
+  // From the table as the editor left it: edited after OK, restored else.
   for (int i = 0; i < HotKeySlotCount; ++i) RegisterSlotHotKey(i);
 }
 

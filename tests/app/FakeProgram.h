@@ -13,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string_view>
+#include <vector>
 
 namespace velmora {
 
@@ -38,6 +40,14 @@ class FakeProgramTest : public ::testing::Test {
 
   // The launcher window, while the program runs.
   static TForm1& form() { return *dynamic_cast<TForm1*>(ui::Application->MainForm()); }
+
+  // The identifiers of the system hotkeys registered now, in order.
+  std::vector<int> registeredIds() const {
+    std::vector<int> ids;
+    for (const auto& hotKey : platform.hotKeys()) ids.push_back(hotKey.id);
+    std::sort(ids.begin(), ids.end());
+    return ids;
+  }
 
   void answer(std::string_view caption, std::string_view button) {
     answerBox(platform, caption, button);

@@ -58,12 +58,6 @@ class LauncherTest : public FakeProgramTest {
     platform.then([&] { answer("確認", "OK"); });
     EXPECT_EQ(run(), 0);
   }
-  std::vector<int> registeredIds() const {
-    std::vector<int> ids;
-    for (const HotKeyRegistration& hotKey : platform.hotKeys()) ids.push_back(hotKey.id);
-    std::sort(ids.begin(), ids.end());
-    return ids;
-  }
 };
 
 TEST_F(LauncherTest, F12ShowsTheLauncherAndANameInOtherLetterCaseRunsItsEntry) {
@@ -426,6 +420,10 @@ TEST_F(LauncherTest, TheHotkeyOptionSwitchesSlotsOneToFifteenAndNeverTheLauncher
     // The editor's bracket releases all sixteen and registers them again.
     form().HKValid->Click();
     const auto before = platform.hotKeys();
+    platform.then([&] {
+      EXPECT_TRUE(platform.hotKeys().empty());
+      EXPECT_TRUE(platform.find("CancelBtn")->click());
+    });
     form().Hotkey1Click(&form());
     auto after = platform.hotKeys();
     EXPECT_EQ(after, before);
