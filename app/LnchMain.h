@@ -6,6 +6,7 @@
 #pragma once
 
 #include "dialogs/LauncherServices.h"
+#include "res/ResourceIds.h"
 #include "tasktray/TaskTray.h"
 #include "ui/Dialogs.h"
 #include "ui/Forms.h"
@@ -26,7 +27,7 @@ inline constexpr std::string_view VersionText =
 inline constexpr std::string_view LauncherHelpTopic = "HID00000003";
 // The program's icon in the resources, and its identifier in the
 // notification area.
-inline constexpr int ApplicationIconResource = 1;
+inline constexpr int ApplicationIconResource = IDI_VELMORA2;
 inline constexpr int TrayIconId = 1;
 // System hotkey identifiers: slot i is HotKeyIdBase + i.
 inline constexpr int HotKeyIdBase = 100;

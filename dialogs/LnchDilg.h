@@ -4,6 +4,7 @@
 #pragma once
 
 #include "dialogs/LauncherServices.h"
+#include "res/ResourceIds.h"
 #include "ui/Controls.h"
 #include "ui/Forms.h"
 #include "ui/StdCtrls.h"
@@ -14,8 +15,8 @@
 namespace velmora {
 
 // The arrow glyphs of UpBtn and DownBtn in the program's bitmap resources.
-inline constexpr int UpArrowGlyph = 101;
-inline constexpr int DownArrowGlyph = 102;
+inline constexpr int UpArrowGlyph = IDB_ARROW_UP;
+inline constexpr int DownArrowGlyph = IDB_ARROW_DOWN;
 
 inline constexpr std::string_view RegistrationEditorCaption =
     "Velmora2 アプリケーション登録エディタ";

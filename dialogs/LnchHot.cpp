@@ -48,14 +48,14 @@ TForm3::TForm3(ui::TComponent* owner, TLauncherServices& launcher)
   ShortCut = ui::AddEdit(this, {.name = "ShortCut",
                                 .bounds = {72, 236, 301, 21},
                                 .tabOrder = 4,
+                                // Alt and a letter are a combination to capture, not a
+                                // button to press: Alt+P would copy a slot over the capture.
+                                .captureAccessKeys = true,
                                 .onChange = Handler(this, &TForm3::ShortCutChange),
                                 .onKeyDown = Handler(this, &TForm3::ShortCutKeyDown),
                                 .onKeyPress = Handler(this, &TForm3::ShortCutKeyPress),
                                 .onEnter = Handler(this, &TForm3::ShortCutEnter),
                                 .onExit = Handler(this, &TForm3::ShortCutExit)});
-  // Alt and a letter are a combination to capture, not a button to press:
-  // Alt+P would otherwise copy a slot over the capture.
-  ShortCut->CaptureAccessKeys = true;
   FileName = ui::AddEdit(this, {.name = "FileName",
                                 .bounds = {72, 264, 449, 20},
                                 .tabOrder = 5,

@@ -59,6 +59,7 @@ TEdit* AddEdit(TWinControl* parent, const EditSpec& spec) {
     font.SetHeight(*spec.fontHeight);
     edit->SetFont(font);
   }
+  edit->CaptureAccessKeys = spec.captureAccessKeys;
   edit->OnChange = spec.onChange;
   edit->OnKeyDown = spec.onKeyDown;
   edit->OnKeyPress = spec.onKeyPress;

@@ -61,6 +61,8 @@ struct EditSpec {
   std::string_view hint{};
   // A font of its own, by character height in pixels; else the form's.
   std::optional<int> fontHeight{};
+  // Alt and a letter are keys for this box, never a button's access key.
+  bool captureAccessKeys = false;
   TNotifyEvent onChange{};
   TKeyEvent onKeyDown{};
   TKeyPressEvent onKeyPress{};
