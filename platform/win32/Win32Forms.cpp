@@ -249,11 +249,33 @@ void setToolTip(HWND form, const std::vector<HWND>& tools, std::string_view text
   }
 }
 
+namespace {
+
+BOOL CALLBACK closeOwnedWindow(HWND window, LPARAM owner) {
+  if (GetWindow(window, GW_OWNER) == reinterpret_cast<HWND>(owner)) {
+    SendMessageW(window, WM_CLOSE, 0, 0);
+  }
+  return TRUE;
+}
+
+// A close message from another program (a task manager closing ours) goes
+// to the windows it owns, which answer it as their own close box; by itself
+// the system would destroy them along with it behind the program's back.
+LRESULT CALLBACK toolOwnerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  if (message == WM_CLOSE) {
+    EnumThreadWindows(GetCurrentThreadId(), closeOwnedWindow, reinterpret_cast<LPARAM>(hwnd));
+    return 0;
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
 HWND Win32Platform::toolWindowOwner() {
   if (toolWindowOwner_.get() == nullptr) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.lpfnWndProc = toolOwnerProc;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = ToolWindowOwnerClass;
     RegisterClassExW(&windowClass);
