@@ -11,6 +11,7 @@ namespace {
 // A character counts as drawn when this share of its mark is there, so that
 // a pixel or two of anti-aliasing still being drawn does not hold it up.
 constexpr double MarkShare = 0.7;
+constexpr std::size_t IconPixels = 16 * 16 / 8;
 
 bool steady(const std::vector<Image>& samples, std::size_t at) {
   return std::all_of(samples.begin(), samples.end(), [&](const Image& image) {
@@ -22,16 +23,25 @@ std::string number(const std::optional<double>& value, int decimals) {
   if (!value) return "n/a";
   char text[32];
   std::snprintf(text, sizeof text, "%.*f", decimals, *value);
-  return text;
+  // A tiny negative difference is no difference.
+  const std::string printed = text;
+  if (printed.find_first_not_of("-0.") == std::string::npos)
+    return printed.substr(printed[0] == '-');
+  return printed;
 }
 
 }  // namespace
 
-double differingShare(const Image& a, const Image& b) {
-  if (a.pixels.size() != b.pixels.size() || a.pixels.empty()) return 1.0;
+std::size_t differingPixels(const Image& a, const Image& b) {
+  if (a.pixels.size() != b.pixels.size()) return std::max(a.pixels.size(), b.pixels.size());
   std::size_t differing = 0;
   for (std::size_t i = 0; i < a.pixels.size(); ++i) differing += a.pixels[i] != b.pixels[i];
-  return static_cast<double>(differing) / static_cast<double>(a.pixels.size());
+  return differing;
+}
+
+double differingShare(const Image& a, const Image& b) {
+  if (a.pixels.size() != b.pixels.size() || a.pixels.empty()) return 1.0;
+  return static_cast<double>(differingPixels(a, b)) / static_cast<double>(a.pixels.size());
 }
 
 Area changedArea(const Image& before, const Image& after) {
@@ -51,14 +61,8 @@ Area changedArea(const Image& before, const Image& after) {
   return {left, top, right - left + 1, bottom - top + 1};
 }
 
-bool showsTrayIcon(const Image& image) {
-  int red = 0, blue = 0, yellow = 0;
-  for (const std::uint32_t pixel : image.pixels) {
-    red += pixel == 0xFF0000;
-    blue += pixel == 0x0000FF;
-    yellow += pixel == 0xFFFF00;
-  }
-  return red >= 2 && blue >= 2 && yellow >= 2;
+bool showsIcon(const Image& without, const Image& image) {
+  return differingPixels(without, image) >= IconPixels;
 }
 
 Mark characterMark(const std::vector<Image>& without, const std::vector<Image>& with) {

@@ -22,14 +22,16 @@ struct Image {
   std::vector<std::uint32_t> pixels;
 };
 
+std::size_t differingPixels(const Image& a, const Image& b);
 double differingShare(const Image& a, const Image& b);
 // The smallest area of `after` that holds every pixel different from `before`;
 // empty when they are equal.
 Area changedArea(const Image& before, const Image& after);
 
-// The program's icon: its pure red, blue and yellow, which nothing else in
-// the taskbar has, each on at least two pixels.
-bool showsTrayIcon(const Image& image);
+// An icon in the notification area, against a picture of it without one:
+// whatever the icon's picture, it changes at least an eighth of a 16 x 16
+// square, and a stray pixel or two does not count.
+bool showsIcon(const Image& without, const Image& image);
 
 // What a typed character changes in a window: the pixels that are steady in
 // the samples without it and in those with it, and differ between the two,

@@ -72,8 +72,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   icon.hWnd = window;
   icon.uID = TrayIconId;
   icon.uFlags = NIF_ICON | NIF_TIP;
-  icon.hIcon = static_cast<HICON>(
-      LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
+  icon.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON),
+                                             GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
   lstrcpynW(icon.szTip, Name, 64);
   Shell_NotifyIconW(NIM_ADD, &icon);
   RegisterHotKey(window, HotKeyId, 0, VK_F12);
