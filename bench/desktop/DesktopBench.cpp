@@ -195,8 +195,8 @@ struct Program {
   std::string label, exe, folder, image;
   std::optional<Calibration> calibration;
   std::string note;  // why hotkey figures are n/a
-  std::vector<double> start, firstShow, show, character, residentStart, residentAfter, growth,
-      showings;
+  std::vector<double> start, firstShow, show, character, residentStart, anonymousStart,
+      residentAfter, growth, showings;
   int lostCharacters = 0, missedShowings = 0, failedRuns = 0;
 };
 
@@ -228,7 +228,7 @@ class Bench {
     const auto afterStart = residentOf(pid_);
     if (afterStart) {
       record(program, number, "resident_start_mb", afterStart->total, program.residentStart);
-      sample(program, number, "anonymous_start_mb", afterStart->anonymous);
+      record(program, number, "anonymous_start_mb", afterStart->anonymous, program.anonymousStart);
     }
     if (program.calibration) {
       screen_.pointAtDesktop();
@@ -504,6 +504,8 @@ int main(int argc, char** argv) {
          median(minimal.showings)},
         {"resident after start (MB)", median(velmora.residentStart), median(minimal.residentStart),
          2},
+        {"  of it anonymous, not file pages (MB)", median(velmora.anonymousStart),
+         median(minimal.anonymousStart), 2},
         {"resident after the " + showings + " (MB)", median(velmora.residentAfter),
          median(minimal.residentAfter), 2},
         {"growth during the " + showings + " (MB)", median(velmora.growth), median(minimal.growth),
