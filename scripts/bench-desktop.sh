@@ -40,42 +40,14 @@ mkdir -p "$run/Velmora2" "$run/minimal" "$run/logs"
 cp "$BENCH/windows/app/Velmora2.exe" "$run/Velmora2/"
 cp "$BENCH/windows/bench/desktop/MinimalLauncher.exe" "$run/minimal/"
 
-display=90
-while [[ -e /tmp/.X$display-lock || -e /tmp/.X11-unix/X$display ]]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$run/logs/xvfb.log" 2>&1 &
-xvfb_pid=$!
+start_xvfb "$run/logs/xvfb.log"
 export WINEPREFIX=$BENCH/wineprefix
-wine_env
-finish() {
-  wineserver -k >/dev/null 2>&1
-  kill "$xvfb_pid" 2>/dev/null
-  wait "$xvfb_pid" 2>/dev/null
-}
-trap finish EXIT
-for _ in $(seq 100); do
-  [[ -e /tmp/.X11-unix/X$display ]] && break
-  sleep 0.05
-done
-export DISPLAY=:$display
-# A wineserver left from an interrupted run would keep its desktop elsewhere.
-wineserver -k >/dev/null 2>&1
-wineserver -w >/dev/null 2>&1
-if [[ ! -f $WINEPREFIX/.bench-ready ]]; then
-  log "creating the Wine prefix $WINEPREFIX"
-  mkdir -p "$WINEPREFIX"
-  wineboot --init >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\Explorer\Desktops\Default' /v EnableShell /t REG_DWORD /d 1 \
-    /f >/dev/null 2>&1
-  wineserver -w
-  touch "$WINEPREFIX/.bench-ready"
-fi
-wineserver -p >/dev/null 2>&1
+trap stop_wine_and_xvfb EXIT
+restart_wine_prefix
 wine "$BENCH/windows/bench/desktop/DesktopKeeper.exe" >"$run/logs/keeper.log" 2>&1 &
 sleep 2
 
-log "measuring on Xvfb :$display"
+log "measuring on Xvfb $DISPLAY"
 "$BENCH/native/bench/desktop/desktop_bench" "$run/Velmora2/Velmora2.exe" \
   "$run/minimal/MinimalLauncher.exe" "$run/logs"
 rc=$?
