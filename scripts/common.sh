@@ -75,7 +75,8 @@ restart_wine_prefix() {
 start_xvfb() {  # log file
   local display=90
   while [[ -e /tmp/.X$display-lock || -e /tmp/.X11-unix/X$display ]]; do display=$((display + 1)); done
-  Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$1" 2>&1 &
+  # A session of its own: a Ctrl+C meant for the script must not end it first.
+  setsid Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$1" 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 100); do
     [[ -e /tmp/.X11-unix/X$display ]] && break
