@@ -82,6 +82,37 @@ ensure_wine_prefix() {
   wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 }
 
+# The prefix's Wine started anew on this DISPLAY: a wineserver that runs
+# without it (or is left from an interrupted run) keeps its desktop elsewhere.
+restart_wine_prefix() {
+  wine_env
+  wineserver -k >/dev/null 2>&1
+  wineserver -w >/dev/null 2>&1
+  ensure_wine_prefix
+}
+
+# An Xvfb display of this script's own, at a number nobody uses; sets
+# DISPLAY and xvfb_pid.
+start_xvfb() {  # log file
+  local display=90
+  while [[ -e /tmp/.X$display-lock || -e /tmp/.X11-unix/X$display ]]; do display=$((display + 1)); done
+  # A session of its own: a Ctrl+C meant for the script must not end it first.
+  setsid Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$1" 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 100); do
+    [[ -e /tmp/.X11-unix/X$display ]] && break
+    sleep 0.05
+  done
+  export DISPLAY=:$display
+}
+
+# Ends the prefix's Wine and the Xvfb of start_xvfb.
+stop_wine_and_xvfb() {
+  stop_wine
+  kill "$xvfb_pid" 2>/dev/null
+  wait "$xvfb_pid" 2>/dev/null
+}
+
 stop_wine() {
   wine_env
   wineserver -k >/dev/null 2>&1 || true

@@ -33,22 +33,10 @@ trap 'finish; exit 130' INT TERM
 trap finish EXIT
 
 if [[ -z ${DISPLAY:-} ]]; then
-  display=90
-  while [[ -e /tmp/.X$display-lock || -e /tmp/.X11-unix/X$display ]]; do display=$((display + 1)); done
-  setsid Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 100); do
-    [[ -e /tmp/.X11-unix/X$display ]] && break
-    sleep 0.05
-  done
-  export DISPLAY=:$display
+  start_xvfb /dev/null
   log "no DISPLAY: running on Xvfb $DISPLAY"
 fi
-wine_env
-# A wineserver started without this display would keep the desktop elsewhere.
-wineserver -k >/dev/null 2>&1
-wineserver -w >/dev/null 2>&1
-ensure_wine_prefix
+restart_wine_prefix
 
 log "starting $exe"
 # A session of its own, so that Ctrl+C reaches this script and not Wine.

@@ -56,29 +56,11 @@ fi
 rm -rf "$E2E"
 mkdir -p "$E2E/work" "$E2E/screenshots"
 
-# A display number that nobody uses.
-display=90
-while [[ -e /tmp/.X$display-lock || -e /tmp/.X11-unix/X$display ]]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$E2E/xvfb.log" 2>&1 &
-xvfb_pid=$!
-wine_env
-cleanup() {
-  wineserver -k >/dev/null 2>&1
-  kill "$xvfb_pid" 2>/dev/null
-  wait "$xvfb_pid" 2>/dev/null
-}
-trap cleanup EXIT
-for _ in $(seq 100); do
-  [[ -e /tmp/.X11-unix/X$display ]] && break
-  sleep 0.05
-done
-export DISPLAY=:$display
-
+start_xvfb "$E2E/xvfb.log"
+trap stop_wine_and_xvfb EXIT
 # The wineserver of the Windows stage runs without a display: start the
 # prefix again on ours, so that its desktop opens there.
-wineserver -k >/dev/null 2>&1
-wineserver -w >/dev/null 2>&1
-ensure_wine_prefix
+restart_wine_prefix
 
 # Windows need a display: the platform's window tests run here, and their
 # report is counted with the others.
