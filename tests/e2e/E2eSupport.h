@@ -221,6 +221,24 @@ inline bool waitWindow(const std::string& className, bool visible, int milliseco
              Work, milliseconds / 1000.0 + 30) == 0;
 }
 
+// A shown top-level window of the class cut out of a screenshot, into
+// Shots/help: the pictures of the help pages come from here.
+inline void windowShot(const fs::path& shot, const std::string& className,
+                       const std::string& name) {
+  std::istringstream rect(
+      capture("wine '" + Probe + "' window-rect '" + className + "' 2>/dev/null"));
+  int left = 0, top = 0, width = 0, height = 0;
+  if (!(rect >> left >> top >> width >> height)) return;
+  fs::create_directories(Shots / "help");
+  const fs::path file = Shots / "help" / (name + ".png");
+  run({"convert", shot.string(), "-crop",
+       std::to_string(width) + "x" + std::to_string(height) + "+" + std::to_string(left) + "+" +
+           std::to_string(top),
+       "+repage", file.string()},
+      Work, 20);
+  std::cout << "help picture: " << file.string() << "\n";
+}
+
 inline int keyCount(const std::string& ini) {
   int keys = 0;
   std::istringstream lines(ini);

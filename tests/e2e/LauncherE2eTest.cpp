@@ -108,6 +108,7 @@ TEST_F(LauncherE2eTest, TheTrayDoubleClickShowsItInPlaceAndAnyLetterCaseRunsTheE
   EXPECT_EQ(rect->width, 114);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   const fs::path shot = screenshot("launcher-shown");
+  windowShot(shot, "TForm1", "launcher");
   // The combo box's field is drawn white inside the silver window.
   int white = 0;
   for (const Pixel& p : pixels(shot, rect->left + 4, rect->top + 4, 80, rect->height - 8)) {
@@ -223,7 +224,23 @@ TEST_F(LauncherE2eTest, TheRightButtonMenuAndTheVersionBox) {
   clickAt(rect->left + rect->width - 5, rect->top + rect->height / 2, 3);
   ASSERT_TRUE(waitWindow("#32768", true, 5000)) << "no menu";
   std::this_thread::sleep_for(std::chrono::milliseconds(400));
-  screenshot("launcher-menu");
+  {
+    // The window and its menu in one picture, for the help page.
+    const fs::path shot = screenshot("launcher-menu");
+    const auto menu = windowRect("#32768");
+    if (menu) {
+      const int left = std::min(rect->left, menu->left) - 4,
+                top = std::min(rect->top, menu->top) - 4;
+      const int right = std::max(rect->left + rect->width, menu->left + menu->width) + 4;
+      const int bottom = std::max(rect->top + rect->height, menu->top + menu->height) + 4;
+      fs::create_directories(Shots / "help");
+      run({"convert", shot.string(), "-crop",
+           std::to_string(right - left) + "x" + std::to_string(bottom - top) + "+" +
+               std::to_string(left) + "+" + std::to_string(top),
+           "+repage", (Shots / "help" / "launcher-menu.png").string()},
+          Work, 20);
+    }
+  }
   pressKey("v");
   ASSERT_TRUE(waitWindow("TMessageForm", true, 5000)) << "no version box";
   std::this_thread::sleep_for(std::chrono::milliseconds(400));
