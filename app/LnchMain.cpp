@@ -41,13 +41,6 @@ ui::TMenuItem* addMenuItem(ui::TPopupMenu* menu, std::string_view name, std::str
 
 }  // namespace
 
-std::string exeDirOf(std::string_view path) {
-  // "/" counts too, for the paths of the platform that the tests run on.
-  const std::size_t delimiter = text::findLastCharOf(path, "\\:/");
-  if (delimiter == std::string_view::npos) return {};
-  return std::string(path.substr(0, delimiter + 1));
-}
-
 std::string extractFileDrive(std::string_view path) {
   if (path.size() >= 2 && path[1] == ':') return std::string(path.substr(0, 2));
   if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
@@ -122,10 +115,10 @@ void TForm1::CreateParams(platform::WindowParams& params) {
 
 void TForm1::FormCreate(ui::TComponent*) {
   DroppedDown = false;
-  const std::string exePath = ui::Application->Platform().executablePath();
-  ExeDir = exeDirOf(exePath);
-  ui::Application->HelpFile = ExeDir + std::string(HelpFileName);
-  OpenDialog1.InitialDir = extractFileDrive(exePath);
+  const files::Path exePath = ui::Application->Platform().executablePath();
+  ExeDir = exePath.folder();
+  ui::Application->HelpFile = files::displayText(ExeDir) + std::string(HelpFileName);
+  OpenDialog1.InitialDir = extractFileDrive(files::displayText(exePath));
   SetLimitMessageSink([](std::string_view message) {
     ui::MessageDlg(message, ui::TMsgDlgType::mtError, ui::mbOK);
   });
@@ -133,10 +126,15 @@ void TForm1::FormCreate(ui::TComponent*) {
   registerSlotHotKeys();
   LoadEntryList();
   Combo1.Items.assign(EntryNames.begin() + 1, EntryNames.begin() + 1 + EntryCount);
+  HandleNeeded();
+  stateLoaded_ = true;
 }
 
 void TForm1::FormDestroy(ui::TComponent*) {
   unregisterSlotHotKeys();
+  // A creation that failed part-way leaves a state that is not the user's
+  // (an empty list, default settings): writing it would replace their files.
+  if (!stateLoaded_) return;
   // Every file is written before any message is shown, so that all of it is
   // on disk even if the session ends while a box is open.
   std::vector<std::string> errors;
@@ -170,7 +168,7 @@ void TForm1::LoadSettings() {
 }
 
 void TForm1::SaveSettings() {
-  SettingsFile settings(SettingsFilePath());
+  SettingsUpdate settings(SettingsFilePath());
   settings.WriteFlag("Option", "QuickStart", Quick1->Checked);
   settings.WriteFlag("Option", "BlankEnter", BlankEnter1->Checked);
   settings.WriteFlag("Option", "StayTop", FormStyle() == ui::TFormStyle::fsStayOnTop);
@@ -181,6 +179,7 @@ void TForm1::SaveSettings() {
   settings.WriteText("Window", "Color", colorText(static_cast<std::int32_t>(Color())));
   settings.WriteText("Font", "Name", Combo1.Font.Name);
   settings.WriteNumber("Font", "Size", Combo1.Font.Size);
+  settings.Commit();
 }
 
 bool TForm1::SaveRegistrations() {

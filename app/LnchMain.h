@@ -73,7 +73,8 @@ class TForm1 : public ui::TForm {
   void LaunchCommand(std::string_view commandLine);
 
   void LoadSettings();
-  // Throws SettingsWriteError at the first write that is refused.
+  // [Option], [Window] and [Font] in one replace of the file; throws
+  // SettingsWriteError, with the file unchanged, when it is refused.
   void SaveSettings();
   // [Hotkey] and the list file; an error box for each file that was not
   // written. True when both were written.
@@ -84,13 +85,15 @@ class TForm1 : public ui::TForm {
   bool DoQueryEndSession() override;
 
  private:
+  // Set once the creation has read every file and made the window: only
+  // then is there a state of the user's to write back.
+  bool stateLoaded_ = false;
+
   void registerSlotHotKeys();
   void unregisterSlotHotKeys();
   void showSaveErrors(const std::vector<std::string>& errors);
 };
 
-// Everything up to and including the last path delimiter of `path`.
-std::string exeDirOf(std::string_view path);
 // The drive of a path: "C:", "\\server\share", or empty.
 std::string extractFileDrive(std::string_view path);
 

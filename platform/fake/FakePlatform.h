@@ -122,11 +122,12 @@ struct OpenMenu {
 
 class FakePlatform final : public Platform {
  public:
-  FakePlatform(FakeSystem& system, std::string executablePath);
+  FakePlatform(FakeSystem& system, files::Path executablePath);
   ~FakePlatform() override;
 
   // Platform.
-  std::string executablePath() override;
+  bool restrictLibrarySearch() override;
+  files::Path executablePath() override;
   NamedMutex createNamedMutex(std::string_view name) override;
   [[noreturn]] void exitProcess(int code) override;
   LoopStep handleMessage(bool wait) override;
@@ -140,6 +141,8 @@ class FakePlatform final : public Platform {
   void shellExecute(WindowHandle owner, std::string_view verb, std::string_view file,
                     std::string_view parameters, std::string_view directory,
                     int showCommand) override;
+  // Recorded as a shell call with the verb "open" and the path as text.
+  bool openFile(WindowHandle owner, const files::Path& file) override;
   Point cursorPos() override;
   unsigned registerWindowMessage(std::string_view name) override;
   void popupMenu(WindowHandle owner, const std::vector<MenuLine>& lines, Point at) override;
@@ -192,6 +195,11 @@ class FakePlatform final : public Platform {
 
   FakeWindow* windowOf(WindowHandle handle) const;
 
+  // The next call whose line in the call log starts with `prefix` raises
+  // std::runtime_error: the system failing in a way the program does not
+  // expect (a window that cannot be made, say).
+  void failCall(std::string prefix) { failingCall_ = std::move(prefix); }
+
   // Adds a line of the test's own to the call log, to show the order of
   // things the program does and things the test sees.
   void note(std::string line) { record(std::move(line)); }
@@ -208,13 +216,14 @@ class FakePlatform final : public Platform {
 
  private:
   friend class FakeWindow;
-  void record(std::string line) { calls_.push_back(std::move(line)); }
+  void record(std::string line);
   void forget(FakeWindow* window);
   void focus(FakeWindow* window);
   bool alive(FakeWindow* window) const;
 
   FakeSystem& system_;
-  std::string executablePath_;
+  files::Path executablePath_;
+  std::string failingCall_;
   std::deque<std::function<void()>> script_;
   bool quitPosted_ = false;
   std::vector<FakeWindow*> windows_;

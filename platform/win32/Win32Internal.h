@@ -54,7 +54,8 @@ class Win32Platform final : public Platform {
   ~Win32Platform() override;
 
   // Process and message loop (Win32Platform.cpp).
-  std::string executablePath() override;
+  bool restrictLibrarySearch() override;
+  files::Path executablePath() override;
   NamedMutex createNamedMutex(std::string_view name) override;
   [[noreturn]] void exitProcess(int code) override;
   LoopStep handleMessage(bool wait) override;
@@ -72,13 +73,20 @@ class Win32Platform final : public Platform {
   void shellExecute(WindowHandle owner, std::string_view verb, std::string_view file,
                     std::string_view parameters, std::string_view directory,
                     int showCommand) override;
+  bool openFile(WindowHandle owner, const files::Path& file) override;
   unsigned registerWindowMessage(std::string_view name) override;
   void popupMenu(WindowHandle owner, const std::vector<MenuLine>& lines, Point at) override;
   std::unique_ptr<IconImage> loadIcon(int resourceId, Size size) override;
   std::unique_ptr<IconImage> copyIcon(const IconImage& icon) override;
   NotifyIconResult shellNotifyIcon(NotifyIconMessage message, const NotifyIconData& data) override;
 
+  // Initialises COM for the shell on this thread and the common controls,
+  // once, at the first call that needs them: both load libraries, which must
+  // wait until restrictLibrarySearch has run.
+  void readyComponents();
+
  private:
+  bool componentsReady_ = false;
   bool comInitialised_ = false;
 };
 

@@ -18,8 +18,9 @@ std::string toAnsi(std::wstring_view text);
 // page 932, never half a character, as UTF-16.
 std::wstring notifyTipText(std::string_view tip);
 
-// Creates the real platform for this process (initialises COM for the shell
-// on this thread; released with the object).
+// Creates the real platform for this process. It loads no library until a
+// call needs one (COM for the shell on this thread, released with the
+// object; the common controls), so that restrictLibrarySearch comes first.
 std::unique_ptr<Platform> createWin32Platform();
 
 }  // namespace velmora::platform::win32

@@ -356,6 +356,7 @@ bool routeKey(const MSG& msg) {
 
 std::unique_ptr<WindowPeer> Win32Platform::createWindow(const WindowParams& params,
                                                         WindowEvents& events) {
+  readyComponents();
   return std::make_unique<Win32Window>(params, events);
 }
 

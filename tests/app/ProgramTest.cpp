@@ -66,7 +66,8 @@ TEST_F(ProgramTest, ASecondInstanceEndsAtOnceAndTouchesNothing) {
     FakePlatform second(system, folder.file("Velmora2.exe"));
     EXPECT_EQ(run(second), 0);
     EXPECT_EQ(second.calls(),
-              (std::vector<std::string>{"createNamedMutex Velmora2", "closeMutex Velmora2"}));
+              (std::vector<std::string>{"restrictLibrarySearch", "createNamedMutex Velmora2",
+                                        "closeMutex Velmora2"}));
     // The running instance still holds the name.
     EXPECT_EQ(system.mutexNames.count("Velmora2"), 1u);
     EXPECT_EQ(read("Velmora.ini"), "[Window]\r\nLeft=10\r\n");
@@ -284,10 +285,11 @@ TEST_F(ProgramTest, TheWindowDraggedToANewPlaceIsWrittenThereAtExit) {
 }
 
 TEST(ExeDirTest, PathsAndDrives) {
-  EXPECT_EQ(exeDirOf("C:\\Program Files\\Velmora2.exe"), "C:\\Program Files\\");
-  EXPECT_EQ(exeDirOf("C:Velmora2.exe"), "C:");
-  EXPECT_EQ(exeDirOf("C:\\ソフト表\\Velmora2.exe"), "C:\\ソフト表\\");
-  EXPECT_EQ(exeDirOf("Velmora2.exe"), "");
+  using files::Path;
+  EXPECT_EQ(Path("C:\\Program Files\\Velmora2.exe").folder(), Path("C:\\Program Files\\"));
+  EXPECT_EQ(Path("C:Velmora2.exe").folder(), Path("C:"));
+  EXPECT_EQ(Path("C:\\ソフト表\\Velmora2.exe").folder(), Path("C:\\ソフト表\\"));
+  EXPECT_EQ(Path("Velmora2.exe").folder(), Path());
   EXPECT_EQ(extractFileDrive("C:\\Tools\\Velmora2.exe"), "C:");
   EXPECT_EQ(extractFileDrive("\\\\server\\share\\dir\\Velmora2.exe"), "\\\\server\\share");
   EXPECT_EQ(extractFileDrive("\\\\server\\share"), "\\\\server\\share");

@@ -41,7 +41,7 @@ TEST(FileAccess, ASettingsFileThatCannotBeReadIsNeverReplaced) {
   EXPECT_EQ(settings.ReadNumber("Window", "Left", 500), 500);
   EXPECT_THROW(settings.WriteNumber("Window", "Left", 1), SettingsWriteError);
   EXPECT_TRUE(std::filesystem::is_symlink(path));
-  EXPECT_FALSE(std::filesystem::exists(files::temporaryPathFor(path)));
+  EXPECT_FALSE(files::exists(files::temporaryPathFor(path)));
 }
 
 }  // namespace
