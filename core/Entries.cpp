@@ -114,12 +114,10 @@ void LoadEntryListFromSource(const ByteSource& source) {
   // kept tell the file's encoding as well as the whole file would.
   const auto first = EntryNames.begin() + 1, names = first + EntryCount;
   const auto commands = EntryCommands.begin() + 1, commandsEnd = commands + EntryCount;
-  const bool utf8 =
-      marked ||
-      (std::all_of(first, names, text::isWellFormedUtf8) &&
-       std::all_of(commands, commandsEnd, text::isWellFormedUtf8) &&
-       (std::any_of(first, names, text::isUtf8WithNonAscii) ||
-        std::any_of(commands, commandsEnd, text::isUtf8WithNonAscii)));
+  const bool utf8 = marked || (std::all_of(first, names, text::isWellFormedUtf8) &&
+                               std::all_of(commands, commandsEnd, text::isWellFormedUtf8) &&
+                               (std::any_of(first, names, text::isUtf8WithNonAscii) ||
+                                std::any_of(commands, commandsEnd, text::isUtf8WithNonAscii)));
   if (!utf8) return;
   for (int i = 1; i <= EntryCount; ++i) {
     EntryNames[i] = text::utf8ToCp932(EntryNames[i]);

@@ -53,8 +53,8 @@ std::string displayText(const Path& path) {
   if (wide.empty()) return {};
   const int size = static_cast<int>(wide.size());
   // Without best fit "é" shows as "?", not as an "e" that names another folder.
-  const int length = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0,
-                                         "?", nullptr);
+  const int length =
+      WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0, "?", nullptr);
   if (length <= 0) return {};
   std::string text(static_cast<std::size_t>(length), '\0');
   WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide.data(), size, text.data(), length, "?",

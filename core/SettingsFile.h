@@ -78,8 +78,7 @@ std::string hotKeyText(std::int32_t packed);
 class SettingsWriter {
  public:
   virtual ~SettingsWriter() = default;
-  virtual void WriteText(std::string_view section, std::string_view key,
-                         std::string_view text) = 0;
+  virtual void WriteText(std::string_view section, std::string_view key, std::string_view text) = 0;
   // Decimal, "-" for negatives.
   void WriteNumber(std::string_view section, std::string_view key, std::int32_t value);
   // "1" or "0".
