@@ -89,6 +89,36 @@ TEST_F(ProgramTest, ASecondInstanceEndsAtOnceAndTouchesNothing) {
   EXPECT_TRUE(started);
 }
 
+// A library planted beside the program must never be loaded, so the search
+// is restricted before anything else can load one.
+TEST_F(ProgramTest, TheLibrarySearchIsRestrictedBeforeAnyOtherCall) {
+  platform.then([&] { form().Close(); });
+  EXPECT_EQ(run(), 0);
+  ASSERT_FALSE(calls().empty());
+  EXPECT_EQ(calls().front(), "restrictLibrarySearch");
+  EXPECT_EQ(std::count(calls().begin(), calls().end(), "restrictLibrarySearch"), 1);
+}
+
+// The window cannot be made after both files were read: the error is shown,
+// and the destruction that follows writes nothing over the user's files
+// (neither the state read so far nor what a save would reformat).
+TEST_F(ProgramTest, AFailedCreationOfTheLauncherWindowSavesNothing) {
+  const std::string ini = "[Window]\r\nLeft = 10\r\n[Font]\r\nName=Arial\r\n";
+  const std::string list = "Memo\r\nnotepad.exe\r\n\x1A junk after the end";
+  write("Velmora.ini", ini);
+  write("Velmora.Lst", list);
+  platform.failCall("createWindow form Velmora2");
+  platform.then([&] {
+    ASSERT_NE(platform.findForm("Velmora2"), nullptr) << "no error box";
+    EXPECT_EQ(ui::Application->MainForm(), nullptr);
+    answer("Velmora2", "OK");
+  });
+  EXPECT_EQ(run(), 0);
+  EXPECT_TRUE(platform.scriptDone());
+  EXPECT_EQ(read("Velmora.ini"), ini);
+  EXPECT_EQ(read("Velmora.Lst"), list);
+}
+
 TEST_F(ProgramTest, CreationLoadsSettingsSlotsAndEntriesAndExitWritesThemBack) {
   const std::string ini =
       "; kept as it is\r\n[Option]\r\nQuickStart=0\r\nStayTop=0\r\nHotKeyValid=$0\r\n"
