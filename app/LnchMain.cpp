@@ -126,7 +126,6 @@ void TForm1::FormCreate(ui::TComponent*) {
   registerSlotHotKeys();
   LoadEntryList();
   Combo1.Items.assign(EntryNames.begin() + 1, EntryNames.begin() + 1 + EntryCount);
-  HandleNeeded();
   stateLoaded_ = true;
 }
 

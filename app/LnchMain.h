@@ -85,8 +85,8 @@ class TForm1 : public ui::TForm {
   bool DoQueryEndSession() override;
 
  private:
-  // Set once the creation has read every file and made the window: only
-  // then is there a state of the user's to write back.
+  // Set once the creation has read every file: only then is there a state
+  // of the user's to write back.
   bool stateLoaded_ = false;
 
   void registerSlotHotKeys();

@@ -78,7 +78,10 @@ void FakeWindow::setVisible(bool visible) {
 
 void FakeWindow::setEnabled(bool enabled) { state_.enabled = enabled; }
 void FakeWindow::setFont(const FontSpec& font) { state_.font = font; }
-void FakeWindow::setColor(Color color) { state_.color = color; }
+void FakeWindow::setColor(Color color) {
+  platform_.record("setColor " + std::to_string(color));
+  state_.color = color;
+}
 void FakeWindow::setStayOnTop(bool stayOnTop) { state_.stayOnTop = stayOnTop; }
 void FakeWindow::setDefaultButton(bool isDefault) { state_.defaultButton = isDefault; }
 

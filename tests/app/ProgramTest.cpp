@@ -99,15 +99,16 @@ TEST_F(ProgramTest, TheLibrarySearchIsRestrictedBeforeAnyOtherCall) {
   EXPECT_EQ(std::count(calls().begin(), calls().end(), "restrictLibrarySearch"), 1);
 }
 
-// The window cannot be made after both files were read: the error is shown,
-// and the destruction that follows writes nothing over the user's files
-// (neither the state read so far nor what a save would reformat).
+// The system fails while the creation applies the settings it has read, so
+// the list is never loaded: the error is shown, and the destruction that
+// follows writes neither an empty list nor the half-applied settings over
+// the user's files.
 TEST_F(ProgramTest, AFailedCreationOfTheLauncherWindowSavesNothing) {
   const std::string ini = "[Window]\r\nLeft = 10\r\n[Font]\r\nName=Arial\r\n";
   const std::string list = "Memo\r\nnotepad.exe\r\n\x1A junk after the end";
   write("Velmora.ini", ini);
   write("Velmora.Lst", list);
-  platform.failCall("createWindow form Velmora2");
+  platform.failCall("setColor");
   platform.then([&] {
     ASSERT_NE(platform.findForm("Velmora2"), nullptr) << "no error box";
     EXPECT_EQ(ui::Application->MainForm(), nullptr);
