@@ -42,6 +42,23 @@ using GdiObject = UniqueHandle<T, DeleteObject>;
 inline void releaseScreenDc(HDC dc) { ReleaseDC(nullptr, dc); }
 using ScreenDc = UniqueHandle<HDC, releaseScreenDc>;
 
+// A function of a system library, loaded by its full path in the system
+// folder at the first call. Linked the usual way, the library would load at
+// start-up with everything it imports, searched in the program's folder
+// first, before restrictLibrarySearch could run (under Wine a planted
+// shcore.dll is loaded so, through shell32). Null when it is not there.
+template <typename Function>
+Function systemFunction(const wchar_t* library, const char* name) {
+  wchar_t path[MAX_PATH];
+  const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+  if (length == 0 || length + 2 + lstrlenW(library) > MAX_PATH) return nullptr;
+  lstrcatW(path, L"\\");
+  lstrcatW(path, library);
+  const HMODULE module = LoadLibraryW(path);
+  if (module == nullptr) return nullptr;
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
 HFONT createFont(const FontSpec& font);
 COLORREF systemColor(Color color);
 

@@ -25,16 +25,28 @@ class Win32Mutex final : public KernelHandle {
 Win32Platform::Win32Platform() = default;
 
 Win32Platform::~Win32Platform() {
-  if (comInitialised_) CoUninitialize();
+  if (!comInitialised_) return;
+  if (const auto uninitialize =
+          systemFunction<decltype(&CoUninitialize)>(L"ole32.dll", "CoUninitialize")) {
+    uninitialize();
+  }
 }
 
 void Win32Platform::readyComponents() {
   if (componentsReady_) return;
   componentsReady_ = true;
-  comInitialised_ =
-      SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&controls);
+  if (const auto initialize =
+          systemFunction<decltype(&CoInitializeEx)>(L"ole32.dll", "CoInitializeEx")) {
+    comInitialised_ =
+        SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+  }
+  // The common controls of the manifest's version 6, which the loader
+  // takes from the system's side-by-side store.
+  if (const auto initialize = systemFunction<decltype(&InitCommonControlsEx)>(
+          L"comctl32.dll", "InitCommonControlsEx")) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    initialize(&controls);
+  }
 }
 
 bool Win32Platform::restrictLibrarySearch() {

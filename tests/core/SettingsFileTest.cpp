@@ -345,7 +345,7 @@ TEST(IniWrite, AValueThatAReadWouldChangeIsWrittenInOneMorePairOfQuotes) {
   for (const auto& [value, written] : cases) {
     SCOPED_TRACE(value);
     const std::string file = ini::writeValue("[S]\r\n", "S", "k", value);
-    EXPECT_EQ(file, "[S]\r\nk=" + written + "\r\n");
+    EXPECT_EQ(file, std::string("[S]\r\nk=").append(written).append("\r\n"));
     EXPECT_EQ(ini::readValue(file, "S", "k"), value);
   }
   // Cut at a line break first, then quoted if what is left needs it.
@@ -371,7 +371,7 @@ TEST_F(SettingsFileOnDisk, EveryTextNumberAndHotKeyComesBackAsItWasWritten) {
   for (int round = 0; round < 400; ++round) {
     std::string value;
     for (int i = random() % 9; i > 0; --i) value += pieces[piece(random)];
-    const std::string key = "k" + std::to_string(round % 37);
+    const std::string key = std::string("k").append(std::to_string(round % 37));
     settings.WriteText("Text", key, value);
     ASSERT_EQ(settings.ReadText("Text", key, "?"), value) << "[" << value << "]";
     const auto number = static_cast<std::int32_t>(random());

@@ -28,7 +28,7 @@ fail() {
 
 [[ -f $WINDOWS_BUILD/build.ninja ]] || fail "configure the Windows build first: $WINDOWS_BUILD"
 # Never test a program left over from an earlier build.
-cmake --build "$WINDOWS_BUILD" --target Velmora2 VelmoraProbe >"$VELMORA_BUILD/e2e.windows-build.log" 2>&1 ||
+cmake --build "$WINDOWS_BUILD" --target Velmora2 VelmoraProbe VelmoraPlanted >"$VELMORA_BUILD/e2e.windows-build.log" 2>&1 ||
   fail "could not build $EXE and $PROBE (see $VELMORA_BUILD/e2e.windows-build.log)"
 if [[ ! -f $NATIVE/build.ninja ]]; then
   cmake -S "$VELMORA_ROOT" -B "$NATIVE" -G Ninja -DVELMORA_WERROR=ON -DCMAKE_BUILD_TYPE=Debug \
