@@ -310,6 +310,20 @@ class E2eTest : public ::testing::Test {
               << "\n";
   }
 
+  // The prepared files beside the program, a start and the end of the
+  // session: both files are written back as they should be.
+  void expectPreparedFilesWrittenBack(const fs::path& where) {
+    writeFile(where / "Velmora.Lst", PreparedList);
+    writeFile(where / "Velmora.ini", PreparedSettings);
+    std::unique_ptr<Child> program;
+    startAndWait(where, program);
+    EXPECT_EQ(endSession(*program), 0);
+    reportFile(where / "Velmora.ini");
+    reportFile(where / "Velmora.Lst");
+    EXPECT_EQ(readFile(where / "Velmora.Lst"), PreparedList);
+    EXPECT_EQ(readFile(where / "Velmora.ini"), preparedSettingsAfterExit());
+  }
+
   static const char* test_name() {
     return ::testing::UnitTest::GetInstance()->current_test_info()->name();
   }
@@ -351,28 +365,12 @@ TEST_F(E2eTest, AFreshStartShowsNoWindowAndTheSessionEndWritesBothFiles) {
 }
 
 TEST_F(E2eTest, PreparedFilesAreWrittenBackWithTheirUnknownKeysAndComments) {
-  const fs::path where = install();
-  writeFile(where / "Velmora.Lst", PreparedList);
-  writeFile(where / "Velmora.ini", PreparedSettings);
-  std::unique_ptr<Child> program;
-  startAndWait(where, program);
-  EXPECT_EQ(endSession(*program), 0);
-  reportFile(where / "Velmora.ini");
-  reportFile(where / "Velmora.Lst");
-  EXPECT_EQ(readFile(where / "Velmora.Lst"), PreparedList);
-  EXPECT_EQ(readFile(where / "Velmora.ini"), preparedSettingsAfterExit());
+  expectPreparedFilesWrittenBack(install());
 }
 
 TEST_F(E2eTest, DataFilesBesideTheProgramInAJapaneseFolderWorkTheSame) {
   // The last character of the folder's name is 表, 0x95 0x5C in code page 932.
-  const fs::path where = install("ランチャー置き場 表");
-  writeFile(where / "Velmora.Lst", PreparedList);
-  writeFile(where / "Velmora.ini", PreparedSettings);
-  std::unique_ptr<Child> program;
-  startAndWait(where, program);
-  EXPECT_EQ(endSession(*program), 0);
-  EXPECT_EQ(readFile(where / "Velmora.Lst"), PreparedList);
-  EXPECT_EQ(readFile(where / "Velmora.ini"), preparedSettingsAfterExit());
+  expectPreparedFilesWrittenBack(install("ランチャー置き場 表"));
   // Nothing went to the folder above.
   EXPECT_FALSE(fs::exists(folder_ / "Velmora.ini"));
   EXPECT_FALSE(fs::exists(folder_ / "Velmora.Lst"));
@@ -381,16 +379,7 @@ TEST_F(E2eTest, DataFilesBesideTheProgramInAJapaneseFolderWorkTheSame) {
 // "José" and "한글" have characters that code page 932 cannot hold; the
 // program's folder is found, read and written by its UTF-16 name.
 TEST_F(E2eTest, DataFilesInAFolderOutsideCodePage932AreReadAndWrittenThere) {
-  const fs::path where = install("Jos\u00E9/\uD55C\uAE00");
-  writeFile(where / "Velmora.Lst", PreparedList);
-  writeFile(where / "Velmora.ini", PreparedSettings);
-  std::unique_ptr<Child> program;
-  startAndWait(where, program);
-  EXPECT_EQ(endSession(*program), 0);
-  reportFile(where / "Velmora.ini");
-  reportFile(where / "Velmora.Lst");
-  EXPECT_EQ(readFile(where / "Velmora.Lst"), PreparedList);
-  EXPECT_EQ(readFile(where / "Velmora.ini"), preparedSettingsAfterExit());
+  expectPreparedFilesWrittenBack(install("Jos\u00E9/\uD55C\uAE00"));
   std::vector<std::string> names;
   for (const auto& entry : fs::recursive_directory_iterator(folder_))
     names.push_back(fs::relative(entry.path(), folder_).string());
