@@ -2,7 +2,6 @@
 // saving in one step, finding a name and appending an entry.
 #include "core/Entries.h"
 
-#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -112,13 +111,14 @@ void LoadEntryListFromSource(const ByteSource& source) {
 
   // Line breaks and Ctrl-Z are never part of a UTF-8 character, so the lines
   // kept tell the file's encoding as well as the whole file would.
-  const auto first = EntryNames.begin() + 1, names = first + EntryCount;
-  const auto commands = EntryCommands.begin() + 1, commandsEnd = commands + EntryCount;
-  const bool utf8 = marked || (std::all_of(first, names, text::isWellFormedUtf8) &&
-                               std::all_of(commands, commandsEnd, text::isWellFormedUtf8) &&
-                               (std::any_of(first, names, text::isUtf8WithNonAscii) ||
-                                std::any_of(commands, commandsEnd, text::isUtf8WithNonAscii)));
-  if (!utf8) return;
+  bool wellFormed = true, nonAscii = false;
+  for (int i = 1; i <= EntryCount; ++i) {
+    for (const std::string* line : {&EntryNames[i], &EntryCommands[i]}) {
+      wellFormed = wellFormed && text::isWellFormedUtf8(*line);
+      nonAscii = nonAscii || text::isUtf8WithNonAscii(*line);
+    }
+  }
+  if (!marked && !(wellFormed && nonAscii)) return;
   for (int i = 1; i <= EntryCount; ++i) {
     EntryNames[i] = text::utf8ToCp932(EntryNames[i]);
     EntryCommands[i] = text::utf8ToCp932(EntryCommands[i]);

@@ -20,7 +20,7 @@ class Path {
   Path() = default;
   // A path given as program text: code page 932 on Windows (converted to
   // UTF-16 without loss), the bytes themselves elsewhere.
-  Path(std::string_view text);  // NOLINT: every name such text holds converts losslessly
+  Path(std::string_view text);
   Path(const std::string& text) : Path(std::string_view(text)) {}
   Path(const char* text) : Path(std::string_view(text)) {}
 
