@@ -54,13 +54,6 @@ bool overlaps(const platform::Rect& a, const platform::Rect& b) {
 
 }  // namespace
 
-std::string exeDirOf(std::string_view path) {
-  // "/" counts too, for the paths of the platform that the tests run on.
-  const std::size_t delimiter = text::findLastCharOf(path, "\\:/");
-  if (delimiter == std::string_view::npos) return {};
-  return std::string(path.substr(0, delimiter + 1));
-}
-
 std::string extractFileDrive(std::string_view path) {
   if (path.size() >= 2 && path[1] == ':') return std::string(path.substr(0, 2));
   if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
@@ -74,11 +67,12 @@ std::string extractFileDrive(std::string_view path) {
   return {};
 }
 
-std::string helpPagePath(std::string_view topic) {
+files::Path helpPagePath(std::string_view topic) {
   // The folder separator of the platform the program runs on: the tests'
   // ExeDir ends in "/".
-  const char separator = !ExeDir.empty() && ExeDir.back() == '/' ? '/' : '\\';
-  return ExeDir + "help" + separator + std::string(topic) + ".html";
+  const std::string exeDir = files::displayText(ExeDir);
+  const char separator = !exeDir.empty() && exeDir.back() == '/' ? '/' : '\\';
+  return ExeDir + ("help" + std::string(1, separator) + std::string(topic) + ".html");
 }
 
 TForm1::TForm1(ui::TComponent* owner) : ui::TForm(owner, "TForm1") {
@@ -185,10 +179,10 @@ void TForm1::CreateParams(platform::FormParams& params) {
 
 void TForm1::FormCreate(ui::TComponent*) {
   DroppedDown = false;
-  const std::string exePath = Platform().executablePath();
-  ExeDir = exeDirOf(exePath);
-  ui::Application->HelpFile = ExeDir + std::string(HelpFileName);
-  OpenDialog1->InitialDir = extractFileDrive(exePath);
+  const files::Path exePath = Platform().executablePath();
+  ExeDir = exePath.folder();
+  ui::Application->HelpFile = files::displayText(ExeDir) + std::string(HelpFileName);
+  OpenDialog1->InitialDir = extractFileDrive(files::displayText(exePath));
   SetLimitMessageSink([](std::string_view message) {
     ui::MessageDlg(message, ui::TMsgDlgType::mtError, ui::mbOK);
   });
@@ -196,10 +190,14 @@ void TForm1::FormCreate(ui::TComponent*) {
   for (int i = 0; i < HotKeySlotCount; ++i) RegisterSlotHotKey(i);
   LoadEntryList();
   refillCombo();
+  stateLoaded_ = true;
 }
 
 void TForm1::FormDestroy(ui::TComponent*) {
   unregisterSlotHotKeys(0, HotKeySlotCount - 1);
+  // A creation that failed part-way leaves a state that is not the user's
+  // (an empty list, default settings): writing it would replace their files.
+  if (!stateLoaded_) return;
   // The session may end while the hotkey editor is open: what nobody
   // confirmed with OK is not saved.
   if (auto* editor = dynamic_cast<TForm3*>(FindComponent(HotKeyEditorName))) {
@@ -240,7 +238,7 @@ void TForm1::LoadSettings() {
 }
 
 void TForm1::SaveSettings() {
-  SettingsFile settings(SettingsFilePath());
+  SettingsUpdate settings(SettingsFilePath());
   settings.WriteFlag("Option", "QuickStart", Quick1->Checked);
   settings.WriteFlag("Option", "BlankEnter", BlankEnter1->Checked);
   settings.WriteFlag("Option", "StayTop", FormStyle() == ui::TFormStyle::fsStayOnTop);
@@ -251,6 +249,7 @@ void TForm1::SaveSettings() {
   settings.WriteText("Window", "Color", colorText(static_cast<std::int32_t>(Color())));
   settings.WriteText("Font", "Name", Combo1->Font().Name);
   settings.WriteNumber("Font", "Size", Combo1->Font().Size());
+  settings.Commit();
 }
 
 bool TForm1::SaveRegistrations() {
@@ -433,12 +432,13 @@ void TForm1::Hotkey1Click(ui::TComponent*) {
 }
 
 void TForm1::ShowHelpTopic(std::string_view topic) {
-  const std::string page = helpPagePath(topic);
+  const files::Path page = helpPagePath(topic);
   if (!files::exists(page)) {
-    ui::Application->ShowErrorText("ヘルプファイル " + page + " が見つかりません");
+    ui::Application->ShowErrorText("ヘルプファイル " + files::displayText(page) +
+                                   " が見つかりません");
     return;
   }
-  Platform().shellExecute(Handle(), "open", page, "", "", platform::SwShow);
+  Platform().openFile(Handle(), page);
 }
 
 void TForm1::Help1Click(ui::TComponent*) { ShowHelpTopic(LauncherHelpTopic); }

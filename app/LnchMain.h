@@ -5,6 +5,7 @@
 // system hotkeys.
 #pragma once
 
+#include "core/Path.h"
 #include "dialogs/LauncherServices.h"
 #include "res/ResourceIds.h"
 #include "tasktray/TaskTray.h"
@@ -104,7 +105,8 @@ class TForm1 : public ui::TForm, public TLauncherServices {
   void ShowHelpTopic(std::string_view topic) override;
 
   void LoadSettings();
-  // Throws SettingsWriteError at the first write that is refused.
+  // [Option], [Window] and [Font] in one replace of the file; throws
+  // SettingsWriteError, with the file unchanged, when it is refused.
   void SaveSettings();
 
  protected:
@@ -112,16 +114,18 @@ class TForm1 : public ui::TForm, public TLauncherServices {
   bool DoQueryEndSession() override;
 
  private:
+  // Set once the creation has read every file: only then is there a state
+  // of the user's to write back.
+  bool stateLoaded_ = false;
+
   void unregisterSlotHotKeys(int first, int last);
   void refillCombo();
   void showSaveErrors(const std::vector<std::string>& errors);
 };
 
-// Everything up to and including the last path delimiter of `path`.
-std::string exeDirOf(std::string_view path);
 // The drive of a path: "C:", "\\server\share", or empty.
 std::string extractFileDrive(std::string_view path);
 // The help page of a topic: ExeDir + "help\" + topic + ".html".
-std::string helpPagePath(std::string_view topic);
+files::Path helpPagePath(std::string_view topic);
 
 }  // namespace velmora

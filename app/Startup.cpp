@@ -9,6 +9,9 @@
 namespace velmora {
 
 int Velmora(platform::Platform& platform) {
+  // Before anything can load a library: one planted beside the program (in a
+  // downloads folder, say) must never be taken for the system's.
+  platform.restrictLibrarySearch();
   // Creating the mutex and learning that it existed is one step, so two
   // instances started at the same moment cannot both run. The handle stays
   // open until the process ends.
@@ -34,7 +37,7 @@ int Velmora(platform::Platform& platform) {
   }
   ClearEntries();
   ClearHotKeys();
-  ExeDir.clear();
+  ExeDir = {};
   return 0;
 }
 

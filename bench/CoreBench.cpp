@@ -1,6 +1,8 @@
 // How long the core's file work takes at the sizes the program meets: a full
-// list of 250 entries, and the 42 reads of a settings load and the 42 writes
-// of a save. Usage: core_bench <folder for the data files> [benchmark flags].
+// list of 250 entries, the 42 reads of a settings load, and the exit's save
+// of the settings and the list, once with a replace of the settings file per
+// key as the program used to write it and once with the replace per save it
+// makes now. Usage: core_bench <folder for the data files> [benchmark flags].
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -8,6 +10,7 @@
 
 #include "core/Entries.h"
 #include "core/HotKeys.h"
+#include "core/Registrations.h"
 #include "core/SettingsFile.h"
 
 namespace velmora {
@@ -15,8 +18,8 @@ namespace {
 
 std::string dataFolder = ".";
 
-std::string listPath() { return dataFolder + "/Velmora.Lst"; }
-std::string settingsPath() { return dataFolder + "/Velmora.ini"; }
+files::Path listPath() { return dataFolder + "/Velmora.Lst"; }
+files::Path settingsPath() { return dataFolder + "/Velmora.ini"; }
 
 // 250 entries with names and command lines of a realistic length, half of
 // them Japanese.
@@ -74,10 +77,8 @@ void FindEntryMissing(benchmark::State& state) {
 }
 BENCHMARK(FindEntryMissing);
 
-// The 10 writes of the window's settings and the 32 of the hotkey slots, in
-// the program's order.
-void saveAllSettings() {
-  SettingsFile settings(settingsPath());
+// The 10 writes of the window's settings, in the program's order.
+void writeWindowSettings(SettingsWriter& settings) {
   settings.WriteFlag("Option", "QuickStart", true);
   settings.WriteFlag("Option", "BlankEnter", true);
   settings.WriteFlag("Option", "StayTop", true);
@@ -88,6 +89,12 @@ void saveAllSettings() {
   settings.WriteText("Window", "Color", colorText(0xC0C0C0));
   settings.WriteText("Font", "Name", "ＭＳ Ｐゴシック");
   settings.WriteNumber("Font", "Size", 10);
+}
+
+// The 42 keys, each written to the file on its own.
+void saveAllSettings() {
+  SettingsFile settings(settingsPath());
+  writeWindowSettings(settings);
   SaveHotKeys(settings);
 }
 
@@ -111,7 +118,7 @@ constexpr int SettingsAccesses = 42;
 
 void LoadSettings42Reads(benchmark::State& state) {
   fillHotKeys();
-  std::remove(settingsPath().c_str());
+  std::remove(settingsPath().native().c_str());
   saveAllSettings();
   for (auto _ : state) benchmark::DoNotOptimize(loadAllSettings());
   if (HotKeys[15].VKey != 0x4F) state.SkipWithError("the hotkeys did not read back");
@@ -121,16 +128,37 @@ void LoadSettings42Reads(benchmark::State& state) {
 }
 BENCHMARK(LoadSettings42Reads);
 
-void SaveSettings42Writes(benchmark::State& state) {
+// The exit as the program used to save: 42 replaces of the settings file,
+// then the list file.
+void ExitSaveKeyByKey(benchmark::State& state) {
   fillHotKeys();
-  std::remove(settingsPath().c_str());
+  fillEntries();
+  std::remove(settingsPath().native().c_str());
   saveAllSettings();
-  for (auto _ : state) saveAllSettings();
-  state.counters["per_access"] =
-      benchmark::Counter(SettingsAccesses, benchmark::Counter::kIsIterationInvariantRate |
-                                               benchmark::Counter::kInvert);
+  for (auto _ : state) {
+    saveAllSettings();
+    if (!SaveEntryListTo(listPath())) state.SkipWithError("cannot write the list file");
+  }
 }
-BENCHMARK(SaveSettings42Writes);
+BENCHMARK(ExitSaveKeyByKey);
+
+// The exit as the program saves now: SaveSettings and the [Hotkey] half of
+// SaveRegistrations each replace the settings file once, then the list file.
+void ExitSaveOnePerSave(benchmark::State& state) {
+  fillHotKeys();
+  fillEntries();
+  std::remove(settingsPath().native().c_str());
+  saveAllSettings();
+  for (auto _ : state) {
+    SettingsUpdate settings(settingsPath());
+    writeWindowSettings(settings);
+    settings.Commit();
+    if (!SaveRegistrationFiles(settingsPath(), listPath()).ok()) {
+      state.SkipWithError("cannot write the files");
+    }
+  }
+}
+BENCHMARK(ExitSaveOnePerSave);
 
 }  // namespace
 }  // namespace velmora

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/Encoding.h"
 #include "core/FileAccess.h"
 #include "core/Text.h"
 
@@ -13,7 +14,7 @@ namespace velmora {
 std::array<std::string, MaxEntries + 1> EntryNames;
 std::array<std::string, MaxEntries + 1> EntryCommands;
 int EntryCount = 0;
-std::string ExeDir;
+files::Path ExeDir;
 
 namespace {
 
@@ -32,6 +33,23 @@ class LineReader {
   explicit LineReader(const ByteSource& source) : source_(source), buffer_(ChunkSize) {}
 
   bool ended() { return !fill() || buffer_[position_] == EndOfFileMark; }
+
+  // Takes the UTF-8 byte order mark off the start; true when it was there.
+  // Reads on only while the bytes so far could still be the mark's start,
+  // so a source that hands over tiny chunks is asked for nothing more.
+  bool skipByteOrderMark() {
+    const std::string_view mark = text::Utf8ByteOrderMark;
+    if (!fill()) return false;
+    while (filled_ < mark.size() && mark.starts_with(std::string_view(buffer_.data(), filled_)) &&
+           !exhausted_) {
+      const std::size_t n = source_(buffer_.data() + filled_, buffer_.size() - filled_);
+      if (n == 0) exhausted_ = true;
+      filled_ += n;
+    }
+    if (!std::string_view(buffer_.data(), filled_).starts_with(mark)) return false;
+    position_ = mark.size();
+    return true;
+  }
 
   std::string readLine() {
     std::string line;
@@ -71,7 +89,7 @@ class LineReader {
 
 }  // namespace
 
-std::string ListFilePath() { return ExeDir + std::string(ListFileName); }
+files::Path ListFilePath() { return ExeDir + ListFileName; }
 
 void ClearEntries() {
   for (std::string& name : EntryNames) name.clear();
@@ -82,6 +100,7 @@ void ClearEntries() {
 void LoadEntryListFromSource(const ByteSource& source) {
   ClearEntries();
   LineReader reader(source);
+  const bool marked = reader.skipByteOrderMark();
   // The end is tested only before each pair: a name line at the very end
   // still makes an entry, with an empty command line.
   while (!reader.ended() && EntryCount < MaxEntries) {
@@ -89,9 +108,24 @@ void LoadEntryListFromSource(const ByteSource& source) {
     EntryNames[EntryCount] = reader.readLine();
     EntryCommands[EntryCount] = reader.readLine();
   }
+
+  // Line breaks and Ctrl-Z are never part of a UTF-8 character, so the lines
+  // kept tell the file's encoding as well as the whole file would.
+  bool wellFormed = true, nonAscii = false;
+  for (int i = 1; i <= EntryCount; ++i) {
+    for (const std::string* line : {&EntryNames[i], &EntryCommands[i]}) {
+      wellFormed = wellFormed && text::isWellFormedUtf8(*line);
+      nonAscii = nonAscii || text::isUtf8WithNonAscii(*line);
+    }
+  }
+  if (!marked && !(wellFormed && nonAscii)) return;
+  for (int i = 1; i <= EntryCount; ++i) {
+    EntryNames[i] = text::utf8ToCp932(EntryNames[i]);
+    EntryCommands[i] = text::utf8ToCp932(EntryCommands[i]);
+  }
 }
 
-void LoadEntryListFrom(const std::string& path) {
+void LoadEntryListFrom(const files::Path& path) {
   files::FileReader file;
   if (!file.open(path)) {
     ClearEntries();
@@ -114,7 +148,7 @@ std::string EntryListFileContent() {
   return content;
 }
 
-bool SaveEntryListTo(const std::string& path) {
+bool SaveEntryListTo(const files::Path& path) {
   return files::replaceFileAtomically(path, EntryListFileContent());
 }
 

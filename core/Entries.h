@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/Path.h"
+
 namespace velmora {
 
 inline constexpr int MaxEntries = 250;
@@ -17,21 +19,24 @@ extern std::array<std::string, MaxEntries + 1> EntryNames;
 extern std::array<std::string, MaxEntries + 1> EntryCommands;
 extern int EntryCount;
 
-// Directory of the executable with its trailing delimiter; set once at start.
-extern std::string ExeDir;
+// Directory of the executable with its trailing delimiter, as the system
+// names it; set once at start.
+extern files::Path ExeDir;
 
 inline constexpr std::string_view ListFileName = "Velmora.Lst";
 inline constexpr std::string_view ListFullMessage = "登録上限です.他の登録を削除してください.";
 
-std::string ListFilePath();  // ExeDir + "Velmora.Lst"
+files::Path ListFilePath();  // ExeDir + "Velmora.Lst"
 
 // Empties the tables (all 251 slots) and sets EntryCount to 0.
 void ClearEntries();
 
 // Fills the tables from the list file at `path` (at most MaxEntries entries;
 // reads no further than it needs). A file that cannot be opened leaves the
-// list empty.
-void LoadEntryListFrom(const std::string& path);
+// list empty. A file saved as UTF-8 (with the byte order mark, or with
+// non-ASCII characters that are all well-formed UTF-8) is converted to code
+// page 932; the next save writes code page 932.
+void LoadEntryListFrom(const files::Path& path);
 void LoadEntryList();  // from ListFilePath()
 
 // The list file's bytes in chunks: up to `size` bytes into `buffer`, 0 at the
@@ -46,7 +51,7 @@ std::string EntryListFileContent();
 
 // Rewrites the list file at `path` in one step; false when it cannot be
 // written, with the old file left whole and the tables untouched.
-bool SaveEntryListTo(const std::string& path);
+bool SaveEntryListTo(const files::Path& path);
 
 // Index 1..EntryCount of the first entry whose name equals `name` without
 // regard to case, or 0.

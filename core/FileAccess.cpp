@@ -3,7 +3,7 @@
 
 namespace velmora::files {
 
-std::optional<std::string> readWholeFile(const std::string& path, std::size_t maxBytes) {
+std::optional<std::string> readWholeFile(const Path& path, std::size_t maxBytes) {
   FileReader reader;
   if (!reader.open(path)) return std::nullopt;
   std::string content;
@@ -18,6 +18,21 @@ std::optional<std::string> readWholeFile(const std::string& path, std::size_t ma
   return content;
 }
 
-std::string temporaryPathFor(const std::string& path) { return path + ".tmp"; }
+Path temporaryPathFor(const Path& path) { return path + ".tmp"; }
+
+bool retryWhileBusy(const std::function<AttemptResult()>& attempt, int limit, int interval,
+                    int* attempts) {
+  const std::int64_t start = steadyMilliseconds();
+  int count = 0;
+  for (;;) {
+    ++count;
+    const AttemptResult result = attempt();
+    if (result != AttemptResult::Busy || steadyMilliseconds() - start >= limit) {
+      if (attempts != nullptr) *attempts = count;
+      return result == AttemptResult::Done;
+    }
+    pauseMilliseconds(interval);
+  }
+}
 
 }  // namespace velmora::files

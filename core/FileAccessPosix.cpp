@@ -1,12 +1,18 @@
-// File access for POSIX systems (the native build and its tests).
-#include "core/FileAccess.h"
-
+// File access for POSIX systems (the native build and its tests). A path's
+// bytes are the program's text as they are.
 #include <cerrno>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/FileAccess.h"
+
 namespace velmora::files {
+
+Path::Path(std::string_view text) : native_(text) {}
+
+std::string displayText(const Path& path) { return path.native(); }
 
 struct FileReader::Impl {
   int fd = -1;
@@ -16,9 +22,9 @@ struct FileReader::Impl {
 FileReader::FileReader() : impl_(std::make_unique<Impl>()) {}
 FileReader::~FileReader() { close(); }
 
-bool FileReader::open(const std::string& path) {
+bool FileReader::open(const Path& path) {
   close();
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = ::open(path.native().c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat st {};
   if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
@@ -67,22 +73,43 @@ bool writeAll(int fd, std::string_view content) {
 
 }  // namespace
 
-bool replaceFileAtomically(const std::string& path, std::string_view content) {
-  const std::string temporary = temporaryPathFor(path);
+bool replaceFileAtomically(const Path& path, std::string_view content) {
+  const std::string temporary = temporaryPathFor(path).native();
   int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return false;
   bool written = writeAll(fd, content) && ::fsync(fd) == 0;
   written = (::close(fd) == 0) && written;
-  if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) {
+  // An open file never keeps a rename from replacing it here; EBUSY is what
+  // this system says of a file it is using itself.
+  if (!written || !retryWhileBusy(
+                      [&] {
+                        if (::rename(temporary.c_str(), path.native().c_str()) == 0) {
+                          return AttemptResult::Done;
+                        }
+                        return errno == EBUSY ? AttemptResult::Busy : AttemptResult::Failed;
+                      },
+                      ReplaceRetryMilliseconds, ReplaceRetryIntervalMilliseconds)) {
     ::unlink(temporary.c_str());
     return false;
   }
   return true;
 }
 
-bool exists(const std::string& path) {
+bool exists(const Path& path) {
   struct stat st {};
-  return ::stat(path.c_str(), &st) == 0;
+  return ::stat(path.native().c_str(), &st) == 0;
+}
+
+std::int64_t steadyMilliseconds() {
+  timespec now{};
+  ::clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+void pauseMilliseconds(int milliseconds) {
+  timespec pause{milliseconds / 1000, static_cast<long>(milliseconds % 1000) * 1000000};
+  while (::nanosleep(&pause, &pause) != 0 && errno == EINTR) {
+  }
 }
 
 }  // namespace velmora::files

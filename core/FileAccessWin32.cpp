@@ -1,21 +1,13 @@
-// File access for Windows. Paths arrive in code page 932 and are converted to
-// UTF-16 here so that the W functions see the right names on any locale.
-#include "core/FileAccess.h"
-
+// File access for Windows. A path is UTF-16 as the system names it and goes
+// to the W functions unchanged; program text (code page 932) is converted
+// only where a path is made from it or shown.
 #include <windows.h>
+
+#include "core/FileAccess.h"
 
 namespace velmora::files {
 
 namespace {
-
-std::wstring widePath(const std::string& path) {
-  if (path.empty()) return {};
-  int length = MultiByteToWideChar(932, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
-  if (length <= 0) return {};
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(932, 0, path.data(), static_cast<int>(path.size()), wide.data(), length);
-  return wide;
-}
 
 class Handle {
  public:
@@ -40,7 +32,35 @@ class Handle {
   HANDLE h_;
 };
 
+bool isFolder(const Path& path) {
+  const DWORD attributes = GetFileAttributesW(path.native().c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 }  // namespace
+
+Path::Path(std::string_view text) {
+  if (text.empty()) return;
+  const int size = static_cast<int>(text.size());
+  const int length = MultiByteToWideChar(932, 0, text.data(), size, nullptr, 0);
+  if (length <= 0) return;
+  native_.resize(static_cast<std::size_t>(length));
+  MultiByteToWideChar(932, 0, text.data(), size, native_.data(), length);
+}
+
+std::string displayText(const Path& path) {
+  const std::wstring& wide = path.native();
+  if (wide.empty()) return {};
+  const int size = static_cast<int>(wide.size());
+  // Without best fit "é" shows as "?", not as an "e" that names another folder.
+  const int length =
+      WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0, "?", nullptr);
+  if (length <= 0) return {};
+  std::string text(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide.data(), size, text.data(), length, "?",
+                      nullptr);
+  return text;
+}
 
 struct FileReader::Impl {
   Handle file;
@@ -50,12 +70,11 @@ struct FileReader::Impl {
 FileReader::FileReader() : impl_(std::make_unique<Impl>()) {}
 FileReader::~FileReader() { close(); }
 
-bool FileReader::open(const std::string& path) {
+bool FileReader::open(const Path& path) {
   close();
-  std::wstring wide = widePath(path);
-  if (wide.empty()) return false;
-  HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (path.empty()) return false;
+  HANDLE h = CreateFileW(path.native().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   impl_->file.adopt(h);
   impl_->failed = false;
@@ -79,11 +98,10 @@ void FileReader::close() {
   if (impl_) impl_->file.reset();
 }
 
-bool replaceFileAtomically(const std::string& path, std::string_view content) {
-  std::wstring target = widePath(path);
-  std::wstring temporary = widePath(temporaryPathFor(path));
-  if (target.empty() || temporary.empty()) return false;
-  Handle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+bool replaceFileAtomically(const Path& path, std::string_view content) {
+  if (path.empty()) return false;
+  const Path temporary = temporaryPathFor(path);
+  Handle file(CreateFileW(temporary.native().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return false;
   bool written = true;
@@ -95,17 +113,33 @@ bool replaceFileAtomically(const std::string& path, std::string_view content) {
   }
   written = written && FlushFileBuffers(file.get());
   written = file.reset() && written;
-  if (!written || !MoveFileExW(temporary.c_str(), target.c_str(),
-                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    DeleteFileW(temporary.c_str());
+  const auto move = [&] {
+    if (MoveFileExW(temporary.native().c_str(), path.native().c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return AttemptResult::Done;
+    }
+    // A file held open without delete sharing gives a sharing violation, or
+    // (on some systems) access denied; a folder in its place gives access
+    // denied for good.
+    const DWORD error = GetLastError();
+    const bool busy = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+                      (error == ERROR_ACCESS_DENIED && !isFolder(path));
+    return busy ? AttemptResult::Busy : AttemptResult::Failed;
+  };
+  if (!written ||
+      !retryWhileBusy(move, ReplaceRetryMilliseconds, ReplaceRetryIntervalMilliseconds)) {
+    DeleteFileW(temporary.native().c_str());
     return false;
   }
   return true;
 }
 
-bool exists(const std::string& path) {
-  std::wstring wide = widePath(path);
-  return !wide.empty() && GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES;
+bool exists(const Path& path) {
+  return !path.empty() && GetFileAttributesW(path.native().c_str()) != INVALID_FILE_ATTRIBUTES;
 }
+
+std::int64_t steadyMilliseconds() { return static_cast<std::int64_t>(GetTickCount64()); }
+
+void pauseMilliseconds(int milliseconds) { Sleep(static_cast<DWORD>(milliseconds)); }
 
 }  // namespace velmora::files

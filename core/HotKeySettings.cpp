@@ -28,7 +28,7 @@ void LoadHotKeys(const SettingsFile& settings) {
   }
 }
 
-void SaveHotKeys(SettingsFile& settings) {
+void SaveHotKeys(SettingsWriter& settings) {
   for (int i = 0; i < HotKeySlotCount; ++i) {
     const THotKeySlot& slot = HotKeys[static_cast<std::size_t>(i)];
     settings.WriteText(HotKeySection, keyName(i),

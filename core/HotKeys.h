@@ -8,6 +8,7 @@
 namespace velmora {
 
 class SettingsFile;
+class SettingsWriter;
 
 inline constexpr std::uint16_t MOD_ALT_FLAG = 1;
 inline constexpr std::uint16_t MOD_CONTROL_FLAG = 2;
@@ -62,7 +63,8 @@ void ClearHotKeys();
 
 // [Hotkey] key0..key15 and appli0..appli15: read with F12 as slot 0's default.
 void LoadHotKeys(const SettingsFile& settings);
-// Writes key<i> then appli<i> for i = 0..15; throws SettingsWriteError.
-void SaveHotKeys(SettingsFile& settings);
+// Writes key<i> then appli<i> for i = 0..15; a SettingsFile throws
+// SettingsWriteError at the first write it cannot make.
+void SaveHotKeys(SettingsWriter& settings);
 
 }  // namespace velmora

@@ -8,17 +8,18 @@
 
 namespace velmora {
 
-std::string SettingsFilePath() { return ExeDir + std::string(SettingsFileName); }
+files::Path SettingsFilePath() { return ExeDir + SettingsFileName; }
 
-std::string cannotWriteMessage(std::string_view path) {
-  return std::string(path) + std::string(CannotWriteText);
+std::string cannotWriteMessage(const files::Path& path) {
+  return files::displayText(path) + std::string(CannotWriteText);
 }
 
-SaveReport SaveRegistrationFiles(const std::string& settingsPath, const std::string& listPath) {
+SaveReport SaveRegistrationFiles(const files::Path& settingsPath, const files::Path& listPath) {
   SaveReport report;
   try {
-    SettingsFile settings(settingsPath);
+    SettingsUpdate settings(settingsPath);
     SaveHotKeys(settings);
+    settings.Commit();
   } catch (const SettingsWriteError& error) {
     report.errors.push_back(error.what());
   }

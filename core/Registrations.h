@@ -6,12 +6,14 @@
 #include <string_view>
 #include <vector>
 
+#include "core/Path.h"
+
 namespace velmora {
 
-std::string SettingsFilePath();  // ExeDir + "Velmora.ini"
+files::Path SettingsFilePath();  // ExeDir + "Velmora.ini"
 
 // "<full path> に書き込めません"; the error box adds the final ".".
-std::string cannotWriteMessage(std::string_view path);
+std::string cannotWriteMessage(const files::Path& path);
 
 struct SaveReport {
   // Messages of the files that could not be written, in the order of the
@@ -20,9 +22,10 @@ struct SaveReport {
   bool ok() const noexcept { return errors.empty(); }
 };
 
-// Writes [Hotkey] for all sixteen slots, then the list file. A settings file
-// that cannot be written does not keep the list file from being written: the
-// user's entries are never lost because of the settings file.
-SaveReport SaveRegistrationFiles(const std::string& settingsPath, const std::string& listPath);
+// Writes [Hotkey] for all sixteen slots in one replace of the settings file,
+// then the list file. A settings file that cannot be written does not keep
+// the list file from being written: the user's entries are never lost
+// because of the settings file.
+SaveReport SaveRegistrationFiles(const files::Path& settingsPath, const files::Path& listPath);
 
 }  // namespace velmora

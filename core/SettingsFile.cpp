@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "core/Encoding.h"
 #include "core/FileAccess.h"
 #include "core/Text.h"
 
@@ -110,15 +111,27 @@ Location locate(std::string_view file, std::string_view section, std::string_vie
   return found;
 }
 
+bool isQuoted(std::string_view value) noexcept {
+  return value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+         value.back() == value.front();
+}
+
 // The value as the profile functions hand it over: a C string, so it ends at
 // a NUL, and one matching pair of quotes around it taken off.
 std::string valueAsRead(std::string_view value) {
   value = value.substr(0, value.find('\0'));
-  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-      value.back() == value.front()) {
-    value = value.substr(1, value.size() - 2);
-  }
+  if (isQuoted(value)) value = value.substr(1, value.size() - 2);
   return std::string(value);
+}
+
+// What goes after "=" so that a read gives back `value` (already cut at its
+// first line break or NUL): the value itself, or, when a read would trim
+// its blanks or take off its quotes, the value inside one more pair.
+std::string valueAsWritten(std::string_view value) {
+  if (trimBlanks(value).size() == value.size() && !isQuoted(value)) return std::string(value);
+  std::string quoted(1, '"');
+  quoted.append(value).push_back('"');
+  return quoted;
 }
 
 std::string sectionLine(std::string_view section) {
@@ -156,18 +169,18 @@ struct LoadedFile {
   std::string content;
 };
 
-LoadedFile loadFile(const std::string& path) {
+LoadedFile loadFile(const files::Path& path) {
   // A file that cannot be read to its end (or is too large) must not pass for
   // an empty one: a write would then replace it with a single key.
   std::optional<std::string> content = files::readWholeFile(path, MaxSettingsFileBytes);
   if (!content) return {files::exists(path) ? FileState::Unreadable : FileState::Missing, {}};
-  return {FileState::Read, std::move(*content)};
+  return {FileState::Read, text::dataFileText(std::move(*content))};
 }
 
 }  // namespace
 
-SettingsWriteError::SettingsWriteError(const std::string& path)
-    : std::runtime_error(path + std::string(CannotWriteText)), path_(path) {}
+SettingsWriteError::SettingsWriteError(const files::Path& path)
+    : std::runtime_error(files::displayText(path) + std::string(CannotWriteText)), path_(path) {}
 
 namespace ini {
 
@@ -183,12 +196,12 @@ std::string writeValue(std::string_view file, std::string_view section, std::str
   section = trimBlanks(section);
   key = trimBlanks(key);
   checkNames(section, key);
-  value = value.substr(0, value.find_first_of(LineEnders));
+  const std::string written = valueAsWritten(value.substr(0, value.find_first_of(LineEnders)));
   const Location found = locate(file, section, key);
   std::string result;
-  result.reserve(file.size() + section.size() + key.size() + value.size() + 8);
+  result.reserve(file.size() + section.size() + key.size() + written.size() + 8);
   auto appendKeyLine = [&](std::string_view name) {
-    result.append(name).append("=").append(value).append(LineBreak);
+    result.append(name).append("=").append(written).append(LineBreak);
   };
   if (found.keyLine) {
     result.append(file.substr(0, found.keyLine->start));
@@ -258,7 +271,16 @@ std::string hotKeyText(std::int32_t packed) {
   return hexText(static_cast<std::uint32_t>(packed), 2);
 }
 
-SettingsFile::SettingsFile(std::string path) : path_(std::move(path)) {}
+void SettingsWriter::WriteNumber(std::string_view section, std::string_view key,
+                                 std::int32_t value) {
+  WriteText(section, key, std::to_string(value));
+}
+
+void SettingsWriter::WriteFlag(std::string_view section, std::string_view key, bool value) {
+  WriteText(section, key, value ? "1" : "0");
+}
+
+SettingsFile::SettingsFile(files::Path path) : path_(std::move(path)) {}
 
 std::string SettingsFile::ReadText(std::string_view section, std::string_view key,
                                    std::string_view defaultText) const {
@@ -281,20 +303,30 @@ bool SettingsFile::ReadFlag(std::string_view section, std::string_view key,
 
 void SettingsFile::WriteText(std::string_view section, std::string_view key,
                              std::string_view text) {
+  SettingsUpdate update(path_);
+  update.WriteText(section, key, text);
+  update.Commit();
+}
+
+SettingsUpdate::SettingsUpdate(files::Path path) : path_(std::move(path)) {}
+
+void SettingsUpdate::WriteText(std::string_view section, std::string_view key,
+                               std::string_view text) {
+  checkNames(trimBlanks(section), trimBlanks(key));
+  writes_.push_back({std::string(section), std::string(key), std::string(text)});
+}
+
+void SettingsUpdate::Commit() {
   LoadedFile file = loadFile(path_);
   // A file that is there but cannot be read must not be replaced by one that
-  // holds only this key.
+  // holds only these keys.
   if (file.state == FileState::Unreadable) throw SettingsWriteError(path_);
-  std::string updated = ini::writeValue(file.content, section, key, text);
+  std::string updated = std::move(file.content);
+  for (const Write& write : writes_) {
+    updated = ini::writeValue(updated, write.section, write.key, write.value);
+  }
   if (!files::replaceFileAtomically(path_, updated)) throw SettingsWriteError(path_);
-}
-
-void SettingsFile::WriteNumber(std::string_view section, std::string_view key, std::int32_t value) {
-  WriteText(section, key, std::to_string(value));
-}
-
-void SettingsFile::WriteFlag(std::string_view section, std::string_view key, bool value) {
-  WriteText(section, key, value ? "1" : "0");
+  writes_.clear();
 }
 
 }  // namespace velmora

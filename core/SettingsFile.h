@@ -8,6 +8,9 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "core/Path.h"
 
 namespace velmora {
 
@@ -20,14 +23,15 @@ inline constexpr std::size_t MaxSettingsFileBytes = 16 * 1024 * 1024;
 // Follows the full path in the message of a refused write.
 inline constexpr std::string_view CannotWriteText = " に書き込めません";
 
-// A write that the system refused. what() is "<full path> に書き込めません".
+// A write that the system refused. what() is "<full path> に書き込めません",
+// the path as the user reads it.
 class SettingsWriteError : public std::runtime_error {
  public:
-  explicit SettingsWriteError(const std::string& path);
-  const std::string& path() const noexcept { return path_; }
+  explicit SettingsWriteError(const files::Path& path);
+  const files::Path& path() const noexcept { return path_; }
 
  private:
-  std::string path_;
+  files::Path path_;
 };
 
 // Pure operations on the bytes of an INI file. A line ends at CR LF, a lone CR
@@ -45,7 +49,10 @@ std::optional<std::string> readValue(std::string_view file, std::string_view sec
 // it stands (keeping its spelling), a missing key goes at the end of its
 // section, a missing section at the end of the file. Every other line stays
 // byte for byte; the line written ends in CR LF. The value is cut before its
-// first CR, LF or NUL, which could not be read back. Throws
+// first CR, LF or NUL, which could not be read back; a value that a read
+// would change (blanks at either end, or a pair of quotes around it) is
+// written inside one more pair of double quotes, which the read takes off
+// again, as the system's own read does. Throws
 // std::invalid_argument for a name that cannot stand in the file: a line
 // break or NUL in either; "=" in the key, or "[" at its start (a value with
 // "]" would make the line a section line); a section name that ends in a
@@ -66,13 +73,26 @@ std::string colorText(std::int32_t color);
 // "$" and at least two upper-case hex digits of a packed hotkey.
 std::string hotKeyText(std::int32_t packed);
 
-// Accessor on one settings file: each operation is one read or one write of
-// one key, directly on the file.
-class SettingsFile {
+// The three writes of the settings file, whether each goes to the file at
+// once (SettingsFile) or all go together (SettingsUpdate).
+class SettingsWriter {
  public:
-  explicit SettingsFile(std::string path);
+  virtual ~SettingsWriter() = default;
+  virtual void WriteText(std::string_view section, std::string_view key, std::string_view text) = 0;
+  // Decimal, "-" for negatives.
+  void WriteNumber(std::string_view section, std::string_view key, std::int32_t value);
+  // "1" or "0".
+  void WriteFlag(std::string_view section, std::string_view key, bool value);
+};
 
-  const std::string& path() const noexcept { return path_; }
+// Accessor on one settings file: each operation is one read or one write of
+// one key, directly on the file. A file saved as UTF-8 by an editor reads as
+// code page 932 text.
+class SettingsFile : public SettingsWriter {
+ public:
+  explicit SettingsFile(files::Path path);
+
+  const files::Path& path() const noexcept { return path_; }
 
   std::string ReadText(std::string_view section, std::string_view key,
                        std::string_view defaultText) const;
@@ -80,14 +100,34 @@ class SettingsFile {
                           std::int32_t defaultValue) const;
   bool ReadFlag(std::string_view section, std::string_view key, bool defaultValue) const;
 
-  // Each throws SettingsWriteError when the file cannot be written; the file
-  // is then unchanged.
-  void WriteText(std::string_view section, std::string_view key, std::string_view text);
-  void WriteNumber(std::string_view section, std::string_view key, std::int32_t value);
-  void WriteFlag(std::string_view section, std::string_view key, bool value);
+  // Throws SettingsWriteError when the file cannot be written; the file is
+  // then unchanged.
+  void WriteText(std::string_view section, std::string_view key, std::string_view text) override;
 
  private:
-  std::string path_;
+  files::Path path_;
+};
+
+// The writes of one save, applied to the file's contents in memory and put
+// on disk by Commit in one replace: all of them or none.
+class SettingsUpdate : public SettingsWriter {
+ public:
+  explicit SettingsUpdate(files::Path path);
+
+  // Kept until Commit; names that cannot stand in the file throw
+  // std::invalid_argument here.
+  void WriteText(std::string_view section, std::string_view key, std::string_view text) override;
+  // Reads the file, applies every write in order and replaces the file once.
+  // Throws SettingsWriteError when the file cannot be read or written; it is
+  // then unchanged.
+  void Commit();
+
+ private:
+  struct Write {
+    std::string section, key, value;
+  };
+  files::Path path_;
+  std::vector<Write> writes_;
 };
 
 }  // namespace velmora

@@ -1,7 +1,7 @@
 // Fuzz target for the list file: the chunked loader against a plain reading
 // of the line rules over the whole input, the limit of 250 entries, reading
-// no further than needed, finding names, appending, and save-then-load
-// giving back the same tables.
+// no further than needed, a file saved as UTF-8 recognised and converted,
+// finding names, appending, and save-then-load giving back the same tables.
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -12,16 +12,20 @@
 #include "core/Text.h"
 #include "fuzz/FuzzFolder.h"
 #include "fuzz/FuzzSupport.h"
+#include "fuzz/Utf8Reference.h"
 
 namespace {
 
 using Entry = std::pair<std::string, std::string>;
 
 // The line rules read straight off the whole content: a line ends at CR (and
-// one LF after it), the content ends at its end or the first Ctrl-Z.
+// one LF after it), the content ends at its end or the first Ctrl-Z. A file
+// that starts with the byte order mark, or whose entries are UTF-8 with a
+// non-ASCII character, is converted.
 std::vector<Entry> referenceLoad(const std::string& content, std::size_t& consumed) {
   const std::size_t end = std::min(content.find('\x1A'), content.size());
-  std::size_t pos = 0;
+  const bool marked = content.starts_with("\xEF\xBB\xBF");
+  std::size_t pos = marked ? 3 : 0;
   auto readLine = [&] {
     if (pos >= end) return std::string();
     std::size_t stop = content.find('\r', pos);
@@ -41,6 +45,19 @@ std::vector<Entry> referenceLoad(const std::string& content, std::size_t& consum
     entries.emplace_back(std::move(name), std::move(command));
   }
   consumed = entries.size() == static_cast<std::size_t>(velmora::MaxEntries) ? pos : end;
+  bool wellFormed = true, nonAscii = false;
+  for (const Entry& entry : entries) {
+    for (const std::string* line : {&entry.first, &entry.second}) {
+      wellFormed = wellFormed && velmora::fuzz::utf8Characters(*line).has_value();
+      nonAscii = nonAscii || velmora::fuzz::referenceIsUtf8WithNonAscii(*line);
+    }
+  }
+  if (marked || (wellFormed && nonAscii)) {
+    for (Entry& entry : entries) {
+      entry.first = velmora::fuzz::referenceUtf8ToCp932(entry.first);
+      entry.second = velmora::fuzz::referenceUtf8ToCp932(entry.second);
+    }
+  }
   return entries;
 }
 
@@ -123,7 +140,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(found >= 1 && found <= static_cast<int>(k) + 1);
   }
 
-  // Saving writes exactly the entries, and loading that gives them back.
+  // Saving writes exactly the entries, and loading that gives them back
+  // (converted again only in the rare case that the code page 932 bytes
+  // written are UTF-8 too).
   const std::string saved = velmora::EntryListFileContent();
   FUZZ_CHECK(saved == referenceContent(expected));
   const std::string path = velmora::fuzz::scratchFolder() + "/Velmora.Lst";
@@ -132,7 +151,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(!velmora::files::exists(velmora::files::temporaryPathFor(path)));
   velmora::ClearEntries();
   velmora::LoadEntryListFrom(path);
-  checkTables(expected);
+  std::size_t savedConsumed = 0;
+  const std::vector<Entry> reloaded = referenceLoad(saved, savedConsumed);
+  if (!velmora::fuzz::referenceIsUtf8WithNonAscii(saved)) FUZZ_CHECK(reloaded == expected);
+  checkTables(reloaded);
 
   std::string message;
   velmora::SetLimitMessageSink([&message](std::string_view text) { message = text; });

@@ -1,8 +1,10 @@
 // Fuzz target for the settings file: a random file, then a random sequence of
 // the six operations on it through the accessor. Reads must agree with a
-// plain second reading of the INI rules; a write must change the one key's
-// line (or add it, with its section) and leave every other line byte for
-// byte; at the end every key written must read back what was written last.
+// plain second reading of the INI rules (of the file converted, when it was
+// saved as UTF-8); a write must change the one key's line (or add it, with
+// its section) and leave every other line byte for byte; every value read
+// right after its write is the value written, whatever its blanks and
+// quotes; at the end every key written must read back what was written last.
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -16,6 +18,7 @@
 #include "core/Text.h"
 #include "fuzz/FuzzFolder.h"
 #include "fuzz/FuzzSupport.h"
+#include "fuzz/Utf8Reference.h"
 
 namespace {
 
@@ -162,8 +165,16 @@ bool nameRefused(std::string_view section, std::string_view key) {
          (!key.empty() && key.front() == '[') || endsInLoneLeadByte(trim(section));
 }
 
+// What a write keeps of a value: the part before a line break or NUL.
 std::string storedValue(std::string_view value) {
   return std::string(value.substr(0, value.find_first_of("\r\n\0"sv)));
+}
+
+// How the kept value stands in the file: in one more pair of double quotes
+// when a read would otherwise trim its blanks or take off its quotes.
+std::string writtenForm(const std::string& stored) {
+  const bool changedByRead = trim(stored) != stored || asRead(stored) != stored;
+  return changedByRead ? "\"" + stored + "\"" : stored;
 }
 
 // The lines of `before` and `after` differ only in the line of the key, or in
@@ -234,18 +245,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   velmora::SettingsFile settings(path);
   std::map<ModelKey, std::string> written;
+  // The file as the program reads it: converted when it looks like UTF-8.
+  std::string text = velmora::fuzz::referenceDataText(current);
 
   for (int i = 0; i < MaxOperations && !input.empty(); ++i) {
     const int operation = input.byte() % 6;
     const std::string section = pick(input, sectionChoices, 12);
     const std::string key = pick(input, keyChoices, 12);
     if (operation < 3) {
-      const std::string expected = readText(current, section, key, "");
+      const std::string expected = readText(text, section, key, "");
       const std::int32_t number = static_cast<std::int32_t>(input.word());
       if (operation == 0) {
         const std::string defaultText = input.shortString();
         FUZZ_CHECK(settings.ReadText(section, key, defaultText) ==
-                   readText(current, section, key, defaultText));
+                   readText(text, section, key, defaultText));
       } else if (operation == 1) {
         FUZZ_CHECK(settings.ReadNumber(section, key, number) ==
                    velmora::parseSettingsNumber(expected).value_or(number));
@@ -274,21 +287,34 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(!refused);
     const std::string after = fileNow(path);
     const std::string stored = storedValue(value);
-    checkOnlyKeyChanged(current, after, section, key, stored);
+    // The write works on the file as read, so a UTF-8 file is written back
+    // in code page 932, and every value in it may have changed.
+    if (text != current) written.clear();
+    checkOnlyKeyChanged(text, after, section, key, writtenForm(stored));
     FUZZ_CHECK(!velmora::files::exists(velmora::files::temporaryPathFor(path)));
     current = after;
+    text = velmora::fuzz::referenceDataText(current);
 
-    const std::string expected = cutTo1023(asRead(trim(stored)));
+    const std::string expected = readText(text, section, key, "\x01");
     FUZZ_CHECK(settings.ReadText(section, key, "\x01") == expected);
+    // The round trip: the value comes back as it was written, unless the
+    // code page 932 file now looks like UTF-8 (all its non-ASCII bytes
+    // happen to form UTF-8 characters), which the reader cannot tell apart.
+    if (text == current) FUZZ_CHECK(expected == cutTo1023(stored));
     if (operation != 3) {
-      FUZZ_CHECK(settings.ReadNumber(section, key, 0) == std::stoi(value));
-      FUZZ_CHECK(settings.ReadFlag(section, key, false) == (value != "0"));
+      const std::int32_t number =
+          velmora::parseSettingsNumber(readText(text, section, key, "")).value_or(0);
+      FUZZ_CHECK(settings.ReadNumber(section, key, 0) == number);
+      FUZZ_CHECK(settings.ReadFlag(section, key, false) == (number != 0));
+      // Unless the names themselves were converted with the file.
+      if (text == current) FUZZ_CHECK(number == std::stoi(value));
     }
     written[modelKey(section, key)] = expected;
   }
 
   // Reads changed nothing, and every key written reads what was written last.
   FUZZ_CHECK(fileNow(path) == current);
+  if (text != current) return 0;
   for (const auto& [where, lastWritten] : written) {
     FUZZ_CHECK(settings.ReadText(where.first, where.second, "\x01") == lastWritten);
   }

@@ -1,12 +1,15 @@
 // Fuzz target for the code page 932 helpers: character boundaries, searches,
 // the byte cut and the upper-casing, each checked against a plain walk over
-// the characters.
+// the characters; and the recognition of UTF-8 data files and their
+// conversion, checked against a decoder of its own and glibc's iconv.
 #include <algorithm>
 #include <cstdint>
 #include <string>
 
+#include "core/Encoding.h"
 #include "core/Text.h"
 #include "fuzz/FuzzSupport.h"
+#include "fuzz/Utf8Reference.h"
 
 namespace {
 
@@ -103,6 +106,21 @@ void checkUpperCase(const std::string& s, std::size_t splitChoice) {
   FUZZ_CHECK(text::equalsIgnoringCase(s, upper));
 }
 
+void checkEncoding(const std::string& s) {
+  const bool utf8 = velmora::fuzz::referenceIsUtf8WithNonAscii(s);
+  FUZZ_CHECK(text::isUtf8WithNonAscii(s) == utf8);
+  FUZZ_CHECK(text::isWellFormedUtf8(s) == velmora::fuzz::utf8Characters(s).has_value());
+  const std::string converted = text::utf8ToCp932(s);
+  FUZZ_CHECK(converted == velmora::fuzz::referenceUtf8ToCp932(s));
+  FUZZ_CHECK(text::dataFileText(s) == velmora::fuzz::referenceDataText(s));
+  // Plain code page 932 text is kept byte for byte.
+  if (!utf8 && !s.starts_with(text::Utf8ByteOrderMark)) FUZZ_CHECK(text::dataFileText(s) == s);
+  // Each character becomes one character of the code page, or one "?".
+  if (const auto characters = velmora::fuzz::utf8Characters(s)) {
+    FUZZ_CHECK(characterStarts(converted).size() == characters->size());
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -120,6 +138,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkSearches(*s, c, from, chars);
     checkCut(*s, maxBytes);
     checkUpperCase(*s, splitChoice);
+    checkEncoding(*s);
   }
   const bool equal = text::equalsIgnoringCase(first, second);
   FUZZ_CHECK(equal == text::equalsIgnoringCase(second, first));

@@ -1,7 +1,10 @@
 // Every service of the operating system that the program uses, as one narrow
 // interface: platform/win32 implements it on the Win32 API, platform/fake in
-// memory for tests. All texts are code page 932 byte strings.
+// memory for tests. All texts are code page 932 byte strings; file paths are
+// files::Path, as the system names them.
 #pragma once
+
+#include "core/Path.h"
 
 #include <cstdint>
 #include <memory>
@@ -413,7 +416,12 @@ class Platform {
   virtual ~Platform() = default;
 
   // Process.
-  virtual std::string executablePath() = 0;
+  // Lets the system load libraries from its own folder only, never from the
+  // program's folder or the current one, where a planted library could lie.
+  // The program's very first call; false when the system cannot restrict.
+  virtual bool restrictLibrarySearch() = 0;
+  // The full path of the running program's file.
+  virtual files::Path executablePath() = 0;
   // Creates the mutex and tells in the same step whether it existed already.
   virtual NamedMutex createNamedMutex(std::string_view name) = 0;
   // Ends the process at once; never returns.
@@ -492,6 +500,9 @@ class Platform {
   virtual void shellExecute(WindowHandle owner, std::string_view verb, std::string_view file,
                             std::string_view parameters, std::string_view directory,
                             int showCommand) = 0;
+  // The shell's "open" on a file named by its path, such as a help page
+  // beside the program in a folder of any name; true when the shell took it.
+  virtual bool openFile(WindowHandle owner, const files::Path& file) = 0;
 };
 
 }  // namespace velmora::platform

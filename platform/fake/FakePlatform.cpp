@@ -4,6 +4,7 @@
 #include "core/Text.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <utility>
 
 namespace velmora::platform::fake {
@@ -28,12 +29,26 @@ class FakeMutex final : public KernelHandle {
 
 }  // namespace
 
-FakePlatform::FakePlatform(FakeSystem& system, std::string executablePath)
+FakePlatform::FakePlatform(FakeSystem& system, files::Path executablePath)
     : system_(system), executablePath_(std::move(executablePath)) {}
 
 FakePlatform::~FakePlatform() = default;
 
-std::string FakePlatform::executablePath() {
+void FakePlatform::record(std::string line) {
+  const bool fail = !failingCall_.empty() && line.starts_with(failingCall_);
+  calls_.push_back(std::move(line));
+  if (fail) {
+    failingCall_.clear();
+    throw std::runtime_error("the system failed: " + calls_.back());
+  }
+}
+
+bool FakePlatform::restrictLibrarySearch() {
+  record("restrictLibrarySearch");
+  return true;
+}
+
+files::Path FakePlatform::executablePath() {
   record("executablePath");
   return executablePath_;
 }
@@ -265,6 +280,11 @@ void FakePlatform::shellExecute(WindowHandle owner, std::string_view verb, std::
   record("shellExecute " + call.verb + "|" + call.file + "|" + call.parameters + "|" +
          call.directory + "|" + std::to_string(showCommand));
   shellCalls_.push_back(std::move(call));
+}
+
+bool FakePlatform::openFile(WindowHandle owner, const files::Path& file) {
+  shellExecute(owner, "open", files::displayText(file), "", "", SwShow);
+  return true;
 }
 
 void FakePlatform::then(std::function<void()> action) {

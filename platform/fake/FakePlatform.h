@@ -119,7 +119,7 @@ class FakeWindow {
   void setTimer(unsigned id, unsigned milliseconds) { timers_[id] = milliseconds; }
   void killTimer(unsigned id) { timers_.erase(id); }
   void setClientSize(Size size);
-  void setColor(Color color) { state_.color = color; }
+  void setColor(Color color);
   void setStayOnTop(bool stayOnTop) { state_.stayOnTop = stayOnTop; }
   void bringToForeground();
   void dragMove();
@@ -212,11 +212,12 @@ struct HotKeyRegistration {
 
 class FakePlatform final : public Platform {
  public:
-  FakePlatform(FakeSystem& system, std::string executablePath);
+  FakePlatform(FakeSystem& system, files::Path executablePath);
   ~FakePlatform() override;
 
   // Platform.
-  std::string executablePath() override;
+  bool restrictLibrarySearch() override;
+  files::Path executablePath() override;
   NamedMutex createNamedMutex(std::string_view name) override;
   [[noreturn]] void exitProcess(int code) override;
   LoopStep handleMessage(bool wait) override;
@@ -246,6 +247,8 @@ class FakePlatform final : public Platform {
   void shellExecute(WindowHandle owner, std::string_view verb, std::string_view file,
                     std::string_view parameters, std::string_view directory,
                     int showCommand) override;
+  // Recorded as a shell call with the verb "open" and the path as text.
+  bool openFile(WindowHandle owner, const files::Path& file) override;
   Point cursorPos() override;
   unsigned registerWindowMessage(std::string_view name) override;
   void popupMenu(WindowHandle owner, const std::vector<MenuLine>& lines, Point at) override;
@@ -338,6 +341,11 @@ class FakePlatform final : public Platform {
   // The last made live window with this component name.
   FakeWindow* find(std::string_view name) const;
 
+  // The next call whose line in the call log starts with `prefix` raises
+  // std::runtime_error: the system failing in a way the program does not
+  // expect (a window that cannot be made, say).
+  void failCall(std::string prefix) { failingCall_ = std::move(prefix); }
+
   // Adds a line of the test's own to the call log, to show the order of
   // things the program does and things the test sees.
   void note(std::string line) { record(std::move(line)); }
@@ -355,10 +363,8 @@ class FakePlatform final : public Platform {
 
  private:
   friend class FakeWindow;
-  template <typename Peer, typename Params>
-  std::unique_ptr<Peer> make(WindowKind kind, const Params& params, WindowEvents& events);
   FakeWindow& add(WindowKind kind, const WindowParams& params, WindowEvents& events);
-  void record(std::string line) { calls_.push_back(std::move(line)); }
+  void record(std::string line);
   void forget(FakeWindow* window);
   void focus(FakeWindow* window);
   void activate(FakeWindow* form);
@@ -370,7 +376,8 @@ class FakePlatform final : public Platform {
   void runScripted();
 
   FakeSystem& system_;
-  std::string executablePath_;
+  files::Path executablePath_;
+  std::string failingCall_;
   std::deque<std::function<void()>> script_;
   int runningActions_ = 0;
   std::size_t nestedQueued_ = 0;

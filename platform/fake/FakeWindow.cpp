@@ -250,6 +250,11 @@ void FakeWindow::setVisible(bool visible) {
 }
 
 void FakeWindow::setEnabled(bool enabled) { state_.enabled = enabled; }
+
+void FakeWindow::setColor(Color color) {
+  platform_.record("setColor " + std::to_string(color));
+  state_.color = color;
+}
 void FakeWindow::setFont(const FontSpec& font) { state_.font = font; }
 
 void FakeWindow::setFocus() {

@@ -47,7 +47,11 @@ std::optional<std::string> Win32Platform::openFileDialog(const OpenFileParams& p
   dialog.Flags = OFN_EXPLORER | (params.hideReadOnly ? OFN_HIDEREADONLY : 0) |
                  (params.pathMustExist ? OFN_PATHMUSTEXIST : 0) |
                  (params.fileMustExist ? OFN_FILEMUSTEXIST : 0);
-  if (!GetOpenFileNameW(&dialog)) return std::nullopt;
+  // The common dialogs import the shell: loaded from the system folder
+  // when first used, never linked the usual way (see systemFunction).
+  static const auto getOpenFileName =
+      systemFunction<decltype(&GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
+  if (getOpenFileName == nullptr || !getOpenFileName(&dialog)) return std::nullopt;
   return toAnsi(file.data());
 }
 

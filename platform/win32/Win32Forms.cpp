@@ -18,7 +18,25 @@ constexpr wchar_t DefaultFormClass[] = L"Velmora2Form";
 constexpr wchar_t PanelClass[] = L"Velmora2Panel";
 constexpr wchar_t ToolWindowOwnerClass[] = L"Velmora2ToolOwner";
 
-using DropHandle = UniqueHandle<HDROP, DragFinish>;
+// The shell's drop functions, loaded from the system folder when used: the
+// shell is never linked the usual way (see systemFunction).
+void finishDrop(HDROP drop) {
+  static const auto finish = systemFunction<decltype(&DragFinish)>(L"shell32.dll", "DragFinish");
+  if (finish != nullptr) finish(drop);
+}
+using DropHandle = UniqueHandle<HDROP, finishDrop>;
+
+UINT queryDropFile(HDROP drop, UINT index, wchar_t* buffer, UINT size) {
+  static const auto query =
+      systemFunction<decltype(&DragQueryFileW)>(L"shell32.dll", "DragQueryFileW");
+  return query != nullptr ? query(drop, index, buffer, size) : 0;
+}
+
+void acceptFiles(HWND window, bool accept) {
+  static const auto acceptDrops =
+      systemFunction<decltype(&DragAcceptFiles)>(L"shell32.dll", "DragAcceptFiles");
+  if (acceptDrops != nullptr) acceptDrops(window, accept ? TRUE : FALSE);
+}
 
 class FormWindow final : public Win32Peer<FormPeer> {
  public:
@@ -51,7 +69,7 @@ class FormWindow final : public Win32Peer<FormPeer> {
       // The form's own hint, which had no tips to go to yet.
       if (!params.hint.empty()) changeHint(params.hint);
     }
-    if (params.acceptFiles) DragAcceptFiles(hwnd(), TRUE);
+    if (params.acceptFiles) acceptFiles(hwnd(), true);
     if (params.visible) showWindow(true);
   }
 
@@ -101,8 +119,8 @@ class FormWindow final : public Win32Peer<FormPeer> {
     SendMessageW(hwnd(), WM_SYSCOMMAND, 0xF012, 0);
   }
 
-  void setAcceptFiles(bool acceptFiles) override {
-    if (hwnd() != nullptr) DragAcceptFiles(hwnd(), acceptFiles ? TRUE : FALSE);
+  void setAcceptFiles(bool accept) override {
+    if (hwnd() != nullptr) acceptFiles(hwnd(), accept);
   }
 
   LRESULT message(UINT message, WPARAM wParam, LPARAM lParam) override {
@@ -182,11 +200,11 @@ class FormWindow final : public Win32Peer<FormPeer> {
     UINT count = 0;
     {
       DropHandle drop(handle);
-      count = DragQueryFileW(drop.get(), 0xFFFFFFFF, nullptr, 0);
+      count = queryDropFile(drop.get(), 0xFFFFFFFF, nullptr, 0);
       if (count == 0) return;
-      const UINT length = DragQueryFileW(drop.get(), 0, nullptr, 0);
+      const UINT length = queryDropFile(drop.get(), 0, nullptr, 0);
       std::wstring path(length + 1, L'\0');
-      path.resize(DragQueryFileW(drop.get(), 0, path.data(), length + 1));
+      path.resize(queryDropFile(drop.get(), 0, path.data(), length + 1));
       first = toAnsi(path);
     }
     events().onDropFiles(first, static_cast<int>(count));
@@ -289,6 +307,7 @@ HWND Win32Platform::toolWindowOwner() {
 
 std::unique_ptr<FormPeer> Win32Platform::createForm(const FormParams& params,
                                                     WindowEvents& events) {
+  readyComponents();
   HWND owner = windowOf(params.parent);
   if (owner == nullptr && params.toolWindow) owner = toolWindowOwner();
   return std::make_unique<FormWindow>(params, events, owner);
@@ -296,6 +315,7 @@ std::unique_ptr<FormPeer> Win32Platform::createForm(const FormParams& params,
 
 std::unique_ptr<WindowPeer> Win32Platform::createPanel(const PanelParams& params,
                                                        WindowEvents& events) {
+  readyComponents();
   return std::make_unique<PanelWindow>(params, events);
 }
 

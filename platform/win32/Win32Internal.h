@@ -43,6 +43,23 @@ using GdiObject = UniqueHandle<T, DeleteObject>;
 inline void releaseScreenDc(HDC dc) { ReleaseDC(nullptr, dc); }
 using ScreenDc = UniqueHandle<HDC, releaseScreenDc>;
 
+// A function of a system library, loaded by its full path in the system
+// folder at the first call. Linked the usual way, the library would load at
+// start-up with everything it imports, searched in the program's folder
+// first, before restrictLibrarySearch could run (under Wine a planted
+// shcore.dll is loaded so, through shell32). Null when it is not there.
+template <typename Function>
+Function systemFunction(const wchar_t* library, const char* name) {
+  wchar_t path[MAX_PATH];
+  const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+  if (length == 0 || length + 2 + lstrlenW(library) > MAX_PATH) return nullptr;
+  lstrcatW(path, L"\\");
+  lstrcatW(path, library);
+  const HMODULE module = LoadLibraryW(path);
+  if (module == nullptr) return nullptr;
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
 HFONT createFont(const FontSpec& font);
 COLORREF systemColor(Color color);
 
@@ -55,7 +72,8 @@ class Win32Platform final : public Platform {
   ~Win32Platform() override;
 
   // Process and message loop (Win32Platform.cpp).
-  std::string executablePath() override;
+  bool restrictLibrarySearch() override;
+  files::Path executablePath() override;
   NamedMutex createNamedMutex(std::string_view name) override;
   [[noreturn]] void exitProcess(int code) override;
   LoopStep handleMessage(bool wait) override;
@@ -92,6 +110,7 @@ class Win32Platform final : public Platform {
   void shellExecute(WindowHandle owner, std::string_view verb, std::string_view file,
                     std::string_view parameters, std::string_view directory,
                     int showCommand) override;
+  bool openFile(WindowHandle owner, const files::Path& file) override;
   unsigned registerWindowMessage(std::string_view name) override;
   void popupMenu(WindowHandle owner, const std::vector<MenuLine>& lines, Point at) override;
   std::unique_ptr<IconImage> loadIcon(int resourceId, Size size) override;
@@ -102,11 +121,17 @@ class Win32Platform final : public Platform {
                       unsigned virtualKey) override;
   void unregisterHotKey(WindowHandle window, int id) override;
 
+  // Initialises COM for the shell on this thread and the common controls,
+  // once, at the first call that needs them: both load libraries, which must
+  // wait until restrictLibrarySearch has run.
+  void readyComponents();
+
  private:
   // The hidden window that owns tool windows, so that they get no taskbar
   // button; made when the first one is.
   HWND toolWindowOwner();
 
+  bool componentsReady_ = false;
   bool comInitialised_ = false;
   UniqueHandle<HWND, DestroyWindow> toolWindowOwner_;
 };

@@ -259,11 +259,13 @@ LRESULT CALLBACK fieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 
 std::unique_ptr<ListPeer> Win32Platform::createListBox(const ListBoxParams& params,
                                                        WindowEvents& events) {
+  readyComponents();
   return std::make_unique<ListBoxWindow>(params, events);
 }
 
 std::unique_ptr<ComboBoxPeer> Win32Platform::createComboBox(const ComboBoxParams& params,
                                                             WindowEvents& events) {
+  readyComponents();
   return std::make_unique<ComboBoxWindow>(params, events);
 }
 

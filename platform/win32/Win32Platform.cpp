@@ -22,23 +22,54 @@ class Win32Mutex final : public KernelHandle {
 
 }  // namespace
 
-Win32Platform::Win32Platform() {
-  comInitialised_ =
-      SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&controls);
-}
+Win32Platform::Win32Platform() = default;
 
 Win32Platform::~Win32Platform() {
-  if (comInitialised_) CoUninitialize();
+  if (!comInitialised_) return;
+  if (const auto uninitialize =
+          systemFunction<decltype(&CoUninitialize)>(L"ole32.dll", "CoUninitialize")) {
+    uninitialize();
+  }
 }
 
-std::string Win32Platform::executablePath() {
+void Win32Platform::readyComponents() {
+  if (componentsReady_) return;
+  componentsReady_ = true;
+  if (const auto initialize =
+          systemFunction<decltype(&CoInitializeEx)>(L"ole32.dll", "CoInitializeEx")) {
+    comInitialised_ =
+        SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+  }
+  // The common controls of the manifest's version 6, which the loader
+  // takes from the system's side-by-side store.
+  if (const auto initialize = systemFunction<decltype(&InitCommonControlsEx)>(
+          L"comctl32.dll", "InitCommonControlsEx")) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    initialize(&controls);
+  }
+}
+
+bool Win32Platform::restrictLibrarySearch() {
+  // Looked up rather than linked: Windows 7 has it only with its update
+  // KB2533623.
+  using SetDirectories = BOOL(WINAPI*)(DWORD);
+  const auto setDefaultDllDirectories = reinterpret_cast<SetDirectories>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+  if (setDefaultDllDirectories != nullptr &&
+      setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+    return true;
+  }
+  // Without it, at least the current folder leaves the search.
+  SetDllDirectoryW(L"");
+  return false;
+}
+
+files::Path Win32Platform::executablePath() {
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
     DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (length == 0) return {};
-    if (length < buffer.size()) return toAnsi(std::wstring_view(buffer.data(), length));
+    if (length < buffer.size()) return files::Path::fromNative(std::wstring(buffer.data(), length));
     buffer.resize(buffer.size() * 2);
   }
 }

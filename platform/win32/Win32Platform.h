@@ -22,8 +22,9 @@ std::wstring notifyTipText(std::string_view tip);
 // name, so that tools in other processes can find a control by its name.
 inline constexpr wchar_t ComponentNameProperty[] = L"Velmora2.Name";
 
-// Creates the real platform for this process (initialises COM for the shell
-// on this thread; released with the object).
+// Creates the real platform for this process. It loads no library until a
+// call needs one (COM for the shell on this thread, released with the
+// object; the common controls), so that restrictLibrarySearch comes first.
 std::unique_ptr<Platform> createWin32Platform();
 
 }  // namespace velmora::platform::win32

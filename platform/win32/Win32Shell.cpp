@@ -10,6 +10,14 @@ namespace velmora::platform::win32 {
 
 namespace {
 
+HINSTANCE shellExecuteW(HWND owner, const wchar_t* verb, const wchar_t* file,
+                        const wchar_t* parameters, const wchar_t* directory, int showCommand) {
+  static const auto execute =
+      systemFunction<decltype(&ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
+  if (execute == nullptr) return nullptr;
+  return execute(owner, verb, file, parameters, directory, showCommand);
+}
+
 class Win32Icon final : public IconImage {
  public:
   Win32Icon(HICON icon, Size size) : icon_(icon), size_(size) {}
@@ -61,8 +69,16 @@ void fillMenu(HMENU menu, const std::vector<MenuLine>& lines) {
 void Win32Platform::shellExecute(WindowHandle owner, std::string_view verb, std::string_view file,
                                  std::string_view parameters, std::string_view directory,
                                  int showCommand) {
-  ShellExecuteW(reinterpret_cast<HWND>(owner), toWide(verb).c_str(), toWide(file).c_str(),
+  readyComponents();
+  shellExecuteW(reinterpret_cast<HWND>(owner), toWide(verb).c_str(), toWide(file).c_str(),
                 toWide(parameters).c_str(), toWide(directory).c_str(), showCommand);
+}
+
+bool Win32Platform::openFile(WindowHandle owner, const files::Path& file) {
+  readyComponents();
+  const HINSTANCE result = shellExecuteW(reinterpret_cast<HWND>(owner), L"open",
+                                         file.native().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
 unsigned Win32Platform::registerWindowMessage(std::string_view name) {
@@ -70,6 +86,7 @@ unsigned Win32Platform::registerWindowMessage(std::string_view name) {
 }
 
 void Win32Platform::popupMenu(WindowHandle owner, const std::vector<MenuLine>& lines, Point at) {
+  readyComponents();
   MenuHandle menu(CreatePopupMenu());
   if (menu.get() == nullptr) return;
   fillMenu(menu.get(), lines);
@@ -115,7 +132,9 @@ NotifyIconResult Win32Platform::shellNotifyIcon(NotifyIconMessage message,
   DWORD operation = NIM_ADD;
   if (message == NotifyIconMessage::Modify) operation = NIM_MODIFY;
   if (message == NotifyIconMessage::Delete) operation = NIM_DELETE;
-  if (Shell_NotifyIconW(operation, &record)) return NotifyIconResult::Done;
+  static const auto notifyIcon =
+      systemFunction<decltype(&Shell_NotifyIconW)>(L"shell32.dll", "Shell_NotifyIconW");
+  if (notifyIcon != nullptr && notifyIcon(operation, &record)) return NotifyIconResult::Done;
   // Before the shell has made its taskbar there is nobody to refuse.
   return FindWindowW(L"Shell_TrayWnd", nullptr) == nullptr ? NotifyIconResult::NoShell
                                                            : NotifyIconResult::Refused;

@@ -24,7 +24,7 @@ class FakeProgramTest : public ::testing::Test {
   void SetUp() override {
     ClearEntries();
     ClearHotKeys();
-    ExeDir.clear();
+    ExeDir = {};
   }
 
   // Runs the program on `fake` until it ends; its exit code, also when the

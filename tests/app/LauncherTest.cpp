@@ -349,7 +349,9 @@ TEST_F(LauncherTest, HelpOpensItsPageBesideTheProgramAndAMissingPageIsReported) 
     FakeWindow* box = platform.findForm("Velmora2");
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->child(WindowKind::Label)->text(),
-              "ヘルプファイル " + helpPagePath("HID00000003") + " が見つかりません.");
+              "ヘルプファイル " +
+                  (std::filesystem::path(folder.file("help")) / "HID00000003.html").string() +
+                  " が見つかりません.");
     answer("Velmora2", "OK");
   });
   platform.then([&] {

@@ -66,7 +66,8 @@ TEST_F(ProgramTest, ASecondInstanceEndsAtOnceAndTouchesNothing) {
     FakePlatform second(system, folder.file("Velmora2.exe"));
     EXPECT_EQ(run(second), 0);
     EXPECT_EQ(second.calls(),
-              (std::vector<std::string>{"createNamedMutex Velmora2", "closeMutex Velmora2"}));
+              (std::vector<std::string>{"restrictLibrarySearch", "createNamedMutex Velmora2",
+                                        "closeMutex Velmora2"}));
     // The running instance still holds the name.
     EXPECT_EQ(system.mutexNames.count("Velmora2"), 1u);
     EXPECT_EQ(read("Velmora.ini"), "[Window]\r\nLeft=10\r\n");
@@ -86,6 +87,37 @@ TEST_F(ProgramTest, ASecondInstanceEndsAtOnceAndTouchesNothing) {
   });
   EXPECT_EQ(run(third), 0);
   EXPECT_TRUE(started);
+}
+
+// A library planted beside the program must never be loaded, so the search
+// is restricted before anything else can load one.
+TEST_F(ProgramTest, TheLibrarySearchIsRestrictedBeforeAnyOtherCall) {
+  platform.then([&] { form().Close(); });
+  EXPECT_EQ(run(), 0);
+  ASSERT_FALSE(calls().empty());
+  EXPECT_EQ(calls().front(), "restrictLibrarySearch");
+  EXPECT_EQ(std::count(calls().begin(), calls().end(), "restrictLibrarySearch"), 1);
+}
+
+// The system fails while the creation applies the settings it has read, so
+// the list is never loaded: the error is shown, and the destruction that
+// follows writes neither an empty list nor the half-applied settings over
+// the user's files.
+TEST_F(ProgramTest, AFailedCreationOfTheLauncherWindowSavesNothing) {
+  const std::string ini = "[Window]\r\nLeft = 10\r\n[Font]\r\nName=Arial\r\n";
+  const std::string list = "Memo\r\nnotepad.exe\r\n\x1A junk after the end";
+  write("Velmora.ini", ini);
+  write("Velmora.Lst", list);
+  platform.failCall("setColor");
+  platform.then([&] {
+    ASSERT_NE(platform.findForm("Velmora2"), nullptr) << "no error box";
+    EXPECT_EQ(ui::Application->MainForm(), nullptr);
+    answer("Velmora2", "OK");
+  });
+  EXPECT_EQ(run(), 0);
+  EXPECT_TRUE(platform.scriptDone());
+  EXPECT_EQ(read("Velmora.ini"), ini);
+  EXPECT_EQ(read("Velmora.Lst"), list);
 }
 
 TEST_F(ProgramTest, CreationLoadsSettingsSlotsAndEntriesAndExitWritesThemBack) {
@@ -284,10 +316,11 @@ TEST_F(ProgramTest, TheWindowDraggedToANewPlaceIsWrittenThereAtExit) {
 }
 
 TEST(ExeDirTest, PathsAndDrives) {
-  EXPECT_EQ(exeDirOf("C:\\Program Files\\Velmora2.exe"), "C:\\Program Files\\");
-  EXPECT_EQ(exeDirOf("C:Velmora2.exe"), "C:");
-  EXPECT_EQ(exeDirOf("C:\\ソフト表\\Velmora2.exe"), "C:\\ソフト表\\");
-  EXPECT_EQ(exeDirOf("Velmora2.exe"), "");
+  using files::Path;
+  EXPECT_EQ(Path("C:\\Program Files\\Velmora2.exe").folder(), Path("C:\\Program Files\\"));
+  EXPECT_EQ(Path("C:Velmora2.exe").folder(), Path("C:"));
+  EXPECT_EQ(Path("C:\\ソフト表\\Velmora2.exe").folder(), Path("C:\\ソフト表\\"));
+  EXPECT_EQ(Path("Velmora2.exe").folder(), Path());
   EXPECT_EQ(extractFileDrive("C:\\Tools\\Velmora2.exe"), "C:");
   EXPECT_EQ(extractFileDrive("\\\\server\\share\\dir\\Velmora2.exe"), "\\\\server\\share");
   EXPECT_EQ(extractFileDrive("\\\\server\\share"), "\\\\server\\share");

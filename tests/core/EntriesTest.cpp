@@ -276,7 +276,7 @@ TEST_F(EntryListFile, AFailedSaveReportsFalseAndLeavesTheOldFileWhole) {
 
   // The temporary file cannot be created: a folder stands where it goes.
   const std::string file = write("Velmora.Lst", old);
-  fs::create_directory(files::temporaryPathFor(file));
+  fs::create_directory(files::temporaryPathFor(file).native());
   setEntries(entries);
   EXPECT_FALSE(SaveEntryListTo(file));
   EXPECT_EQ(*files::readWholeFile(file), old);
@@ -295,7 +295,7 @@ TEST_F(EntryListFile, AFailedSaveReportsFalseAndLeavesTheOldFileWhole) {
 }
 
 TEST_F(EntryListFile, TheListFileLivesBesideTheExecutable) {
-  const std::string savedExeDir = ExeDir;
+  const files::Path savedExeDir = ExeDir;
   ExeDir = path("");
   EXPECT_EQ(ListFilePath(), ExeDir + "Velmora.Lst");
   LoadEntryList();

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "TempFolder.h"
@@ -41,7 +42,45 @@ TEST(FileAccess, ASettingsFileThatCannotBeReadIsNeverReplaced) {
   EXPECT_EQ(settings.ReadNumber("Window", "Left", 500), 500);
   EXPECT_THROW(settings.WriteNumber("Window", "Left", 1), SettingsWriteError);
   EXPECT_TRUE(std::filesystem::is_symlink(path));
-  EXPECT_FALSE(std::filesystem::exists(files::temporaryPathFor(path)));
+  EXPECT_FALSE(files::exists(files::temporaryPathFor(path)));
+}
+
+// A file that another program holds is tried again every 50 ms for about a
+// second; a failure of another kind ends the replace at once.
+TEST(FileAccess, AReplaceIsRetriedWhileTheFileIsBusyForAboutASecond) {
+  using files::AttemptResult;
+  const std::int64_t start = files::steadyMilliseconds();
+  int attempts = 0;
+  const auto busyFor = [&](std::int64_t milliseconds) {
+    return [&, milliseconds] {
+      return files::steadyMilliseconds() - start < milliseconds ? AttemptResult::Busy
+                                                                : AttemptResult::Done;
+    };
+  };
+  EXPECT_TRUE(files::retryWhileBusy(busyFor(300), files::ReplaceRetryMilliseconds,
+                                    files::ReplaceRetryIntervalMilliseconds, &attempts));
+  const std::int64_t shortHold = files::steadyMilliseconds() - start;
+  EXPECT_GE(shortHold, 300);
+  EXPECT_LT(shortHold, 600);
+  EXPECT_GE(attempts, 5);
+
+  const std::int64_t longStart = files::steadyMilliseconds();
+  EXPECT_FALSE(files::retryWhileBusy([] { return AttemptResult::Busy; },
+                                     files::ReplaceRetryMilliseconds,
+                                     files::ReplaceRetryIntervalMilliseconds, &attempts));
+  const std::int64_t gaveUp = files::steadyMilliseconds() - longStart;
+  std::printf(
+      "busy for 300 ms: done after %lld ms; busy for good: %d attempts, gave up after "
+      "%lld ms\n",
+      static_cast<long long>(shortHold), attempts, static_cast<long long>(gaveUp));
+  EXPECT_GE(gaveUp, 1000);
+  EXPECT_LT(gaveUp, 1500);
+  EXPECT_GE(attempts, 10);
+
+  EXPECT_FALSE(files::retryWhileBusy([] { return AttemptResult::Failed; },
+                                     files::ReplaceRetryMilliseconds,
+                                     files::ReplaceRetryIntervalMilliseconds, &attempts));
+  EXPECT_EQ(attempts, 1);
 }
 
 }  // namespace

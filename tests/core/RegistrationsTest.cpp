@@ -27,7 +27,7 @@ class SavingRegistrations : public ::testing::Test {
   void TearDown() override {
     ClearEntries();
     ClearHotKeys();
-    ExeDir.clear();
+    ExeDir = {};
   }
 
   TempFolder folder;

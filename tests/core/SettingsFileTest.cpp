@@ -4,11 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <initializer_list>
+#include <random>
 #include <string>
 #include <utility>
 
+#include "core/FileAccess.h"
+#include "core/HotKeys.h"
 #include "tests/core/TempFolder.h"
 
 namespace velmora {
@@ -319,6 +323,35 @@ TEST(IniWrite, RefusesNamesThatCannotStandInTheFile) {
   EXPECT_EQ(read(file, "x]y", "k"), "[1]");
 }
 
+// A value with blanks at an end, or with quotes around the whole, would not
+// read back as it was: it goes inside one more pair of double quotes, which
+// every read takes off again. Every other value is written as it is.
+TEST(IniWrite, AValueThatAReadWouldChangeIsWrittenInOneMorePairOfQuotes) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"\"C:\\a b\\x.exe\"|\"arg\"", "\"\"C:\\a b\\x.exe\"|\"arg\"\""},
+      {" ＭＳ ゴシック", "\" ＭＳ ゴシック\""},
+      {"notepad.exe\t", "\"notepad.exe\t\""},
+      {"'single'", "\"'single'\""},
+      {" ", "\" \""},
+      {"\"\"", "\"\"\"\""},
+      // Written as they are.
+      {"C:\\a b\\x.exe|\"arg\"", "C:\\a b\\x.exe|\"arg\""},
+      {"\"C:\\a b\\x.exe\"|-n", "\"C:\\a b\\x.exe\"|-n"},
+      {"\"", "\""},
+      {"'x\"", "'x\""},
+      {"", ""},
+      {"a b", "a b"},
+  };
+  for (const auto& [value, written] : cases) {
+    SCOPED_TRACE(value);
+    const std::string file = ini::writeValue("[S]\r\n", "S", "k", value);
+    EXPECT_EQ(file, std::string("[S]\r\nk=").append(written).append("\r\n"));
+    EXPECT_EQ(ini::readValue(file, "S", "k"), value);
+  }
+  // Cut at a line break first, then quoted if what is left needs it.
+  EXPECT_EQ(ini::writeValue("", "S", "k", "x \r\ny"), "[S]\r\nk=\"x \"\r\n");
+}
+
 // --- The accessor on real files ------------------------------------------
 
 class SettingsFileOnDisk : public ::testing::Test {
@@ -326,6 +359,75 @@ class SettingsFileOnDisk : public ::testing::Test {
   TempFolder folder;
   std::string path = folder.file("Velmora.ini");
 };
+
+// Values of code page 932 text (none of which is also UTF-8), numbers and
+// hotkey slots, each written and read back by the program's own writers.
+TEST_F(SettingsFileOnDisk, EveryTextNumberAndHotKeyComesBackAsItWasWritten) {
+  std::mt19937 random(20240607);
+  const std::string pieces[] = {" ",  "\t", "\"", "'", "a",    "=",   ";",   "[",  "]", "表",
+                                "ソ", "ｱ",  "\\", "|", "ＭＳ", "x y", "$7B", "0x", "-", "\x82\xA0"};
+  std::uniform_int_distribution<std::size_t> piece(0, std::size(pieces) - 1);
+  SettingsFile settings(path);
+  for (int round = 0; round < 400; ++round) {
+    std::string value;
+    for (int i = random() % 9; i > 0; --i) value += pieces[piece(random)];
+    const std::string key = std::string("k").append(std::to_string(round % 37));
+    settings.WriteText("Text", key, value);
+    ASSERT_EQ(settings.ReadText("Text", key, "?"), value) << "[" << value << "]";
+    const auto number = static_cast<std::int32_t>(random());
+    settings.WriteNumber("Number", key, number);
+    ASSERT_EQ(settings.ReadNumber("Number", key, 0), number);
+  }
+  for (int round = 0; round < 20; ++round) {
+    std::array<THotKeySlot, HotKeySlotCount> slots;
+    for (THotKeySlot& slot : slots) {
+      slot.VKey = static_cast<std::uint16_t>(random() % 256);
+      slot.Modifiers = static_cast<std::uint16_t>(random());
+      for (int i = random() % 6; i > 0; --i) slot.Command += pieces[piece(random)];
+    }
+    HotKeys = slots;
+    SettingsUpdate update(path);
+    SaveHotKeys(update);
+    update.Commit();
+    ClearHotKeys();
+    LoadHotKeys(settings);
+    ASSERT_EQ(HotKeys, slots) << "round " << round;
+  }
+  ClearHotKeys();
+}
+
+// SaveSettings and the [Hotkey] save apply their keys in memory and replace
+// the file once: nothing before Commit, everything with it, and nothing at
+// all when the replace is refused.
+TEST_F(SettingsFileOnDisk, AnUpdateReplacesTheFileOnceWithAllItsKeysOrNotAtAll) {
+  putFile(path, "[Option]\r\nQuickStart=0\r\n");
+  SettingsUpdate update(path);
+  update.WriteFlag("Option", "QuickStart", true);
+  update.WriteNumber("Window", "Left", -20);
+  update.WriteText("Font", "Name", " Arial");
+  EXPECT_EQ(fileBytes(path), "[Option]\r\nQuickStart=0\r\n");
+  update.Commit();
+  EXPECT_EQ(fileBytes(path),
+            "[Option]\r\nQuickStart=1\r\n[Window]\r\nLeft=-20\r\n[Font]\r\nName=\" Arial\"\r\n");
+
+  // The temporary file cannot be made: the refusal names the file, and the
+  // file keeps every byte.
+  std::filesystem::create_directory(files::temporaryPathFor(path).native());
+  SettingsUpdate refused(path);
+  refused.WriteFlag("Option", "QuickStart", false);
+  refused.WriteNumber("Window", "Left", 7);
+  try {
+    refused.Commit();
+    ADD_FAILURE() << "the commit was not refused";
+  } catch (const SettingsWriteError& error) {
+    EXPECT_EQ(std::string(error.what()), path + " に書き込めません");
+    EXPECT_EQ(error.path(), path);
+  }
+  EXPECT_EQ(fileBytes(path),
+            "[Option]\r\nQuickStart=1\r\n[Window]\r\nLeft=-20\r\n[Font]\r\nName=\" Arial\"\r\n");
+  // A name that cannot stand in the file is refused at once.
+  EXPECT_THROW(refused.WriteText("Option", "a=b", "1"), std::invalid_argument);
+}
 
 TEST_F(SettingsFileOnDisk, AMissingFileGivesTheDefaultsAndCreatingTheAccessorTouchesNothing) {
   SettingsFile settings(path);

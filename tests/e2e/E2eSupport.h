@@ -249,7 +249,7 @@ inline int keyCount(const std::string& ini) {
 }
 
 class E2eTest : public ::testing::Test {
- protected:
+ public:
   void SetUp() override {
     ASSERT_FALSE(Exe.empty()) << "run tests/e2e/run.sh";
     folder_ = Work / test_name();

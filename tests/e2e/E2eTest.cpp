@@ -1,8 +1,9 @@
 // The real Velmora2.exe under Wine in a virtual desktop on Xvfb: start-up,
-// the single instance, the end of the session and the files it leaves, the
-// message dialog on the real platform, the icon in the notification area
-// with its tip, double click and menu, and the release zip with the program
-// in it. run.sh sets the environment.
+// the single instance (twenty starts at once too), the end of the session
+// and the files it leaves (in a folder outside code page 932 too), libraries
+// planted beside the program, the message dialog on the real platform, the
+// icon in the notification area with its tip, double click and menu, and
+// the release zip with the program in it. run.sh sets the environment.
 #include "tests/app/WrittenSettings.h"
 #include "tests/e2e/E2eSupport.h"
 
@@ -36,6 +37,20 @@ std::string preparedSettingsAfterExit() {
          "n\r\n"
          "key0=$7B\r\nappli0=\r\n" +
          emptyHotKeySlots(2) + "[Mine]\r\n; a comment\r\nanswer=42\r\n";
+}
+
+// The prepared files beside the program, a start and the end of the
+// session: both files are written back as they should be.
+void expectPreparedFilesWrittenBack(E2eTest& test, const fs::path& where) {
+  writeFile(where / "Velmora.Lst", PreparedList);
+  writeFile(where / "Velmora.ini", PreparedSettings);
+  std::unique_ptr<Child> program;
+  test.startAndWait(where, program);
+  EXPECT_EQ(test.endSession(*program), 0);
+  test.reportFile(where / "Velmora.ini");
+  test.reportFile(where / "Velmora.Lst");
+  EXPECT_EQ(readFile(where / "Velmora.Lst"), PreparedList);
+  EXPECT_EQ(readFile(where / "Velmora.ini"), preparedSettingsAfterExit());
 }
 
 TEST_F(E2eTest, AFreshStartShowsNoWindowAndTheSessionEndWritesBothFiles) {
@@ -72,31 +87,100 @@ TEST_F(E2eTest, AFreshStartShowsNoWindowAndTheSessionEndWritesBothFiles) {
 }
 
 TEST_F(E2eTest, PreparedFilesAreWrittenBackWithTheirUnknownKeysAndComments) {
-  const fs::path where = install();
-  writeFile(where / "Velmora.Lst", PreparedList);
-  writeFile(where / "Velmora.ini", PreparedSettings);
-  std::unique_ptr<Child> program;
-  startAndWait(where, program);
-  EXPECT_EQ(endSession(*program), 0);
-  reportFile(where / "Velmora.ini");
-  reportFile(where / "Velmora.Lst");
-  EXPECT_EQ(readFile(where / "Velmora.Lst"), PreparedList);
-  EXPECT_EQ(readFile(where / "Velmora.ini"), preparedSettingsAfterExit());
+  expectPreparedFilesWrittenBack(*this, install());
 }
 
 TEST_F(E2eTest, DataFilesBesideTheProgramInAJapaneseFolderWorkTheSame) {
   // The last character of the folder's name is 表, 0x95 0x5C in code page 932.
-  const fs::path where = install("ランチャー置き場 表");
-  writeFile(where / "Velmora.Lst", PreparedList);
-  writeFile(where / "Velmora.ini", PreparedSettings);
-  std::unique_ptr<Child> program;
-  startAndWait(where, program);
-  EXPECT_EQ(endSession(*program), 0);
-  EXPECT_EQ(readFile(where / "Velmora.Lst"), PreparedList);
-  EXPECT_EQ(readFile(where / "Velmora.ini"), preparedSettingsAfterExit());
+  expectPreparedFilesWrittenBack(*this, install("ランチャー置き場 表"));
   // Nothing went to the folder above.
   EXPECT_FALSE(fs::exists(folder_ / "Velmora.ini"));
   EXPECT_FALSE(fs::exists(folder_ / "Velmora.Lst"));
+}
+
+// "José" and "한글" have characters that code page 932 cannot hold; the
+// program's folder is found, read and written by its UTF-16 name.
+TEST_F(E2eTest, DataFilesInAFolderOutsideCodePage932AreReadAndWrittenThere) {
+  expectPreparedFilesWrittenBack(*this, install("Jos\u00E9/\uD55C\uAE00"));
+  std::vector<std::string> names;
+  for (const auto& entry : fs::recursive_directory_iterator(folder_))
+    names.push_back(fs::relative(entry.path(), folder_).string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names,
+            (std::vector<std::string>{
+                "Jos\u00E9", "Jos\u00E9/\uD55C\uAE00", "Jos\u00E9/\uD55C\uAE00/Velmora.Lst",
+                "Jos\u00E9/\uD55C\uAE00/Velmora.ini", "Jos\u00E9/\uD55C\uAE00/Velmora2.exe"}));
+}
+
+// Twenty starts at the same moment: one instance runs, the other nineteen
+// end with exit code 0 and touch no file; the one that runs writes both
+// files at the end of the session.
+TEST_F(E2eTest, TwentyStartsAtOnceLeaveOneRunningAndNineteenEndWithZero) {
+  const fs::path where = install();
+  writeFile(where / "Velmora.Lst", PreparedList);
+  writeFile(where / "Velmora.ini", PreparedSettings);
+  const auto listTime = fs::last_write_time(where / "Velmora.Lst");
+  const auto settingsTime = fs::last_write_time(where / "Velmora.ini");
+  std::vector<std::unique_ptr<Child>> starts;
+  const auto begin = Clock::now();
+  for (int i = 0; i < 20; ++i) starts.push_back(start(where));
+  // Up to a minute for nineteen to end, then a second more for any other.
+  std::vector<std::optional<int>> codes(starts.size());
+  const auto poll = [&] {
+    int ended = 0;
+    for (std::size_t i = 0; i < starts.size(); ++i) {
+      if (!codes[i]) codes[i] = starts[i]->wait(0);
+      if (codes[i]) ++ended;
+    }
+    return ended;
+  };
+  while (poll() < 19 && secondsSince(begin) < 60) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  report("twenty starts: nineteen ended after", secondsSince(begin));
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  poll();
+  std::vector<std::size_t> running;
+  int zeros = 0;
+  for (std::size_t i = 0; i < codes.size(); ++i) {
+    if (!codes[i]) running.push_back(i);
+    if (codes[i] == 0) ++zeros;
+  }
+  std::cout << "  running: " << running.size() << ", ended with 0: " << zeros << "\n";
+  ASSERT_EQ(running.size(), 1u) << "instances running";
+  EXPECT_EQ(zeros, 19);
+  EXPECT_TRUE(waitWindow("TForm1", false, 10000));
+  EXPECT_EQ(readFile(where / "Velmora.Lst"), PreparedList);
+  EXPECT_EQ(readFile(where / "Velmora.ini"), PreparedSettings);
+  EXPECT_EQ(fs::last_write_time(where / "Velmora.Lst"), listTime);
+  EXPECT_EQ(fs::last_write_time(where / "Velmora.ini"), settingsTime);
+  EXPECT_EQ(endSession(*starts[running.front()]), 0);
+  EXPECT_EQ(readFile(where / "Velmora.Lst"), PreparedList);
+  EXPECT_EQ(readFile(where / "Velmora.ini"), preparedSettingsAfterExit());
+}
+
+// Libraries named like ones the system loads for the program (shell32 loads
+// shcore, the themes uxtheme, ...) lie beside it, as they may in a downloads
+// folder; each leaves a witness line when loaded. None may be loaded.
+TEST_F(E2eTest, LibrariesPlantedBesideTheProgramAreNeverLoaded) {
+  const fs::path where = install();
+  const fs::path planted = fs::path(Probe).parent_path() / "VelmoraPlanted.dll";
+  for (const char* name :
+       {"shcore", "uxtheme", "dwmapi", "version", "propsys", "msctf", "imm32", "winmm", "cryptbase",
+        "sspicli", "oleacc", "userenv", "shlwapi", "comdlg32", "textinputframework", "clbcatq"}) {
+    fs::copy_file(planted, where / (std::string(name) + ".dll"));
+  }
+  const fs::path witness = folder_ / "witness.txt";
+  std::string windowsPath = "Z:" + witness.string();
+  std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
+  setenv("VELMORA_WITNESS", windowsPath.c_str(), 1);
+  std::unique_ptr<Child> program;
+  startAndWait(where, program);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_EQ(endSession(*program), 0);
+  unsetenv("VELMORA_WITNESS");
+  EXPECT_EQ(readFile(witness), std::nullopt) << "loaded: " << readFile(witness).value_or("");
+  EXPECT_TRUE(fs::exists(where / "Velmora.ini"));
 }
 
 TEST_F(E2eTest, ASettingsFileThatCannotBeWrittenIsReportedOnceAndTheListIsWritten) {

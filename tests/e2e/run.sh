@@ -38,7 +38,7 @@ cmake --build "$WINDOWS_BUILD" --target win32_window_tests >"$VELMORA_BUILD/e2e.
   fail "could not build $WINDOW_TESTS (see $VELMORA_BUILD/e2e.window-tests-build.log)"
 # The window tests run even when the program does not build.
 program_error=
-cmake --build "$WINDOWS_BUILD" --target Velmora2 VelmoraProbe >"$VELMORA_BUILD/e2e.windows-build.log" 2>&1 ||
+cmake --build "$WINDOWS_BUILD" --target Velmora2 VelmoraProbe VelmoraPlanted >"$VELMORA_BUILD/e2e.windows-build.log" 2>&1 ||
   program_error="could not build $EXE and $PROBE (see $VELMORA_BUILD/e2e.windows-build.log)"
 if [[ -z $program_error && ! -f $NATIVE/build.ninja ]]; then
   cmake -S "$VELMORA_ROOT" -B "$NATIVE" -G Ninja -DVELMORA_WERROR=ON -DCMAKE_BUILD_TYPE=Debug \

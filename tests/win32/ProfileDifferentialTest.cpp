@@ -197,8 +197,8 @@ const std::vector<std::string> sections = {"Option", "option", "OPTION", "Window
                                            "hotkey", "設定",   "A‐B",    "表",     "ｶﾅ"};
 const std::vector<std::string> keys = {"QuickStart", "quickstart", "Left", "key0",   "KEY0",
                                        "appli0",     "Name",       "名前", "ソフト", "x y"};
-// No outer blanks and no line breaks: such values are written differently
-// on purpose (see below).
+// No outer blanks, no quotes around the whole and no line breaks: such
+// values are written differently on purpose (see below).
 const std::vector<std::string> values = {
     "",
     "1",
@@ -206,8 +206,8 @@ const std::vector<std::string> values = {
     "$7B",
     "ＭＳ Ｐゴシック",
     "C:\\Program Files\\表計算\\calc.exe|-n memo.txt",
-    "\"quoted\"",
-    "'single'",
+    "\"quoted\" not all",
+    "'single",
     "\"unbalanced",
     "a = b",
     "a\tb",
@@ -321,15 +321,45 @@ TEST(ProfileDifferential, DifferenceOnlyTheWrittenLineIsReformatted) {
   pair.expectSameRead("Window", "Left");
 }
 
-// A written value is stored exactly; the system drops its leading blanks.
-// Reads trim blanks, so both read back the same.
-TEST(ProfileDifferential, DifferenceAWrittenValueKeepsItsBlanks) {
+// A value that a read would change (blanks at its ends, quotes around it)
+// is written inside one more pair of double quotes, so that it reads back
+// unchanged, in our read and in the system's read of our file alike. The
+// system's own write drops the blanks, and its read the quotes.
+TEST(ProfileDifferential, DifferenceAValueWithBlanksOrQuotesAtItsEndsReadsBackWhole) {
   ProfilePair pair("[S]\r\n");
   pair.write("S", "k", "  v ");
-  EXPECT_EQ(pair.oursBytes(), "[S]\r\nk=  v \r\n");
-  EXPECT_EQ(pair.systemBytes(), "[S]\r\nk=v \r\n");
-  pair.expectSameRead("S", "k");
-  EXPECT_EQ(pair.oursRead("S", "k"), "v");
+  pair.write("S", "command", "\"C:\\a b\\x.exe\"|\"arg\"");
+  pair.write("S", "single", "'q'");
+  EXPECT_EQ(pair.oursBytes(),
+            "[S]\r\nk=\"  v \"\r\ncommand=\"\"C:\\a b\\x.exe\"|\"arg\"\"\r\nsingle=\"'q'\"\r\n");
+  EXPECT_EQ(pair.systemBytes(),
+            "[S]\r\nk=v\r\ncommand=\"C:\\a b\\x.exe\"|\"arg\"\r\nsingle='q'\r\n");
+  EXPECT_EQ(pair.oursRead("S", "k"), "  v ");
+  EXPECT_EQ(pair.oursRead("S", "command"), "\"C:\\a b\\x.exe\"|\"arg\"");
+  EXPECT_EQ(pair.oursRead("S", "single"), "'q'");
+  EXPECT_EQ(pair.systemRead("S", "command"), "C:\\a b\\x.exe\"|\"arg");
+}
+
+// Every value without a line break or NUL, written by us, reads back
+// unchanged: in our read and in the system's read of our file.
+TEST(ProfileDifferential, EveryValueWeWriteTheSystemReadsBackUnchanged) {
+  std::mt19937 random(4321);
+  const std::vector<std::string> pieces = {" ",  "\t", "\"", "'",  "a", "=",    ";",   "[",  "]",
+                                           "表", "ソ", "ｱ",  "\\", "|", "ＭＳ", "x y", "$7B"};
+  TempFolder folder;
+  for (int round = 0; round < 300; ++round) {
+    // A new file each time: the system keeps the files it has read.
+    const std::string number = std::to_string(round);
+    const std::string path = folder.file(std::string("ours").append(number).append(".ini"));
+    std::string value;
+    const int count = std::uniform_int_distribution<int>(0, 8)(random);
+    for (int i = 0; i < count; ++i) value += pick(random, pieces);
+    if (round % 50 == 49) value = std::string(1, ' ').append(990, 'v').append("あ ");
+    const std::string key = std::string("k").append(number);
+    SettingsFile(path).WriteText("Round", key, value);
+    EXPECT_EQ(SettingsFile(path).ReadText("Round", key, NoValue), value) << "[" << value << "]";
+    EXPECT_EQ(systemRead(path, "Round", key), value) << "[" << value << "]";
+  }
 }
 
 // The system writes a line break inside a value as it is, which adds lines

@@ -23,6 +23,8 @@
 //                     and prints "pressed <n>" at the end
 //   VelmoraProbe edit-window <ms>            another program with the keyboard focus in
 //                     an edit box; after <ms> prints the box's text (UTF-8)
+//   VelmoraProbe load-library <name> [restricted]  exit 0 when the library loads,
+//                     after the platform's restricted library search if asked
 #include "platform/win32/Win32Platform.h"
 #include "tests/win32/platform/ProbeControls.h"
 #include "ui/Dialogs.h"
@@ -237,6 +239,11 @@ int wmain(int argc, wchar_t** argv) {
     return shellKnows(window, static_cast<UINT>(_wtoi(argv[3]))) ? 0 : 1;
   }
   if (argc == 2 && std::wstring(argv[1]) == L"tooltip-text") return tooltipText();
+  if ((argc == 3 || argc == 4) && std::wstring(argv[1]) == L"load-library") {
+    auto platform = velmora::platform::win32::createWin32Platform();
+    if (argc == 4 && std::wstring(argv[3]) == L"restricted") platform->restrictLibrarySearch();
+    return LoadLibraryW(argv[2]) != nullptr ? 0 : 1;
+  }
   if (argc == 3 && std::wstring(argv[1]) == L"window-rect") {
     HWND window = FindWindowW(argv[2], nullptr);
     RECT rect{};

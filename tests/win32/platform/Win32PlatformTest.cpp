@@ -44,10 +44,11 @@ TEST(Win32Mutex, CreatingTellsWhetherTheNameWasTakenAndClosingFreesIt) {
 
 TEST(Win32Process, TheExecutablePathIsTheFullPathOfThisProgram) {
   auto platform = createWin32Platform();
-  const std::string path = platform->executablePath();
-  ASSERT_GT(path.size(), 3u);
-  EXPECT_EQ(path[1], ':');
-  EXPECT_EQ(path.substr(path.size() - 4), ".exe");
+  const files::Path path = platform->executablePath();
+  const std::wstring& wide = path.native();
+  ASSERT_GT(wide.size(), 3u);
+  EXPECT_EQ(wide[1], L':');
+  EXPECT_EQ(wide.substr(wide.size() - 4), L".exe");
   EXPECT_TRUE(files::exists(path));
 }
 
@@ -71,6 +72,75 @@ TEST(Win32Shell, OpenRunsABatchFileInTheGivenFolder) {
   DeleteFileW(toWide(marker).c_str());
   DeleteFileW(toWide(script).c_str());
   RemoveDirectoryW(toWide(folder).c_str());
+}
+
+// A folder named in UTF-16 only ("José\한글"): the shell opens a file there
+// by its path, as the help command will open a page beside the program.
+TEST(Win32Shell, OpenFileFindsAFileInAFolderOutsideCodePage932) {
+  auto platform = createWin32Platform();
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring parent =
+      std::wstring(temp) + L"Jos\u00E9" + std::to_wstring(GetCurrentProcessId());
+  const std::wstring folder = parent + L"\\\uD55C\uAE00\\";
+  ASSERT_TRUE(CreateDirectoryW(parent.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  const std::string marker = toAnsi(temp) + "velmora-open-" + std::to_string(GetCurrentProcessId());
+  const files::Path script = files::Path::fromNative(folder + L"page.bat");
+  ASSERT_TRUE(files::replaceFileAtomically(script, "@echo opened> " + marker + "\r\n"));
+  EXPECT_TRUE(platform->openFile(0, script));
+  std::optional<std::string> content;
+  for (int i = 0; i < 250 && !(content = files::readWholeFile(marker)).has_value(); ++i) Sleep(20);
+  ASSERT_TRUE(content.has_value()) << "the shell did not open " << files::displayText(script);
+  EXPECT_EQ(content->substr(0, 6), "opened");
+  Sleep(100);
+  DeleteFileW(toWide(marker).c_str());
+  DeleteFileW(script.native().c_str());
+  RemoveDirectoryW(folder.c_str());
+  RemoveDirectoryW(parent.c_str());
+}
+
+// The probe and a planted library lie side by side, as a program and a
+// library planted in its downloads folder would. Without the restriction
+// the system loads the planted one; with it, never.
+TEST(Win32Libraries, APlantedLibraryBesideTheProgramIsNotLoadedOnceTheSearchIsRestricted) {
+  wchar_t self[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const std::wstring folder = files::Path::fromNative(std::wstring(self, length)).folder().native();
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring witness =
+      std::wstring(temp) + L"velmora-witness-" + std::to_wstring(GetCurrentProcessId());
+  SetEnvironmentVariableW(L"VELMORA_WITNESS", witness.c_str());
+  const auto probe = [&](const std::wstring& arguments) {
+    std::wstring line =
+        L"\"" + folder + L"VelmoraProbe.exe\" load-library VelmoraPlanted.dll" + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+      return -1;
+    }
+    WaitForSingleObject(process.hProcess, 30000);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(code);
+  };
+  const auto witnessed = [&] {
+    return GetFileAttributesW(witness.c_str()) != INVALID_FILE_ATTRIBUTES;
+  };
+
+  DeleteFileW(witness.c_str());
+  EXPECT_EQ(probe(L""), 0) << "without the restriction the planted library loads";
+  EXPECT_TRUE(witnessed());
+  DeleteFileW(witness.c_str());
+  EXPECT_EQ(probe(L" restricted"), 1) << "the planted library was loaded";
+  EXPECT_FALSE(witnessed());
+  DeleteFileW(witness.c_str());
+  SetEnvironmentVariableW(L"VELMORA_WITNESS", nullptr);
 }
 
 // The bytes of one of the program's own resources.

@@ -1,0 +1,117 @@
+// UTF-8 recognition and conversion to code page 932 through the generated
+// table, the same on every system.
+#include "core/Encoding.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "core/Cp932Table.h"
+
+namespace velmora::text {
+
+namespace {
+
+constexpr char32_t NoCharacter = 0xFFFFFFFF;
+
+// Decodes the character at s[pos]; advances pos past it, or past one byte
+// when no well-formed character starts there (NoCharacter).
+char32_t decodeAt(std::string_view s, std::size_t& pos) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+  const unsigned char first = byte(pos);
+  if (first < 0x80) {
+    ++pos;
+    return first;
+  }
+  std::size_t length = 0;
+  char32_t value = 0;
+  // The smallest and largest second byte: they rule out overlong forms,
+  // surrogates and code points above U+10FFFF.
+  unsigned char low = 0x80, high = 0xBF;
+  if (first >= 0xC2 && first <= 0xDF) {
+    length = 2;
+    value = first & 0x1F;
+  } else if (first >= 0xE0 && first <= 0xEF) {
+    length = 3;
+    value = first & 0x0F;
+    if (first == 0xE0) low = 0xA0;
+    if (first == 0xED) high = 0x9F;
+  } else if (first >= 0xF0 && first <= 0xF4) {
+    length = 4;
+    value = first & 0x07;
+    if (first == 0xF0) low = 0x90;
+    if (first == 0xF4) high = 0x8F;
+  } else {
+    ++pos;
+    return NoCharacter;
+  }
+  if (pos + length > s.size()) {
+    ++pos;
+    return NoCharacter;
+  }
+  for (std::size_t i = 1; i < length; ++i) {
+    const unsigned char next = byte(pos + i);
+    const unsigned char min = i == 1 ? low : 0x80, max = i == 1 ? high : 0xBF;
+    if (next < min || next > max) {
+      ++pos;
+      return NoCharacter;
+    }
+    value = value << 6 | (next & 0x3F);
+  }
+  pos += length;
+  return value;
+}
+
+void appendCp932(char32_t c, std::string& out) {
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+    return;
+  }
+  const std::uint16_t* end = Cp932CodePoints + Cp932TableSize;
+  const std::uint16_t* found = c > 0xFFFF ? end : std::lower_bound(Cp932CodePoints, end, c);
+  if (found == end || *found != c) {
+    out.push_back('?');
+    return;
+  }
+  const std::uint16_t code = Cp932Codes[found - Cp932CodePoints];
+  if (code > 0xFF) out.push_back(static_cast<char>(code >> 8));
+  out.push_back(static_cast<char>(code & 0xFF));
+}
+
+}  // namespace
+
+bool isWellFormedUtf8(std::string_view bytes) {
+  for (std::size_t pos = 0; pos < bytes.size();) {
+    if (decodeAt(bytes, pos) == NoCharacter) return false;
+  }
+  return true;
+}
+
+bool isUtf8WithNonAscii(std::string_view bytes) {
+  return std::any_of(bytes.begin(), bytes.end(),
+                     [](char c) { return static_cast<unsigned char>(c) >= 0x80; }) &&
+         isWellFormedUtf8(bytes);
+}
+
+std::string utf8ToCp932(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t pos = 0; pos < utf8.size();) {
+    const char32_t c = decodeAt(utf8, pos);
+    if (c == NoCharacter) {
+      out.push_back('?');
+    } else {
+      appendCp932(c, out);
+    }
+  }
+  return out;
+}
+
+std::string dataFileText(std::string bytes) {
+  if (std::string_view(bytes).starts_with(Utf8ByteOrderMark)) {
+    return utf8ToCp932(std::string_view(bytes).substr(Utf8ByteOrderMark.size()));
+  }
+  if (isUtf8WithNonAscii(bytes)) return utf8ToCp932(bytes);
+  return bytes;
+}
+
+}  // namespace velmora::text
