@@ -1,7 +1,7 @@
-// The tray icon component while its program starts: refused adds raise
-// nothing and are tried again on the callback window's timer, an add the
-// shell carried out although it answered too late is found, and taking the
-// icon away ends the tries.
+// The tray icon component while its program starts: an add the shell carried
+// out although it answered too late is found, and taking the icon away ends
+// the tries of a refused one. The tries themselves are in the program's
+// tests (tests/app/TrayAtLogonTest.cpp).
 #include "tasktray/TaskTray.h"
 
 #include "tests/ui/FakeApplication.h"
@@ -29,26 +29,6 @@ class TrayRetryTest : public FakeApplicationTest {
   ui::TForm* owner = nullptr;
   TTaskTray* tray = nullptr;
 };
-
-TEST_F(TrayRetryTest, TriesGoOnSilentlyAfterTheStartAndARefusalAfterThemIsRaised) {
-  tray->SetStartingUp(true);
-  platform.refuseTrayCalls(NotifyIconMessage::Add, 100);
-  EXPECT_NO_THROW(tray->SetRegistered(true));
-  EXPECT_TRUE(tray->Registered());
-  EXPECT_FALSE(tray->Added());
-  EXPECT_EQ(callbackWindow()->timers().at(1), TrayRetryMilliseconds);
-  // Changes while the icon waits try an add too, and raise nothing.
-  EXPECT_NO_THROW(tray->SetTipString("other"));
-  EXPECT_EQ(tray->RetriesLeft(), TrayRetryCount);
-
-  tray->SetStartingUp(false);
-  // Each try is silent: an error would open a box that nobody answers.
-  for (int i = 0; i < TrayRetryCount; ++i) ASSERT_TRUE(fireRetry()) << "try " << i + 1;
-  EXPECT_FALSE(retrying());
-  EXPECT_FALSE(tray->Added());
-  EXPECT_THROW(tray->SetTipString("again"), ui::EInvalidOperation);
-  EXPECT_FALSE(retrying()) << "a refusal after the start started the tries anew";
-}
 
 TEST_F(TrayRetryTest, AnAddTheShellAnsweredTooLateIsFoundAndNotAddedTwice) {
   tray->SetStartingUp(true);
