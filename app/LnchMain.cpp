@@ -158,6 +158,10 @@ TForm1::TForm1(ui::TComponent* owner) : ui::TForm(owner, "TForm1") {
   TaskTray1->SetTipString(ApplicationTitle);
   TaskTray1->Icon()->LoadFromResource(ApplicationIconResource, {32, 32});
   TaskTray1->SetIconID(TrayIconId);
+  // At logon the shell may refuse the icon for a while: that must not end
+  // the program, whose hotkeys work without it. The program's start ends
+  // where its message loop begins.
+  TaskTray1->SetStartingUp(true);
   TaskTray1->SetRegistered(true);
   TaskTray1->OnDblClick = Handler(this, &TForm1::TaskTray1DblClick);
 

@@ -29,6 +29,9 @@ int Velmora(platform::Platform& platform) {
         if (application.MainForm() == form) form->Minimize1Click(form);
       };
       application.ShowMainForm = false;
+      // From here on a refused icon is the shell's answer, not its slowness
+      // at logon; tries of an add refused until now go on.
+      form->TaskTray1->SetStartingUp(false);
       application.Run();
     } catch (const std::exception& error) {
       application.ShowException(error);

@@ -24,6 +24,8 @@ TNotifyWindow* NotifyWindow = nullptr;
 // Set while one callback is handled; every other callback is dropped then.
 bool InTrayNotify = false;
 
+constexpr unsigned TrayRetryTimerId = 1;
+
 constexpr std::uint32_t FlagsWithTip = platform::NifMessage | platform::NifIcon | platform::NifTip;
 constexpr std::uint32_t FlagsWithoutTip = platform::NifMessage | platform::NifIcon;
 
@@ -133,16 +135,48 @@ void TTaskTray::ShowIcon() {
   const auto message =
       added_ ? platform::NotifyIconMessage::Modify : platform::NotifyIconMessage::Add;
   const platform::NotifyIconResult result = platform->shellNotifyIcon(message, iconData_);
-  if (result == platform::NotifyIconResult::NoShell) {
-    // Without a shell there is no icon, and nobody refused it: the icon
-    // stays wanted and is added when the shell announces itself.
-    added_ = false;
+  if (result == platform::NotifyIconResult::Done) {
+    added_ = true;
+    if (retriesLeft_ > 0) {
+      retriesLeft_ = 0;
+      NotifyWindow->updateRetryTimer();
+    }
     return;
   }
-  if (result == platform::NotifyIconResult::Refused) {
-    throw ui::EInvalidOperation(std::string(TrayRefusedMessage));
+  // Without a shell there is no icon, and nobody refused it: the icon stays
+  // wanted and is added when the shell announces itself.
+  if (result == platform::NotifyIconResult::NoShell) added_ = false;
+  if (startingUp_ || retriesLeft_ > 0) {
+    // The shell of a session just begun: a shown icon keeps what the add
+    // gave it, a missing one is tried again.
+    if (!added_) waitForShell(*platform, result);
+    return;
   }
-  added_ = true;
+  if (result == platform::NotifyIconResult::NoShell) return;
+  throw ui::EInvalidOperation(std::string(TrayRefusedMessage));
+}
+
+void TTaskTray::waitForShell(platform::Platform& platform, platform::NotifyIconResult result) {
+  // An add that the shell answered too late may have been carried out all
+  // the same, and adding it again is refused: a modify tells.
+  if (result == platform::NotifyIconResult::Refused &&
+      platform.shellNotifyIcon(platform::NotifyIconMessage::Modify, iconData_) ==
+          platform::NotifyIconResult::Done) {
+    added_ = true;
+    retriesLeft_ = 0;
+  } else if (retriesLeft_ == 0) {
+    retriesLeft_ = TrayRetryCount;
+  }
+  NotifyWindow->updateRetryTimer();
+}
+
+void TTaskTray::retryAdd() {
+  if (!registered_ || added_ || Designing()) {
+    retriesLeft_ = 0;
+    return;
+  }
+  ShowIcon();
+  if (!added_ && retriesLeft_ > 0) --retriesLeft_;
 }
 
 platform::IconHandle TTaskTray::shellImage(platform::Platform& platform) {
@@ -170,6 +204,10 @@ void TTaskTray::RemoveIcon() {
   }
   added_ = false;
   registered_ = false;
+  if (retriesLeft_ > 0) {
+    retriesLeft_ = 0;
+    if (NotifyWindow != nullptr && !NotifyWindow->Destroying()) NotifyWindow->updateRetryTimer();
+  }
 }
 
 void TTaskTray::showAgain() {
@@ -336,6 +374,27 @@ void TNotifyWindow::shellRestarted() {
   forEachTray([](TTaskTray& component) {
     if (component.registered_ && !component.Designing()) component.showAgain();
   });
+}
+
+void TNotifyWindow::DoTimer(unsigned id) {
+  if (id != TrayRetryTimerId) return;
+  forEachTray([](TTaskTray& component) {
+    if (component.retriesLeft_ > 0) component.retryAdd();
+  });
+  updateRetryTimer();
+}
+
+void TNotifyWindow::updateRetryTimer() {
+  const bool wanted =
+      std::any_of(TrayIconList.begin(), TrayIconList.end(),
+                  [](const TrayIconEntry& entry) { return entry.component->retriesLeft_ > 0; });
+  if (wanted == retrying_) return;
+  retrying_ = wanted;
+  if (wanted) {
+    SetTimer(TrayRetryTimerId, TrayRetryMilliseconds);
+  } else {
+    KillTimer(TrayRetryTimerId);
+  }
 }
 
 bool TNotifyWindow::DoWindowMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {

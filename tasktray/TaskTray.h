@@ -22,6 +22,11 @@ namespace velmora {
 inline constexpr unsigned WM_TRAYNOTIFY = platform::WmUser + 102;
 // The size of the shell's record in its first form, as the system counts it.
 inline constexpr std::uint32_t TrayIconDataSize = 88;
+// At the start of a session the shell can refuse icons for a while although
+// its taskbar is there: such an add is tried again every two seconds for two
+// minutes.
+inline constexpr unsigned TrayRetryMilliseconds = 2000;
+inline constexpr int TrayRetryCount = 60;
 
 inline constexpr std::string_view TrayRefusedMessage = "タスクトレイに登録できません";
 inline constexpr std::string_view IconIdTooSmallMessage = "0以下は指定できません";
@@ -58,6 +63,15 @@ class TTaskTray : public ui::TComponent {
   TMouseEvent OnMouseDown;
   TMouseEvent OnMouseUp;
 
+  // While the program starts, a refused add raises nothing: the icon stays
+  // wanted and is tried again every TrayRetryMilliseconds, TrayRetryCount
+  // times, and when the shell announces itself; those tries raise nothing
+  // either. Any other refusal is an error.
+  bool StartingUp() const { return startingUp_; }
+  void SetStartingUp(bool startingUp) { startingUp_ = startingUp; }
+  // The tries still to come of an add refused at the start.
+  int RetriesLeft() const { return retriesLeft_; }
+
   // The icon is in the notification area now.
   bool Added() const { return added_; }
   // The record handed to the shell, as it was last filled.
@@ -84,6 +98,11 @@ class TTaskTray : public ui::TComponent {
   // The callback window changed: the icon leaves the old one and is added
   // under the new one.
   void moveIcon();
+  // A refused add tried again on the timer.
+  void retryAdd();
+  // A refused add at the start: is the icon there after all (the shell
+  // answered too late but carried the add out), or is it to be tried again?
+  void waitForShell(platform::Platform& platform, platform::NotifyIconResult result);
   void unlist();
   // The picture handed to the shell: Icon's resource at the small-icon size
   // the system asks for, so that it is drawn sharp instead of shrunk.
@@ -101,6 +120,8 @@ class TTaskTray : public ui::TComponent {
   bool registered_ = false;
   bool added_ = false;
   bool listed_ = false;
+  bool startingUp_ = false;
+  int retriesLeft_ = 0;
 };
 
 // The hidden window that receives the shell's callbacks for every icon of
@@ -113,13 +134,18 @@ class TNotifyWindow : public ui::TWinControl {
  protected:
   void HandleCreated() override;
   bool DoWindowMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
+  void DoTimer(unsigned id) override;
   void BeforeDestruction() override;
 
  private:
+  friend class TTaskTray;
   void WMTrayNotify(std::uintptr_t wParam, std::intptr_t lParam);
   void shellRestarted();
+  // Runs the retry timer while any component has tries to come.
+  void updateRetryTimer();
 
   platform::WindowHandle lastHandle_ = 0;
+  bool retrying_ = false;
   int hook_ = 0;
   unsigned taskbarCreated_ = 0;
 };

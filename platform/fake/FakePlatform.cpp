@@ -456,6 +456,10 @@ NotifyIconResult FakePlatform::shellNotifyIcon(NotifyIconMessage message,
     ok = found != trayIcons_.end();
     if (ok) trayIcons_.erase(found);
   }
+  if (int& late = lateAnswers_[message]; late > 0) {
+    --late;
+    ok = false;
+  }
   trayCalls_.push_back({message, data, ok});
   return ok ? NotifyIconResult::Done : NotifyIconResult::Refused;
 }
@@ -475,6 +479,10 @@ bool FakePlatform::sendTrayMessage(std::uint32_t uID, unsigned mouseMessage) {
 
 void FakePlatform::refuseTrayCalls(NotifyIconMessage message, int count) {
   refusals_[message] = count;
+}
+
+void FakePlatform::answerTrayCallsLate(NotifyIconMessage message, int count) {
+  lateAnswers_[message] = count;
 }
 
 void FakePlatform::setShellReady(bool ready) {

@@ -187,7 +187,7 @@ class FakeIcon final : public IconImage {
 };
 
 // One call of shellNotifyIcon with the record as it was given, and whether
-// the shell took it.
+// the caller was told that the shell took it.
 struct TrayCall {
   NotifyIconMessage message = NotifyIconMessage::Add;
   NotifyIconData data;
@@ -327,6 +327,9 @@ class FakePlatform final : public Platform {
   bool sendTrayMessage(std::uint32_t uID, unsigned mouseMessage);
   // Refuses the next `count` calls of that kind.
   void refuseTrayCalls(NotifyIconMessage message, int count = 1);
+  // The shell answers the next `count` calls of that kind too late: the
+  // caller sees a refusal, but the shell carries them out all the same.
+  void answerTrayCallsLate(NotifyIconMessage message, int count = 1);
   // Without a notification area (the shell not running yet) every call
   // fails with NoShell.
   void setShellReady(bool ready);
@@ -403,6 +406,7 @@ class FakePlatform final : public Platform {
   std::map<IconHandle, LoadedIcon> loadedIcons_;
   bool shellReady_ = true;
   std::map<NotifyIconMessage, int> refusals_;
+  std::map<NotifyIconMessage, int> lateAnswers_;
   std::vector<TrayCall> trayCalls_;
   std::vector<NotifyIconData> trayIcons_;
 };

@@ -52,6 +52,9 @@ std::optional<std::string> Win32Platform::openFileDialog(const OpenFileParams& p
   static const auto getOpenFileName =
       systemFunction<decltype(&GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
   if (getOpenFileName == nullptr || !getOpenFileName(&dialog)) return std::nullopt;
+  // Under Wine the quit message (the session ending) ends the dialog with
+  // TRUE and no file: a path without a name was never chosen.
+  if (file[0] == L'\0') return std::nullopt;
   return toAnsi(file.data());
 }
 

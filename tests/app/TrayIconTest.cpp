@@ -143,19 +143,5 @@ TEST_F(TrayIconTest, AProgramStartedBeforeTheShellGetsItsIconWhenTheShellComes) 
   EXPECT_TRUE(platform.trayIcons().empty());
 }
 
-TEST_F(TrayIconTest, AShellThatRefusesTheIconAtStartIsReportedAndTheProgramEnds) {
-  platform.refuseTrayCalls(NotifyIconMessage::Add);
-  platform.then([&] {
-    FakeWindow* box = platform.findForm("Velmora2");
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->child(WindowKind::Label)->text(), "タスクトレイに登録できません.");
-    answer("Velmora2", "OK");
-  });
-  EXPECT_EQ(run(), 0);
-  EXPECT_TRUE(platform.scriptDone());
-  // The launcher window was never made whole, so nothing was saved.
-  EXPECT_FALSE(files::exists(folder.file("Velmora.ini")));
-}
-
 }  // namespace
 }  // namespace velmora

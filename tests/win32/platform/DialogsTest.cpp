@@ -174,5 +174,23 @@ TEST_F(OpenFileDialogTest,
   EXPECT_FALSE(user.shown().refusedMissingFile);
 }
 
+// The session's end as the program meets it: the quit request, made from a
+// message handled while the dialog is open. The dialog ends, with no file.
+TEST_F(OpenFileDialogTest, TheQuitRequestWhileItIsOpenChoosesNoFile) {
+  static HWND owner = nullptr;
+  owner = formWindow();
+  const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
+    if (findDialog(owner) == nullptr) return;
+    KillTimer(nullptr, id);
+    PostQuitMessage(0);
+  });
+  ASSERT_NE(timer, 0u);
+  EXPECT_EQ(platform->openFileDialog(params), std::nullopt);
+  KillTimer(nullptr, timer);
+  // The program's own loop still gets the quit message.
+  MSG msg{};
+  EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
 }  // namespace
 }  // namespace velmora::platform::win32
