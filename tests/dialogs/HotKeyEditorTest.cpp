@@ -313,7 +313,10 @@ TEST_F(HotKeyEditorTest, TypingDroppingAndBrowsingMoveToTheNextFreeSlot) {
 TEST_F(HotKeyEditorTest, RunRunsTheStoredCommandAndHelpOpensTheEditorsPage) {
   slots("key1=$34E\r\nappli1=C:\\Tools\\note.exe|-n memo.txt\r\n");
   std::filesystem::create_directory(folder.file("help"));
-  putFile(folder.file("help/HID00000028.html"), "<html></html>");
+  // Joined with the system's separator, as the program joins it.
+  const std::string page =
+      (std::filesystem::path(folder.file("help")) / "HID00000028.html").string();
+  putFile(page, "<html></html>");
   play([&] {
     inEditor([&] {
       ASSERT_TRUE(control("ListBox1")->selectItem(1));
@@ -330,7 +333,7 @@ TEST_F(HotKeyEditorTest, RunRunsTheStoredCommandAndHelpOpensTheEditorsPage) {
       EXPECT_EQ(HotKeys[1], THotKeySlot{});
       click("Button1");
       ASSERT_EQ(platform.shellCalls().size(), 2u);
-      EXPECT_EQ(platform.shellCalls()[1].file, folder.file("help/HID00000028.html"));
+      EXPECT_EQ(platform.shellCalls()[1].file, page);
       click("CloseBtn");
     });
   });
