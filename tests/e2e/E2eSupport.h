@@ -221,22 +221,108 @@ inline bool waitWindow(const std::string& className, bool visible, int milliseco
              Work, milliseconds / 1000.0 + 30) == 0;
 }
 
+// The path as Wine's programs see it.
+inline std::string winPath(const fs::path& path) {
+  std::string text = "Z:" + path.string();
+  std::replace(text.begin(), text.end(), '/', '\\');
+  return text;
+}
+
+struct WindowRect {
+  int left = 0, top = 0, width = 0, height = 0;
+  int centreX() const { return left + width / 2; }
+  int centreY() const { return top + height / 2; }
+};
+
+// A shown top-level window of the class, as the probe sees it.
+inline std::optional<WindowRect> windowRect(const std::string& className) {
+  std::istringstream rect(probeOutput("window-rect '" + className + "'"));
+  WindowRect r;
+  if (!(rect >> r.left >> r.top >> r.width >> r.height)) return std::nullopt;
+  return r;
+}
+
 // A shown top-level window of the class cut out of a screenshot, into
 // Shots/help: the pictures of the help pages come from here.
 inline void windowShot(const fs::path& shot, const std::string& className,
                        const std::string& name) {
-  std::istringstream rect(
-      capture("wine '" + Probe + "' window-rect '" + className + "' 2>/dev/null"));
-  int left = 0, top = 0, width = 0, height = 0;
-  if (!(rect >> left >> top >> width >> height)) return;
+  const auto rect = windowRect(className);
+  if (!rect) return;
   fs::create_directories(Shots / "help");
   const fs::path file = Shots / "help" / (name + ".png");
   run({"convert", shot.string(), "-crop",
-       std::to_string(width) + "x" + std::to_string(height) + "+" + std::to_string(left) + "+" +
-           std::to_string(top),
+       std::to_string(rect->width) + "x" + std::to_string(rect->height) + "+" +
+           std::to_string(rect->left) + "+" + std::to_string(rect->top),
        "+repage", file.string()},
       Work, 20);
   std::cout << "help picture: " << file.string() << "\n";
+}
+
+// A control of a shown form, found by its component name.
+struct Control {
+  WindowRect rect;  // on the screen
+  bool enabled = false;
+  std::string text;  // UTF-8
+};
+
+inline std::optional<Control> control(const std::string& formClass, const std::string& name) {
+  std::istringstream line(probeOutput("control '" + formClass + "' '" + name + "'"));
+  Control c;
+  std::string state;
+  if (!(line >> c.rect.left >> c.rect.top >> c.rect.width >> c.rect.height >> state))
+    return std::nullopt;
+  c.enabled = state == "enabled";
+  line.get();  // the blank before the text
+  std::getline(line, c.text);
+  return c;
+}
+
+inline std::string controlText(const std::string& formClass, const std::string& name) {
+  const auto c = control(formClass, name);
+  return c ? c->text : "<no " + name + ">";
+}
+
+// The rows of a list box or combo box, and the selected row (-1 for none).
+struct Rows {
+  int selected = -2;
+  std::vector<std::string> rows;
+};
+
+inline Rows listRows(const std::string& formClass, const std::string& name) {
+  std::istringstream lines(probeOutput("rows '" + formClass + "' '" + name + "'"));
+  Rows result;
+  std::string line;
+  if (!std::getline(lines, line) || std::sscanf(line.c_str(), "selected %d", &result.selected) != 1)
+    return result;
+  while (std::getline(lines, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    result.rows.push_back(line);
+  }
+  return result;
+}
+
+// Typing goes to the X window under the pointer, the Wine desktop. Kanji and
+// the open-file dialog need 20 to 40 ms between keys.
+inline void typeText(const std::string& text) {
+  run({"xdotool", "mousemove", "5", "5"}, Work, 10);
+  run({"xdotool", "type", "--delay", "40", text}, Work, 60);
+}
+
+inline void clickAt(int x, int y, int button = 1) {
+  run({"xdotool", "mousemove", std::to_string(x), std::to_string(y), "click",
+       std::to_string(button)},
+      Work, 10);
+}
+
+// Asks again every 50 ms until `done` holds; false after `seconds`.
+template <typename Done>
+bool waitUntil(Done done, double seconds = 5) {
+  const auto start = Clock::now();
+  for (;;) {
+    if (done()) return true;
+    if (secondsSince(start) > seconds) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
 }
 
 inline int keyCount(const std::string& ini) {
@@ -324,6 +410,54 @@ class E2eTest : public ::testing::Test {
   }
 
   fs::path folder_;
+};
+
+// The program started in the test's folder with its data files, a witness
+// batch file that leaves a trace, and the tray and F12 at hand.
+class ProgramE2eTest : public E2eTest {
+ protected:
+  // A batch file that writes "ran <its parameter>" into ran.txt beside it.
+  std::string witness() {
+    writeFile(folder_ / "witness.bat", "@echo off\r\necho ran %~1> \"%~dp0ran.txt\"\r\n");
+    return winPath(folder_ / "witness.bat");
+  }
+  // What the witness wrote, once it has; nothing after `seconds`.
+  std::optional<std::string> witnessed(double seconds = 8) {
+    std::optional<std::string> line;
+    waitUntil(
+        [&] {
+          auto text = readFile(folder_ / "ran.txt");
+          if (!text || text->empty()) return false;
+          while (!text->empty() &&
+                 (text->back() == '\n' || text->back() == '\r' || text->back() == ' '))
+            text->pop_back();
+          line = *text;
+          return true;
+        },
+        seconds);
+    return line;
+  }
+  void forgetWitness() { fs::remove(folder_ / "ran.txt"); }
+
+  // The program started with these data files; its launcher window made.
+  fs::path startWith(const std::string& list, const std::string& settings) {
+    const fs::path where = install();
+    if (!list.empty()) writeFile(where / "Velmora.Lst", list);
+    if (!settings.empty()) writeFile(where / "Velmora.ini", settings);
+    startAndWait(where, program_);
+    // The hotkeys and the icon are in place once the tray knows the icon.
+    waitUntil([] { return !probeOutput("tray-window TForm1 1").empty(); });
+    return where;
+  }
+  // F12 from the keyboard, and the launcher shown.
+  void pressF12AndWait() {
+    pressKey("F12");
+    ASSERT_TRUE(waitWindow("TForm1", true, 5000)) << "F12 did not show the launcher";
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  }
+  bool launcherShown() { return windowRect("TForm1").has_value(); }
+
+  std::unique_ptr<Child> program_;
 };
 
 // Keeps the Wine desktop open for a few seconds, so that after the program

@@ -13,81 +13,8 @@ namespace {
 
 using namespace velmora::e2e;
 
-// The path as Wine's programs see it.
-std::string winPath(const fs::path& path) {
-  std::string text = "Z:" + path.string();
-  std::replace(text.begin(), text.end(), '/', '\\');
-  return text;
-}
-
-struct WindowRect {
-  int left = 0, top = 0, width = 0, height = 0;
-};
-
-// A shown top-level window of the class, as the probe sees it.
-std::optional<WindowRect> windowRect(const std::string& className) {
-  std::istringstream rect(probeOutput("window-rect '" + className + "'"));
-  WindowRect r;
-  if (!(rect >> r.left >> r.top >> r.width >> r.height)) return std::nullopt;
-  return r;
-}
-
-void typeText(const std::string& text) {
-  run({"xdotool", "mousemove", "5", "5"}, Work, 10);
-  run({"xdotool", "type", "--delay", "40", text}, Work, 30);
-}
-
-void clickAt(int x, int y, int button) {
-  run({"xdotool", "mousemove", std::to_string(x), std::to_string(y), "click",
-       std::to_string(button)},
-      Work, 10);
-}
-
-class LauncherE2eTest : public E2eTest {
- protected:
-  // A batch file that writes "ran <its parameter>" into ran.txt beside it.
-  std::string witness() {
-    writeFile(folder_ / "witness.bat", "@echo off\r\necho ran %~1> \"%~dp0ran.txt\"\r\n");
-    return winPath(folder_ / "witness.bat");
-  }
-  // What the witness wrote, once it has; nothing after `seconds`.
-  std::optional<std::string> witnessed(double seconds = 8) {
-    const auto start = Clock::now();
-    while (secondsSince(start) < seconds) {
-      if (auto text = readFile(folder_ / "ran.txt"); text && !text->empty()) {
-        std::string line = *text;
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r' || line.back() == ' '))
-          line.pop_back();
-        return line;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return std::nullopt;
-  }
-  void forgetWitness() { fs::remove(folder_ / "ran.txt"); }
-
-  // The program started with these data files; its launcher window made.
-  fs::path startWith(const std::string& list, const std::string& settings) {
-    const fs::path where = install();
-    if (!list.empty()) writeFile(where / "Velmora.Lst", list);
-    if (!settings.empty()) writeFile(where / "Velmora.ini", settings);
-    startAndWait(where, program_);
-    // The hotkeys and the icon are in place once the tray knows the icon.
-    for (int i = 0; i < 50 && probeOutput("tray-window TForm1 1").empty(); ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return where;
-  }
-  // F12 from the keyboard, and the launcher shown.
-  void pressF12AndWait() {
-    pressKey("F12");
-    ASSERT_TRUE(waitWindow("TForm1", true, 5000)) << "F12 did not show the launcher";
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  }
-  bool launcherShown() { return windowRect("TForm1").has_value(); }
-
-  std::unique_ptr<Child> program_;
-};
+// The launcher's own tests need nothing beyond the program fixture.
+using LauncherE2eTest = ProgramE2eTest;
 
 TEST_F(LauncherE2eTest, TheTrayDoubleClickShowsItInPlaceAndAnyLetterCaseRunsTheEntry) {
   const std::string list = "Witness\r\n" + witness() + "|tray\r\n";

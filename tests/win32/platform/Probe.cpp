@@ -25,6 +25,14 @@
 //                     an edit box; after <ms> prints the box's text (UTF-8)
 //   VelmoraProbe load-library <name> [restricted]  exit 0 when the library loads,
 //                     after the platform's restricted library search if asked
+//   VelmoraProbe rows <class> <name>         the rows of the list box or combo box named
+//                     <name> in the form of that class: "selected <index>", then one
+//                     row a line (UTF-8)
+//   VelmoraProbe controls <class>            "client <width> <height>" of the form, then
+//                     each named control: name, left top width height in the form's
+//                     client area, enabled or disabled, and its text
+//   VelmoraProbe drop <class> <path>...      drops the files on the form as the shell
+//                     does: WM_DROPFILES with a DROPFILES block in the form's process
 #include "platform/win32/Win32Platform.h"
 #include "tests/win32/platform/ProbeControls.h"
 #include "ui/Dialogs.h"
@@ -32,8 +40,10 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -223,6 +233,91 @@ int editWindow(DWORD milliseconds) {
   return 0;
 }
 
+// A list's rows, read with the messages that Wine carries to another
+// process together with their text.
+int listRows(const std::wstring& formClass, const std::wstring& name) {
+  HWND list = velmora::probe::findNamedWindow(FindWindowW(formClass.c_str(), nullptr), name);
+  if (list == nullptr) return 1;
+  const bool combo = className(list) == L"ComboBox";
+  const UINT getCount = combo ? CB_GETCOUNT : LB_GETCOUNT;
+  const UINT getCurrent = combo ? CB_GETCURSEL : LB_GETCURSEL;
+  const UINT getLength = combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN;
+  const UINT getText = combo ? CB_GETLBTEXT : LB_GETTEXT;
+  const auto send = [&](UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    if (SendMessageTimeoutW(list, message, wParam, lParam, SMTO_ABORTIFHUNG, 2000, &result) == 0)
+      return static_cast<LRESULT>(-1);
+    return static_cast<LRESULT>(result);
+  };
+  const LRESULT count = send(getCount, 0, 0);
+  if (count < 0) return 2;
+  std::printf("selected %ld\n", static_cast<long>(send(getCurrent, 0, 0)));
+  for (LRESULT row = 0; row < count; ++row) {
+    const LRESULT length = send(getLength, static_cast<WPARAM>(row), 0);
+    std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
+    if (length > 0) send(getText, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(wcslen(text.c_str()));
+    std::printf("%s\n", utf8(text).c_str());
+  }
+  return 0;
+}
+
+BOOL CALLBACK collectNamed(HWND window, LPARAM param) {
+  auto* named = reinterpret_cast<std::vector<HWND>*>(param);
+  if (!velmora::probe::nameOf(window).empty()) named->push_back(window);
+  return TRUE;
+}
+
+int listControls(const std::wstring& formClass) {
+  HWND form = FindWindowW(formClass.c_str(), nullptr);
+  if (form == nullptr) return 1;
+  RECT client{};
+  GetClientRect(form, &client);
+  std::printf("client %ld %ld\n", client.right, client.bottom);
+  std::vector<HWND> named;
+  EnumChildWindows(form, collectNamed, reinterpret_cast<LPARAM>(&named));
+  for (HWND window : named) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&rect), 2);
+    // The description starts with the rectangle on the screen; the rest of
+    // it (state and text) follows the rectangle in the client area.
+    std::string rest = velmora::probe::describeWindow(window);
+    for (int field = 0; field < 4 && rest.find(' ') != std::string::npos; ++field)
+      rest.erase(0, rest.find(' ') + 1);
+    std::printf("%s %ld %ld %ld %ld %s\n", utf8(velmora::probe::nameOf(window)).c_str(), rect.left,
+                rect.top, rect.right - rect.left, rect.bottom - rect.top, rest.c_str());
+  }
+  return 0;
+}
+
+// The shell hands the target a global memory block that it frees with
+// DragFinish; memory committed in its process and locked as a fixed block
+// reads the same way.
+int dropFiles(const std::wstring& formClass, const std::vector<std::wstring>& paths) {
+  HWND form = FindWindowW(formClass.c_str(), nullptr);
+  if (form == nullptr) return 1;
+  std::wstring list;
+  for (const std::wstring& path : paths) list += path + L'\0';
+  list += L'\0';
+  std::vector<char> block(sizeof(DROPFILES) + list.size() * sizeof(wchar_t), '\0');
+  auto* header = reinterpret_cast<DROPFILES*>(block.data());
+  header->pFiles = sizeof(DROPFILES);
+  header->pt = {20, 20};
+  header->fWide = TRUE;
+  std::memcpy(block.data() + sizeof(DROPFILES), list.data(), list.size() * sizeof(wchar_t));
+  DWORD processId = 0;
+  GetWindowThreadProcessId(form, &processId);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId);
+  if (process == nullptr) return 2;
+  void* remote = VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT, PAGE_READWRITE);
+  const bool written = remote != nullptr && WriteProcessMemory(process, remote, block.data(),
+                                                               block.size(), nullptr) != FALSE;
+  CloseHandle(process);
+  if (!written) return 3;
+  return PostMessageW(form, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0) ? 0 : 4;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -266,6 +361,11 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (argc == 3 && std::wstring(argv[1]) == L"edit-window") {
     return editWindow(static_cast<DWORD>(_wtoi(argv[2])));
+  }
+  if (argc == 4 && std::wstring(argv[1]) == L"rows") return listRows(argv[2], argv[3]);
+  if (argc == 3 && std::wstring(argv[1]) == L"controls") return listControls(argv[2]);
+  if (argc >= 4 && std::wstring(argv[1]) == L"drop") {
+    return dropFiles(argv[2], std::vector<std::wstring>(argv + 3, argv + argc));
   }
   return 64;
 }

@@ -1,0 +1,341 @@
+// The two editor dialogs of the real Velmora2.exe under Wine, opened from the
+// tray icon's menu and driven with the mouse and keys from X: the
+// registration editor adding by typing, through the system's open-file
+// dialog and from a drop, moving, deleting and sorting, with OK, Esc and
+// Cancel seen in the launcher's list and the list file; the hotkey editor
+// capturing keys while the program's own hotkeys are released, and the
+// combination registered there running its command from outside.
+#include "tests/e2e/E2eSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace velmora::e2e;
+using Names = std::vector<std::string>;
+
+// Items of the tray menu: Velmoraを開く, 登録内容の編集, ホットキーの編集.
+constexpr int EditItem = 1;
+constexpr int HotkeyItem = 2;
+
+class EditorE2eTest : public ProgramE2eTest {
+ protected:
+  // Right click on the tray icon and a click on the item: the tray menu
+  // takes no keys under Wine, its window being in front while hidden.
+  void openFromTrayMenu(int item, const std::string& formClass) {
+    const fs::path shot = folder_ / "tray.png";
+    run({"import", "-window", "root", shot.string()}, Work, 20);
+    const auto icon = findTrayIcon(shot);
+    ASSERT_TRUE(icon.has_value()) << "no icon in the notification area";
+    clickAt(icon->first, icon->second, 3);
+    ASSERT_TRUE(waitWindow("#32768", true, 5000)) << "no tray menu";
+    const auto menu = windowRect("#32768");
+    ASSERT_TRUE(menu.has_value());
+    // A one-pixel frame, then items 18 pixels high; the separators come later.
+    const auto clicked = Clock::now();
+    clickAt(menu->centreX(), menu->top + 1 + 18 * item + 9);
+    ASSERT_TRUE(waitWindow(formClass, true, 5000)) << formClass << " did not open";
+    report("menu click to " + formClass + " shown", secondsSince(clicked));
+    waitUntil([&] { return foreground().rfind(formClass + " ", 0) == 0; });
+  }
+
+  static std::string foreground() { return probeOutput("foreground"); }
+
+  void click(const std::string& formClass, const std::string& name) {
+    const auto c = control(formClass, name);
+    ASSERT_TRUE(c.has_value()) << "no " << name;
+    clickAt(c->rect.centreX(), c->rect.centreY());
+  }
+
+  // A click on row `row` of a list box with rows 13 pixels high inside its
+  // two-pixel sunken edge.
+  void clickRow(const std::string& formClass, const std::string& list, int row) {
+    const auto c = control(formClass, list);
+    ASSERT_TRUE(c.has_value()) << "no " << list;
+    clickAt(c->rect.left + 40, c->rect.top + 2 + 13 * row + 6);
+    EXPECT_TRUE(waitUntil([&] { return listRows(formClass, list).selected == row; }))
+        << "row " << row << " was not selected";
+  }
+
+  // The pointer rests on the control until its tip shows; the tip's text.
+  std::string hoverForTip(const std::string& formClass, const std::string& name) {
+    run({"xdotool", "mousemove", "5", "5"}, Work, 10);
+    const auto c = control(formClass, name);
+    if (!c) return "<no " + name + ">";
+    // Two moves inside the tool, then the pointer rests: a move while the
+    // tip waits to show starts its wait again.
+    const std::string x = std::to_string(c->rect.centreX()), y = std::to_string(c->rect.centreY());
+    run({"xdotool", "mousemove", x, y}, Work, 10);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    run({"xdotool", "mousemove", std::to_string(c->rect.centreX() + 1), y}, Work, 10);
+    std::string tip;
+    waitUntil([&] { return !(tip = probeOutput("tooltip-text")).empty(); }, 4);
+    // Drawn, not only shown.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    return tip;
+  }
+
+  // The form's controls as the probe sees them in its client area, for the
+  // comparison with the table of controls.
+  void printControls(const std::string& formClass) {
+    std::cout << "  controls of " << formClass << " (name left top width height state text):\n";
+    std::istringstream lines(probeOutput("controls '" + formClass + "'"));
+    for (std::string line; std::getline(lines, line);) std::cout << "    " << line << "\n";
+  }
+
+  bool waitClosed(const std::string& formClass) {
+    return waitUntil([&] { return !windowRect(formClass).has_value(); });
+  }
+
+  static Names launcherNames() { return listRows("TForm1", "Combo1").rows; }
+  static Rows editorRows() { return listRows("TForm2", "List1"); }
+};
+
+// The list file's lines for the entries.
+std::string listFile(const std::vector<std::pair<std::string, std::string>>& entries) {
+  std::string text;
+  for (const auto& [name, command] : entries) text += name + "\r\n" + command + "\r\n";
+  return text;
+}
+
+TEST_F(EditorE2eTest, RegistrationEditorAddsByTypingAndBrowsingMovesDeletesAndOkKeepsIt) {
+  const std::string bat = witness() + "|charlie";
+  // ソフト表.bat: its last character ends in 0x5C in code page 932.
+  const fs::path chosen = folder_ / "ソフト表.bat";
+  writeFile(chosen, "@echo off\r\n");
+  const std::string chosenUtf8 = winPath(chosen);
+  const std::string chosen932 = winPath(folder_) + "\\\x83\x5C\x83\x74\x83\x67\x95\x5C.bat";
+  const std::string list = listFile({{"Alpha", "C:\\a.exe"}, {"Bravo", "C:\\b.exe"}});
+  const fs::path where = startWith(list, "");
+  openFromTrayMenu(EditItem, "TForm2");
+  EXPECT_EQ(editorRows().rows, (Names{"Alpha : C:\\a.exe", "Bravo : C:\\b.exe"}));
+
+  // Typed: Enter in the name box goes on to the file box, Enter there adds,
+  // and the list file has the new entry at once.
+  click("TForm2", "Edit1");
+  typeText("Charlie");
+  pressKey("Return");
+  EXPECT_TRUE(waitUntil([&] { return foreground() == "TForm2 Edit2"; }))
+      << "Enter in the name box left the focus in " << foreground();
+  typeText(bat);
+  pressKey("Return");
+  EXPECT_TRUE(waitUntil([&] { return editorRows().rows.size() == 3; })) << "Enter did not add";
+  const std::string threeEntries = list + listFile({{"Charlie", bat}});
+  EXPECT_EQ(readFile(where / "Velmora.Lst"), threeEntries);
+  EXPECT_EQ(controlText("TForm2", "Edit1"), "");
+  EXPECT_EQ(controlText("TForm2", "Edit2"), "");
+  EXPECT_EQ(foreground(), "TForm2 Edit1");
+
+  // Browsed: the system's open-file dialog, a path typed into it.
+  typeText("Delta");
+  click("TForm2", "ReferBtn");
+  ASSERT_TRUE(waitUntil([&] { return foreground().rfind("#32770 ", 0) == 0; }))
+      << "no open-file dialog in front";
+  // Keys typed the moment it is ready are lost.
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  screenshot("registration-editor-open-file-dialog");
+  const auto typed = Clock::now();
+  typeText(chosenUtf8);
+  pressKey("Return");
+  EXPECT_TRUE(waitUntil([&] { return controlText("TForm2", "Edit2") == chosenUtf8; }))
+      << "the file box holds " << controlText("TForm2", "Edit2");
+  report("path typed in the open-file dialog to the file box", secondsSince(typed));
+  EXPECT_EQ(foreground(), "TForm2 Edit2");
+  pressKey("Return");
+  EXPECT_TRUE(waitUntil([&] { return editorRows().rows.size() == 4; }));
+  const std::string fourEntries = threeEntries + listFile({{"Delta", chosen932}});
+  EXPECT_EQ(readFile(where / "Velmora.Lst"), fourEntries);
+
+  // Delta one up with the arrow, then Alpha deleted: no row is selected
+  // afterwards, and the item buttons wait for the next selection.
+  clickRow("TForm2", "List1", 3);
+  click("TForm2", "UpBtn");
+  EXPECT_TRUE(waitUntil([&] { return editorRows().selected == 2; })) << "the selection stayed";
+  EXPECT_EQ(editorRows().rows, (Names{"Alpha : C:\\a.exe", "Bravo : C:\\b.exe",
+                                      "Delta : " + chosenUtf8, "Charlie : " + bat}));
+  clickRow("TForm2", "List1", 0);
+  click("TForm2", "DeleteBtn");
+  EXPECT_TRUE(waitUntil([&] { return editorRows().rows.size() == 3; })) << "no delete";
+  const Rows afterDelete = editorRows();
+  EXPECT_EQ(afterDelete.selected, -1);
+  EXPECT_EQ(afterDelete.rows,
+            (Names{"Bravo : C:\\b.exe", "Delta : " + chosenUtf8, "Charlie : " + bat}));
+  EXPECT_FALSE(control("TForm2", "DeleteBtn").value_or(Control{}).enabled);
+  EXPECT_FALSE(control("TForm2", "UpBtn").value_or(Control{}).enabled);
+  screenshot("registration-editor-after-edits");
+
+  click("TForm2", "CloseBtn");
+  ASSERT_TRUE(waitClosed("TForm2"));
+  // OK keeps the tables; the moves and the delete reach the file at the end.
+  EXPECT_EQ(launcherNames(), (Names{"Bravo", "Delta", "Charlie"}));
+  EXPECT_EQ(readFile(where / "Velmora.Lst"), fourEntries);
+
+  pressF12AndWait();
+  pressKey("alt+Down");
+  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  screenshot("registration-editor-ok-launcher-list");
+  pressKey("Escape");
+  waitUntil([&] { return !launcherShown(); });
+  pressF12AndWait();
+  typeText("charlie");
+  pressKey("Return");
+  EXPECT_EQ(witnessed(), "ran charlie");
+
+  EXPECT_EQ(endSession(*program_), 0);
+  EXPECT_EQ(readFile(where / "Velmora.Lst"),
+            listFile({{"Bravo", "C:\\b.exe"}, {"Delta", chosen932}, {"Charlie", bat}}));
+}
+
+TEST_F(EditorE2eTest, RegistrationEditorCancelPutsTheTablesBackAndTheFileKeepsTheLastAdd) {
+  const std::string list =
+      listFile({{"b", "C:\\b.exe"}, {"B", "C:\\B.exe"}, {"c", "C:\\c.exe"}, {"x", "C:\\x.exe"}});
+  const fs::path where = startWith(list, "");
+  // A first opening deletes x and closes with OK: the copy that Cancel puts
+  // back is taken anew at each showing.
+  openFromTrayMenu(EditItem, "TForm2");
+  clickRow("TForm2", "List1", 3);
+  click("TForm2", "DeleteBtn");
+  EXPECT_TRUE(waitUntil([&] { return editorRows().rows.size() == 3; })) << "no delete";
+  click("TForm2", "CloseBtn");
+  ASSERT_TRUE(waitClosed("TForm2"));
+  const Names kept{"b", "B", "c"};
+  EXPECT_EQ(launcherNames(), kept);
+  const std::string keptList =
+      listFile({{"b", "C:\\b.exe"}, {"B", "C:\\B.exe"}, {"c", "C:\\c.exe"}});
+
+  openFromTrayMenu(EditItem, "TForm2");
+  clickRow("TForm2", "List1", 0);
+  click("TForm2", "DeleteBtn");
+  EXPECT_TRUE(waitUntil([&] { return editorRows().rows.size() == 2; })) << "no delete";
+  click("TForm2", "Edit1");
+  typeText("a");
+  pressKey("Return");
+  typeText("C:\\a.exe");
+  pressKey("Return");
+  EXPECT_TRUE(waitUntil([&] { return editorRows().rows.size() == 3; })) << "no add";
+  // The add saved the whole list as it stood, the delete included.
+  const std::string saved = listFile({{"B", "C:\\B.exe"}, {"c", "C:\\c.exe"}, {"a", "C:\\a.exe"}});
+  EXPECT_EQ(readFile(where / "Velmora.Lst"), saved);
+
+  // Byte order: upper case first.
+  click("TForm2", "SortBtn");
+  const Names sorted{"B : C:\\B.exe", "a : C:\\a.exe", "c : C:\\c.exe"};
+  EXPECT_TRUE(waitUntil([&] { return editorRows().rows == sorted; }))
+      << "sorted to " << ::testing::PrintToString(editorRows().rows);
+  clickRow("TForm2", "List1", 2);
+  click("TForm2", "UpBtn");
+  EXPECT_TRUE(waitUntil([&] { return editorRows().selected == 1; }));
+  EXPECT_EQ(editorRows().rows, (Names{"B : C:\\B.exe", "c : C:\\c.exe", "a : C:\\a.exe"}));
+
+  click("TForm2", "CancelBtn");
+  ASSERT_TRUE(waitClosed("TForm2"));
+  EXPECT_EQ(launcherNames(), kept);
+  EXPECT_EQ(readFile(where / "Velmora.Lst"), saved) << "Cancel wrote the list file";
+  // The end writes the tables as Cancel put them back.
+  EXPECT_EQ(endSession(*program_), 0);
+  EXPECT_EQ(readFile(where / "Velmora.Lst"), keptList);
+}
+
+TEST_F(EditorE2eTest, RegistrationEditorShowsItsHintsTakesTheFirstDroppedFileAndEscKeepsIt) {
+  const std::string list = listFile({{"Alpha", "C:\\a.exe"}, {"Bravo", "C:\\b.exe"}});
+  const fs::path where = startWith(list, "");
+  openFromTrayMenu(EditItem, "TForm2");
+  EXPECT_EQ(hoverForTip("TForm2", "UpBtn"), "項目を１段上に");
+  screenshot("registration-editor-hint");
+  printControls("TForm2");
+
+  // Three files dropped by the shell: the first goes into the file box, the
+  // name box keeps what was typed, and the focus waits in the file box.
+  const std::string first = winPath(folder_ / "ドロップ表.txt");
+  const std::string first932 = winPath(folder_) + "\\\x83\x68\x83\x8D\x83\x62\x83\x76\x95\x5C.txt";
+  click("TForm2", "Edit1");
+  typeText("Dropped");
+  const auto dropped = Clock::now();
+  ASSERT_EQ(run({"wine", Probe, "drop", "TForm2", first, winPath(folder_ / "second.txt"),
+                 winPath(folder_ / "third.txt")},
+                Work, 30),
+            0);
+  EXPECT_TRUE(waitUntil([&] { return controlText("TForm2", "Edit2") == first; }))
+      << "the file box holds " << controlText("TForm2", "Edit2");
+  report("drop to the file box", secondsSince(dropped));
+  EXPECT_EQ(controlText("TForm2", "Edit1"), "Dropped");
+  EXPECT_EQ(foreground(), "TForm2 Edit2");
+  screenshot("registration-editor-after-drop");
+
+  pressKey("Return");
+  EXPECT_TRUE(waitUntil([&] { return editorRows().rows.size() == 3; })) << "Enter did not add";
+  EXPECT_EQ(editorRows().rows.back(), "Dropped : " + first);
+  // Esc closes with OK here: the entry stays.
+  pressKey("Escape");
+  ASSERT_TRUE(waitClosed("TForm2"));
+  EXPECT_EQ(launcherNames(), (Names{"Alpha", "Bravo", "Dropped"}));
+  EXPECT_EQ(endSession(*program_), 0);
+  EXPECT_EQ(readFile(where / "Velmora.Lst"), list + listFile({{"Dropped", first932}}));
+}
+
+TEST_F(EditorE2eTest, HotkeyEditorCapturesCtrlAltNAndTheRegisteredCommandRunsFromOutside) {
+  const std::string command = witness() + "|hotkey";
+  const fs::path where = startWith("", "");
+  openFromTrayMenu(HotkeyItem, "TForm3");
+  printControls("TForm3");
+  EXPECT_EQ(foreground(), "TForm3 CloseBtn");
+  const Rows slots = listRows("TForm3", "ListBox1");
+  EXPECT_EQ(slots.selected, 0);
+  ASSERT_EQ(slots.rows.size(), 16u);
+  EXPECT_EQ(slots.rows[0], "F12 : Velmoraを開く");
+  EXPECT_EQ(slots.rows[1], "(なし) : ");
+
+  // While the editor is open the program's hotkeys are released: F12 is a
+  // key like any other in the capture box, and Alt+P is captured rather
+  // than pressing 転写(&P), which would copy slot 0 over the boxes.
+  click("TForm3", "ShortCut");
+  EXPECT_TRUE(waitUntil([&] { return foreground() == "TForm3 ShortCut"; })) << foreground();
+  pressKey("F12");
+  EXPECT_TRUE(waitUntil([] { return controlText("TForm3", "ShortCut") == "F12"; }))
+      << controlText("TForm3", "ShortCut");
+  EXPECT_FALSE(waitWindow("TForm1", true, 700)) << "F12 showed the launcher";
+  pressKey("alt+p");
+  EXPECT_TRUE(waitUntil([] { return controlText("TForm3", "ShortCut") == "Alt + P"; }))
+      << controlText("TForm3", "ShortCut");
+  EXPECT_EQ(controlText("TForm3", "FileName"), "") << "Alt+P pressed the copy button";
+  EXPECT_EQ(foreground(), "TForm3 ShortCut");
+  pressKey("ctrl+alt+n");
+  EXPECT_TRUE(waitUntil([] { return controlText("TForm3", "ShortCut") == "Ctrl + Alt + N"; }))
+      << controlText("TForm3", "ShortCut");
+
+  // Typing the command moves the selection from slot 0 to the first free one.
+  click("TForm3", "FileName");
+  typeText(command);
+  EXPECT_TRUE(waitUntil([&] { return controlText("TForm3", "FileName") == command; }))
+      << controlText("TForm3", "FileName");
+  EXPECT_EQ(listRows("TForm3", "ListBox1").selected, 1);
+  EXPECT_EQ(hoverForTip("TForm3", "AddBtn"), "更新内容を登録");
+  screenshot("hotkey-editor-hint");
+
+  click("TForm3", "AddBtn");
+  EXPECT_TRUE(waitUntil([&] {
+    const Rows now = listRows("TForm3", "ListBox1");
+    return now.rows.size() > 1 && now.rows[1] == "Ctrl + Alt + N : " + command;
+  })) << ::testing::PrintToString(listRows("TForm3", "ListBox1").rows);
+  EXPECT_EQ(controlText("TForm3", "ShortCut"), "(なし)");
+  EXPECT_EQ(controlText("TForm3", "FileName"), "");
+  click("TForm3", "CloseBtn");
+  ASSERT_TRUE(waitClosed("TForm3"));
+
+  // Registered again from the table as OK left it.
+  const auto pressed = Clock::now();
+  pressKey("ctrl+alt+n");
+  EXPECT_EQ(witnessed(), "ran hotkey");
+  report("Ctrl+Alt+N to the command run", secondsSince(pressed));
+  pressF12AndWait();
+
+  EXPECT_EQ(endSession(*program_), 0);
+  const std::string ini = readFile(where / "Velmora.ini").value_or("");
+  EXPECT_NE(ini.find("\r\nkey1=$34E\r\n"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("\r\nappli1=" + command + "\r\n"), std::string::npos) << ini;
+}
+
+}  // namespace
