@@ -76,6 +76,20 @@ ensure_wine_prefix() {
     wineserver -w
     touch "$WINEPREFIX/.velmora-ready"
   fi
+  if [[ ! -f $WINEPREFIX/.velmora-fonts ]]; then
+    # The program's font, ＭＳ Ｐゴシック, drawn with the proportional IPA font
+    # that Debian has, so that texts take about the widths they were laid out
+    # for (the fixed-pitch one is wider).
+    local name
+    for name in 'ＭＳ Ｐゴシック' 'MS PGothic'; do
+      wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$name" /d IPAPGothic /f >/dev/null 2>&1
+    done
+    for name in 'ＭＳ ゴシック' 'MS Gothic'; do
+      wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$name" /d IPAGothic /f >/dev/null 2>&1
+    done
+    wineserver -w
+    touch "$WINEPREFIX/.velmora-fonts"
+  fi
   wineserver -p >/dev/null 2>&1 || true
   # Start Wine's services now, away from ctest: a service that inherits a
   # test's output pipe would keep ctest waiting for it to close.

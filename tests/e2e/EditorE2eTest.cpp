@@ -244,7 +244,7 @@ TEST_F(EditorE2eTest, RegistrationEditorShowsItsHintsTakesTheFirstDroppedFileAnd
   const fs::path where = startWith(list, "");
   openFromTrayMenu(EditItem, "TForm2");
   EXPECT_EQ(hoverForTip("TForm2", "UpBtn"), "項目を１段上に");
-  screenshot("registration-editor-hint");
+  windowShot(screenshot("registration-editor-hint"), "TForm2", "registration-editor");
   printControls("TForm2");
 
   // Three files dropped by the shell: the first goes into the file box, the
@@ -282,6 +282,7 @@ TEST_F(EditorE2eTest, HotkeyEditorCapturesCtrlAltNAndTheRegisteredCommandRunsFro
   openFromTrayMenu(HotkeyItem, "TForm3");
   printControls("TForm3");
   EXPECT_EQ(foreground(), "TForm3 CloseBtn");
+  windowShot(screenshot("hotkey-editor-opened"), "TForm3", "hotkey-editor");
   const Rows slots = listRows("TForm3", "ListBox1");
   EXPECT_EQ(slots.selected, 0);
   ASSERT_EQ(slots.rows.size(), 16u);
