@@ -5,11 +5,18 @@
 # path of. The program runs until it is ended (Ctrl+C here ends the session
 # the way a log-off does, so its files are written).
 #
+# Without a display, or with --demo, it first plays the program's main job in
+# a folder of its own (build/demo): F12, a sample name typed, Enter, the
+# entry run, the registration editor opened; it prints each screenshot's path
+# and then keeps the program running until Ctrl+C.
+#
 # Ctrl+C reaches the whole foreground process group. Xvfb and Wine therefore
 # run in sessions of their own: Xvfb dying with the script would take the X
 # connection, and with it the program, before the log-off could be played.
 set -u
 source "$(dirname "$0")/common.sh"
+demo=
+[[ ${1:-} == --demo || -z ${DISPLAY:-} ]] && demo=1
 ensure_packages || exit 1
 exe=$(build_program) || exit 1
 
@@ -38,14 +45,56 @@ if [[ -z ${DISPLAY:-} ]]; then
 fi
 restart_wine_prefix
 
+# The demo's folder: the program with a sample entry "memo" that opens a
+# text file in Notepad.
+if [[ -n $demo ]]; then
+  folder=$VELMORA_BUILD/demo
+  rm -rf "$folder"
+  mkdir -p "$folder"
+  cp "$exe" "$folder/"
+  cp -r "$(dirname "$exe")/help" "$folder/" 2>/dev/null
+  # The users' readme as the release holds it: code page 932, CR LF.
+  sed 's/$/\r/' "$VELMORA_ROOT/res/readme.txt" | iconv -f UTF-8 -t CP932 >"$folder/readme.txt"
+  exe=$folder/Velmora2.exe
+  memo="Z:${folder//\//\\}\\readme.txt"
+  printf 'memo\r\nnotepad.exe|%s\r\n' "$memo" >"$folder/Velmora.Lst"
+fi
+
 log "starting $exe"
 # A session of its own, so that Ctrl+C reaches this script and not Wine.
 (cd "$(dirname "$exe")" && exec setsid wine "$exe") &
 program_pid=$!
-if [[ -n $xvfb_pid ]]; then
+sleep 3
+shots=$VELMORA_BUILD/demo-screenshots
+shot() {  # name, what it shows
+  mkdir -p "$shots"
+  import -window root "$shots/$1.png" && log "$2: $shots/$1.png"
+}
+key() {  # the keyboard goes to the Wine desktop under the pointer
+  xdotool mousemove 5 5 key "$@"
+}
+if [[ -n $demo ]]; then
+  shot 1-started "started: only the icon in the notification area (bottom right)"
+  key F12
+  sleep 1
+  shot 2-f12 "F12: the launcher window, ready for a name"
+  xdotool mousemove 5 5 type --delay 60 memo
+  sleep 0.5
+  shot 3-typed "the sample name typed"
+  key Return
   sleep 3
-  shot=$VELMORA_BUILD/run-screenshot.png
-  import -window root "$shot" && log "screenshot of the desktop: $shot"
+  shot 4-run "Enter: the entry runs (Notepad with the readme) and the launcher hides"
+  # The launcher's own menu, from its right margin (the window stands where
+  # a first start puts it, at 500,340, 114 pixels wide): 登録内容の編集(&E).
+  key F12
+  sleep 1
+  xdotool mousemove 610 352 click 3
+  sleep 1
+  key e
+  sleep 2
+  shot 5-editor "the registration editor with the sample entry"
+elif [[ -n $xvfb_pid ]]; then
+  shot run-screenshot "screenshot of the desktop"
 fi
 log "Velmora2 runs (its data files are in $(dirname "$exe")); Ctrl+C ends it"
 wait "$program_pid"

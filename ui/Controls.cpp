@@ -498,7 +498,21 @@ std::unique_ptr<platform::WindowPeer> TSpeedButton::CreatePeer(platform::WindowP
 
 TLabel::TLabel(TComponent* owner) : TWinControl(owner) {}
 
+void TLabel::SetCaption(std::string_view text) {
+  TWinControl::SetCaption(text);
+  if (AutoSize && HandleAllocated()) fitText();
+}
+
+void TLabel::fitText() {
+  // Measured unwrapped; only ever wider than designed, so that a font with
+  // wider letters than the design's does not cut the text short.
+  constexpr int Unwrapped = 100000;
+  const platform::Size size = Platform().measureText(font_.Spec(), text_, Unwrapped);
+  if (size.width > Width()) SetBounds(Left(), Top(), size.width, Height());
+}
+
 std::unique_ptr<platform::WindowPeer> TLabel::CreatePeer(platform::WindowPeer* parent) {
+  if (AutoSize && Application != nullptr) fitText();
   platform::LabelParams params;
   FillParams(params, parent);
   return Platform().createLabel(params, EventSink());

@@ -295,13 +295,20 @@ class TSpeedButton : public TWinControl {
   void DoClick() override { Click(); }
 };
 
-// Static text, wrapped at its width.
+// Static text, wrapped at its width. An auto-sized label is one line that
+// grows wider than designed when its font needs it, so that no font cuts it
+// short.
 class TLabel : public TWinControl {
  public:
   explicit TLabel(TComponent* owner);
+  bool AutoSize = false;
+  void SetCaption(std::string_view text) override;
 
  protected:
   std::unique_ptr<platform::WindowPeer> CreatePeer(platform::WindowPeer* parent) override;
+
+ private:
+  void fitText();
 };
 
 // One of the system's message icons, 32 x 32.

@@ -45,6 +45,8 @@ TSpeedButton* AddSpeedButton(TWinControl* parent, const SpeedButtonSpec& spec) {
 
 TLabel* AddLabel(TWinControl* parent, const LabelSpec& spec) {
   auto* label = place<TLabel>(parent, spec.name, spec.bounds);
+  // A declared label fits its text, as a designer's label does.
+  label->AutoSize = true;
   label->SetCaption(spec.caption);
   label->SetParent(parent);
   return label;

@@ -47,6 +47,7 @@ struct SpeedButtonSpec {
 };
 TSpeedButton* AddSpeedButton(TWinControl* parent, const SpeedButtonSpec& spec);
 
+// The label grows wider than its bounds when its text needs it.
 struct LabelSpec {
   std::string_view name{};
   std::string_view caption{};

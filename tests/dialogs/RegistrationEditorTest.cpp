@@ -152,7 +152,15 @@ TEST_F(RegistrationEditorTest, TheDialogIsBuiltAsItsTableOfControlsInTheirTabOrd
       const Control& expected = controls[i];
       EXPECT_EQ(made[i]->name(), expected.name);
       EXPECT_EQ(made[i]->kind(), expected.kind) << expected.name;
-      EXPECT_EQ(made[i]->state().bounds, expected.bounds) << expected.name;
+      if (expected.kind == WindowKind::Label) {
+        // A label grows wider than designed where its font needs it.
+        platform::Rect bounds = made[i]->state().bounds;
+        EXPECT_GE(bounds.width, expected.bounds.width) << expected.name;
+        bounds.width = expected.bounds.width;
+        EXPECT_EQ(bounds, expected.bounds) << expected.name;
+      } else {
+        EXPECT_EQ(made[i]->state().bounds, expected.bounds) << expected.name;
+      }
       EXPECT_EQ(made[i]->text(), expected.text) << expected.name;
       EXPECT_EQ(made[i]->state().hint, expected.hint) << expected.name;
       EXPECT_EQ(made[i]->enabled(), expected.enabled) << expected.name;
