@@ -504,11 +504,17 @@ void TLabel::SetCaption(std::string_view text) {
 }
 
 void TLabel::fitText() {
-  // Measured unwrapped; only ever wider than designed, so that a font with
-  // wider letters than the design's does not cut the text short.
+  // Measured unwrapped at the window's DPI, where the font's height is
+  // rounded; only ever wider than designed, so that a font with wider
+  // letters than the design's does not cut the text short.
   constexpr int Unwrapped = 100000;
-  const platform::Size size = Platform().measureText(font_.Spec(), text_, Unwrapped);
+  const platform::Size size = MeasureText(font_, text_, Unwrapped);
   if (size.width > Width()) SetBounds(Left(), Top(), size.width, Height());
+}
+
+void TLabel::ApplyDpi() {
+  if (AutoSize) fitText();
+  TWinControl::ApplyDpi();
 }
 
 std::unique_ptr<platform::WindowPeer> TLabel::CreatePeer(platform::WindowPeer* parent) {

@@ -303,6 +303,7 @@ class TLabel : public TWinControl {
   explicit TLabel(TComponent* owner);
   bool AutoSize = false;
   void SetCaption(std::string_view text) override;
+  void ApplyDpi() override;
 
  protected:
   std::unique_ptr<platform::WindowPeer> CreatePeer(platform::WindowPeer* parent) override;

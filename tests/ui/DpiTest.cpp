@@ -37,6 +37,8 @@ class TDpiForm : public TForm {
                              .modalResult = mrOk});
     Edit2 = AddEdit(this, {.name = "Edit2", .bounds = {72, 308, 521, 20}, .fontHeight = 12});
     Combo1 = AddComboBox(this, {.name = "Combo1", .bounds = {2, 280, 100, 23}, .itemHeight = 15});
+    // Three characters of 6 pixels at 13 pixels high on the fake, of 10 at 20.
+    Label1 = AddLabel(this, {.name = "Label1", .caption = "登録名", .bounds = {2, 312, 39, 13}});
     OnMouseDown = [this](TComponent*, TMouseButton, TShiftState, int X, int Y) {
       mouseAt = {X, Y};
     };
@@ -46,6 +48,7 @@ class TDpiForm : public TForm {
   TButton* OkBtn;
   TEdit* Edit2;
   TComboBox* Combo1;
+  TLabel* Label1;
   platform::Point mouseAt{};
 };
 
@@ -113,6 +116,10 @@ TEST_F(DpiTest, AtOneAndAHalfTimesTheDpiTheWindowsAreScaledAndTheModelKeepsItsDe
   EXPECT_EQ(shown.Left(), 100);
   EXPECT_EQ(shown.Top(), 60);
   EXPECT_EQ(shown.Width(), 630) << "945 pixels with the frame, in designed units";
+  // The label's font, rounded up to 20 pixels, needs 60 where 39 units give
+  // 59: it grows to the units that cover it.
+  EXPECT_EQ(window("Label1")->bounds(), (Rect{3, 468, 60, 20}));
+  EXPECT_EQ(shown.Label1->Width(), 40);
   // The mouse is reported in designed units, and so is a move by the user.
   EXPECT_TRUE(formWindow()->mouseDown(platform::MouseButton::Left, {300, 151}));
   EXPECT_EQ(shown.mouseAt, (platform::Point{200, 101}));
@@ -133,6 +140,7 @@ TEST_F(DpiTest, AMoveOntoAMonitorOfAnotherDpiScalesEveryWindowAnewAndBack) {
   platform.setMonitors({{0, 0, 1024, 768}, {1024, 0, 1536, 1152}}, {96, 144});
   TDpiForm& shown = show();
   expectWindowsAt(96);
+  EXPECT_EQ(window("Label1")->bounds().width, 39);
 
   formWindow()->moveTo(1200, 100);
   EXPECT_NE(std::find(platform.calls().begin(), platform.calls().end(), "dpiChange DPI 144"),
@@ -146,6 +154,7 @@ TEST_F(DpiTest, AMoveOntoAMonitorOfAnotherDpiScalesEveryWindowAnewAndBack) {
   EXPECT_EQ(formWindow()->bounds().top, 100);
   EXPECT_EQ(shown.Left(), 1200);
   EXPECT_EQ(shown.Top(), 100);
+  EXPECT_EQ(window("Label1")->bounds().width, 60) << "the label fits its text at 144 too";
 
   // Back by program, which the system answers the same way.
   shown.SetBounds(200, 50, shown.Width(), shown.Height());
