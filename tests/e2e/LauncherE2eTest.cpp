@@ -361,6 +361,8 @@ struct DpiRun {
   WindowRect editor, hotkeyEditor, box, boxInk;
   // The editors' and the box's controls, relative to their form's first one.
   std::map<std::string, WindowRect> controls;
+  // The editors' labels, which fit their text: where the text is drawn.
+  std::map<std::string, WindowRect> labelInk;
   std::string ini, list;
 };
 
@@ -387,6 +389,15 @@ class DpiE2eTest : public LauncherE2eTest {
       ASSERT_TRUE(r.has_value()) << formClass << " " << name;
       seen.controls[formClass + " " + name] = {r->left - origin->left, r->top - origin->top,
                                                r->width, r->height};
+    }
+  }
+
+  void keepLabelInk(const fs::path& shot, const std::string& formClass,
+                    const std::vector<std::string>& names, DpiRun& seen) {
+    for (const std::string& name : names) {
+      const auto label = controlRect(formClass, name);
+      ASSERT_TRUE(label.has_value()) << formClass << " " << name;
+      seen.labelInk[formClass + " " + name] = inkIn(shot, *label);
     }
   }
 
@@ -433,9 +444,10 @@ class DpiE2eTest : public LauncherE2eTest {
     ASSERT_TRUE(waitWindow("TForm2", true, 5000)) << "no registration editor";
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     seen.editor = windowRect("TForm2").value_or(WindowRect{});
-    cropShot(screenshot(name + "-registration-editor"), seen.editor, name + "-registration-editor");
-    keepControls("TForm2", {"List1", "CloseBtn", "UpBtn", "Label1", "Edit1", "Edit2", "AddBtn"},
-                 seen);
+    const fs::path editorShot = screenshot(name + "-registration-editor");
+    cropShot(editorShot, seen.editor, name + "-registration-editor");
+    keepLabelInk(editorShot, "TForm2", {"Label1", "Label2"}, seen);
+    keepControls("TForm2", {"List1", "CloseBtn", "UpBtn", "Edit1", "Edit2", "AddBtn"}, seen);
     const auto edit1 = controlRect("TForm2", "Edit1");
     ASSERT_TRUE(edit1.has_value());
     clickAt(edit1->left + edit1->width / 2, edit1->top + edit1->height / 2, 1);
@@ -454,8 +466,10 @@ class DpiE2eTest : public LauncherE2eTest {
     ASSERT_TRUE(waitWindow("TForm3", true, 5000)) << "no hotkey editor";
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     seen.hotkeyEditor = windowRect("TForm3").value_or(WindowRect{});
-    cropShot(screenshot(name + "-hotkey-editor"), seen.hotkeyEditor, name + "-hotkey-editor");
-    keepControls("TForm3", {"ListBox1", "CloseBtn", "ShortCut", "FileName", "Label2"}, seen);
+    const fs::path hotkeyShot = screenshot(name + "-hotkey-editor");
+    cropShot(hotkeyShot, seen.hotkeyEditor, name + "-hotkey-editor");
+    keepLabelInk(hotkeyShot, "TForm3", {"Label1", "Label2"}, seen);
+    keepControls("TForm3", {"ListBox1", "CloseBtn", "ShortCut", "FileName"}, seen);
     pressKey("Escape");
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
 
@@ -532,6 +546,12 @@ TEST_F(DpiE2eTest, AtOneAndAHalfTimesTheDpiTheWindowsAreLargerAndTheFilesTheSame
   EXPECT_EQ(at96.controls["TForm2 CloseBtn"].width, 67);
   EXPECT_EQ(at96.controls["TForm2 CloseBtn"].left, 550);
   EXPECT_EQ(at96.controls["TForm3 FileName"].top, 264 - 4);
+  // The labels' text whole at either DPI: a label cut short at 144 would
+  // show fewer characters, not the same ones larger.
+  for (const auto& [label, small] : at96.labelInk) {
+    SCOPED_TRACE(label);
+    EXPECT_NEAR(ratio(at144.labelInk[label].width, small.width), 1.5, 0.2);
+  }
   for (const auto& [control, small] : at96.controls) {
     SCOPED_TRACE(control);
     if (control.starts_with("TMessageForm")) continue;
