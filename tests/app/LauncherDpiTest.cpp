@@ -104,34 +104,5 @@ TEST_F(LauncherDpiTest, AWindowBeyondTheScreenTouchesItsEdgeToThePixelAndIsStore
   EXPECT_NE(ini.find("Left=911\r\nTop=741\r\n"), std::string::npos) << ini;
 }
 
-TEST_F(LauncherDpiTest, OnASecondMonitorOfAnotherDpiTheLauncherTakesThatDpiAndFollowsAMove) {
-  write("Velmora.ini", "[Window]\r\nLeft=1200\r\nTop=100\r\n");
-  FakeSystem system2;
-  FakePlatform fake(system2, folder.file("Velmora2.exe"));
-  // The primary monitor at 96 dpi, the second at 144 to its right.
-  fake.setMonitors({{0, 0, 1024, 768}, {1024, 0, 1536, 1152}}, {96, 144});
-  fake.then([&] {
-    form().ShowLauncher();
-    FakeWindow* window = fake.windowOf(form().Handle());
-    FakeWindow* combo = fake.find("Combo1");
-    EXPECT_EQ(window->dpi(), 144);
-    EXPECT_EQ(window->bounds(), (Rect{1200, 100, 170, 40}));
-    EXPECT_EQ(combo->bounds().width, 150);
-    // Dragged onto the primary monitor: the system's rectangle, then the
-    // design at 96 dpi.
-    window->moveTo(500, 300);
-    EXPECT_EQ(window->dpi(), 96);
-    EXPECT_EQ(combo->bounds().width, 100);
-    EXPECT_EQ(combo->state().font.pixelHeight, 13);
-    EXPECT_EQ(window->bounds().left, 500);
-    EXPECT_EQ(window->bounds().width, 114);
-    form().Exit1Click(&form());
-  });
-  fake.then([&] { answerBox(fake, "確認", "OK"); });
-  EXPECT_EQ(run(fake), 0);
-  const std::string ini = read("Velmora.ini");
-  EXPECT_NE(ini.find("Left=500\r\nTop=300\r\nWidth=100\r\n"), std::string::npos) << ini;
-}
-
 }  // namespace
 }  // namespace velmora
