@@ -274,8 +274,9 @@ void TForm1::refillCombo() {
 void TForm1::FormShow(ui::TComponent*) {
   SetClientSize(Combo1->Width() + 12, Combo1->Height() + 4);
   // The monitor the window is on, taskbar included; a window on none (its
-  // monitor was taken away) comes wholly onto the nearest one.
-  const platform::Rect window = BoundsRect();
+  // monitor was taken away) comes wholly onto the nearest one. In screen
+  // pixels, so that the edges meet exactly at any DPI.
+  const platform::Rect window = ScreenBounds();
   const platform::Rect monitor = Platform().monitorRect(window);
   int left = window.left;
   int top = window.top;
@@ -289,7 +290,7 @@ void TForm1::FormShow(ui::TComponent*) {
     left = std::max(left, monitor.left);
     top = std::max(top, monitor.top);
   }
-  if (left != window.left || top != window.top) SetBounds(left, top, window.width, window.height);
+  if (left != window.left || top != window.top) SetScreenPosition(left, top);
   SetActiveControl(Combo1);
 }
 

@@ -51,6 +51,8 @@ inline constexpr Color SystemColorFlag = 0x80000000u;
 inline constexpr Color SystemFaceColor = SystemColorFlag | 15;
 
 inline constexpr int ShiftJisCharset = 128;
+// Pixels per inch at 100 %: the windows are designed in pixels at this DPI.
+inline constexpr int DesignDpi = 96;
 inline constexpr int SwShow = 5;
 
 struct FontSpec {
@@ -215,6 +217,13 @@ class WindowEvents {
   virtual void onEndSession(bool ending) { (void)ending; }
   // The user moved the window.
   virtual void onMoved(const Rect& bounds) { (void)bounds; }
+  // Forms: the window came onto a monitor of another DPI, or its monitor's
+  // DPI changed. `suggested` is the system's rectangle for the window at the
+  // new DPI, in screen pixels; the window has not been changed yet.
+  virtual void onDpiChange(int dpi, const Rect& suggested) {
+    (void)dpi;
+    (void)suggested;
+  }
   // A mouse button went down on the form's own surface, not on a control;
   // `at` in client pixels.
   virtual void onMouseDown(MouseButton button, Point at) {
@@ -267,6 +276,8 @@ class WindowPeer {
 
 class FormPeer : public WindowPeer {
  public:
+  // The DPI the window and its controls are drawn at: its monitor's.
+  virtual int dpi() const = 0;
   // Sets the outer size so that the client area has `size`; keeps the place.
   virtual void setClientSize(Size size) = 0;
   virtual void setColor(Color color) = 0;
@@ -305,6 +316,8 @@ class ListPeer : public WindowPeer {
   virtual void clearItems() = 0;
   // Selects an item (-1: none) without reporting it as the user's choice.
   virtual void setItemIndex(int index) = 0;
+  // The items' height in pixels; 0: the system's choice.
+  virtual void setItemHeight(int height) = 0;
 };
 
 class ComboBoxPeer : public ListPeer {
@@ -458,6 +471,12 @@ class Platform {
   // The whole rectangle (taskbar included) of the monitor nearest to a
   // rectangle in screen pixels.
   virtual Rect monitorRect(const Rect& near) = 0;
+  // The DPI of the monitor nearest to a rectangle in screen pixels.
+  virtual int monitorDpi(const Rect& near) = 0;
+  // The DPI that a program which knows nothing of DPIs is scaled by: the
+  // primary monitor's when the session began. Such a program sees the screen
+  // in pixels divided by this DPI / 96.
+  virtual int systemDpi() = 0;
   virtual void messageBeep(SystemIcon icon) = 0;
   // The pointer's position in screen pixels.
   virtual Point cursorPos() = 0;

@@ -28,9 +28,20 @@ finish() {
   trap '' INT TERM
   trap - EXIT
   if [[ -n $program_pid && -z $program_code ]]; then
-    kill -0 "$program_pid" 2>/dev/null && wineboot --end-session >/dev/null 2>&1
-    wait "$program_pid" 2>/dev/null
-    program_code=$?
+    # Velmora2 ends once the log-off has had it write its files. Another
+    # program that lingers on the log-off (the demo's Notepad sometimes keeps
+    # wineboot waiting under Wine) must not keep this script: Wine is
+    # stopped below, and wineboot with it.
+    kill -0 "$program_pid" 2>/dev/null && { wineboot --end-session >/dev/null 2>&1 & }
+    local tries
+    for ((tries = 0; tries < 300; tries++)); do
+      kill -0 "$program_pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    if ! kill -0 "$program_pid" 2>/dev/null; then
+      wait "$program_pid" 2>/dev/null
+      program_code=$?
+    fi
   fi
   [[ -n $program_code ]] && log "Velmora2 ended with exit code $program_code"
   [[ -n ${WINEPREFIX:-} ]] && wineserver -k >/dev/null 2>&1

@@ -27,6 +27,21 @@ constexpr int MaxFontPixels = 2000;
 
 }  // namespace
 
+int ScaleToDpi(int units, int dpi) {
+  return dpi > 0 ? roundedRatio(units, dpi, platform::DesignDpi) : units;
+}
+
+int ScaleFromDpi(int pixels, int dpi) {
+  return dpi > 0 ? roundedRatio(pixels, platform::DesignDpi, dpi) : pixels;
+}
+
+int UnitsCovering(int pixels, int dpi) {
+  if (dpi <= 0) return pixels;
+  int units = ScaleFromDpi(pixels, dpi);
+  while (ScaleToDpi(units, dpi) < pixels) ++units;
+  return units;
+}
+
 void TFont::SetSize(int points) {
   size_ = points;
   height_ = roundedRatio(points, 96, 72);
@@ -37,8 +52,9 @@ void TFont::SetHeight(int pixels) {
   size_ = roundedRatio(pixels, 72, 96);
 }
 
-platform::FontSpec TFont::Spec() const {
-  return {Name, std::clamp(height_, -MaxFontPixels, MaxFontPixels), Charset};
+platform::FontSpec TFont::Spec(int dpi) const {
+  const int height = std::clamp(height_, -MaxFontPixels, MaxFontPixels);
+  return {Name, ScaleToDpi(height, dpi), Charset};
 }
 
 unsigned AccessKeyOf(std::string_view caption) {
@@ -152,6 +168,9 @@ class TWinControl::Events final : public platform::WindowEvents {
   void onMoved(const platform::Rect& bounds) override {
     guard([&] { control_.DoMoved(bounds); });
   }
+  void onDpiChange(int dpi, const platform::Rect& suggested) override {
+    guard([&] { control_.DoDpiChange(dpi, suggested); });
+  }
   void onMouseDown(platform::MouseButton button, platform::Point at) override {
     guard([&] { control_.DoMouseDown(button, at); });
   }
@@ -233,12 +252,35 @@ void TWinControl::RecreateWnd() {
 void TWinControl::FillParams(platform::WindowParams& params, platform::WindowPeer* parent) const {
   params.name = Name();
   params.text = text_;
-  params.bounds = bounds_;
+  params.bounds = PixelBounds();
   params.parent = parent;
   params.visible = visible_;
   params.enabled = enabled_;
-  params.font = font_.Spec();
+  params.font = font_.Spec(CurrentDpi());
   params.hint = hint_;
+}
+
+int TWinControl::CurrentDpi() const {
+  const TForm* form = ParentForm();
+  return form != nullptr ? form->FormDpi() : platform::DesignDpi;
+}
+
+platform::Rect TWinControl::PixelBounds() const {
+  return {Pixels(bounds_.left), Pixels(bounds_.top), Pixels(bounds_.width), Pixels(bounds_.height)};
+}
+
+void TWinControl::ApplyDpi() {
+  if (peer_ == nullptr) return;
+  peer_->setFont(font_.Spec(CurrentDpi()));
+  peer_->setBounds(PixelBounds());
+}
+
+platform::Size TWinControl::MeasureText(const TFont& font, std::string_view text,
+                                        int maxWidth) const {
+  const int dpi = CurrentDpi();
+  const platform::Size measured =
+      Platform().measureText(font.Spec(dpi), text, ScaleToDpi(maxWidth, dpi));
+  return {UnitsCovering(measured.width, dpi), UnitsCovering(measured.height, dpi)};
 }
 
 std::unique_ptr<platform::WindowPeer> TWinControl::CreatePeer(platform::WindowPeer* parent) {
@@ -271,7 +313,7 @@ platform::WindowHandle TWinControl::Handle() {
 
 void TWinControl::SetBounds(int left, int top, int width, int height) {
   TControl::SetBounds(left, top, width, height);
-  if (peer_ != nullptr) peer_->setBounds(bounds_);
+  if (peer_ != nullptr) peer_->setBounds(PixelBounds());
 }
 
 void TWinControl::SetVisible(bool visible) {
@@ -295,7 +337,7 @@ void TWinControl::SetCaption(std::string_view text) {
 void TWinControl::SetFont(const TFont& font) {
   if (font_ == font) return;
   TControl::SetFont(font);
-  if (peer_ != nullptr) peer_->setFont(font_.Spec());
+  if (peer_ != nullptr) peer_->setFont(font_.Spec(CurrentDpi()));
 }
 
 void TWinControl::SetHint(std::string_view hint) {
@@ -378,9 +420,11 @@ void TWinControl::DoEndSession(bool ending) {
 }
 
 void TWinControl::DoMoved(const platform::Rect& bounds) {
-  bounds_.left = bounds.left;
-  bounds_.top = bounds.top;
+  bounds_.left = Units(bounds.left);
+  bounds_.top = Units(bounds.top);
 }
+
+void TWinControl::DoDpiChange(int, const platform::Rect&) {}
 
 void TWinControl::DoMouseDown(platform::MouseButton, platform::Point) {}
 void TWinControl::DoContextMenu(platform::Point) {}
@@ -460,11 +504,17 @@ void TLabel::SetCaption(std::string_view text) {
 }
 
 void TLabel::fitText() {
-  // Measured unwrapped; only ever wider than designed, so that a font with
-  // wider letters than the design's does not cut the text short.
+  // Measured unwrapped at the window's DPI, where the font's height is
+  // rounded; only ever wider than designed, so that a font with wider
+  // letters than the design's does not cut the text short.
   constexpr int Unwrapped = 100000;
-  const platform::Size size = Platform().measureText(font_.Spec(), text_, Unwrapped);
+  const platform::Size size = MeasureText(font_, text_, Unwrapped);
   if (size.width > Width()) SetBounds(Left(), Top(), size.width, Height());
+}
+
+void TLabel::ApplyDpi() {
+  if (AutoSize) fitText();
+  TWinControl::ApplyDpi();
 }
 
 std::unique_ptr<platform::WindowPeer> TLabel::CreatePeer(platform::WindowPeer* parent) {

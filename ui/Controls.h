@@ -36,6 +36,16 @@ using TKeyPressEvent = std::function<void(TComponent* Sender, unsigned& Key)>;
 using TMouseEvent =
     std::function<void(TComponent* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 
+// The model is designed in pixels at 96 pixels per inch; a window at another
+// DPI gets every designed size scaled by its DPI / 96, halves rounded away
+// from zero. These convert between the two at the windows' boundary.
+int ScaleToDpi(int units, int dpi);
+// Pixels at `dpi` in designed units, to the nearest.
+int ScaleFromDpi(int pixels, int dpi);
+// The fewest designed units that give at least `pixels` at `dpi`: what a
+// measured text needs so that it still fits once scaled back.
+int UnitsCovering(int pixels, int dpi);
+
 // A font as the program names it: typeface, character set, and its size in
 // points or its character height in pixels at 96 pixels per inch. Setting one
 // sets the other; each reads back exactly what was set.
@@ -49,7 +59,8 @@ class TFont {
   int Height() const { return height_; }
   void SetHeight(int pixels);
 
-  platform::FontSpec Spec() const;
+  // The font as a window at `dpi` draws it.
+  platform::FontSpec Spec(int dpi = platform::DesignDpi) const;
   bool operator==(const TFont&) const = default;
 
  private:
@@ -145,6 +156,15 @@ class TWinControl : public TControl {
   bool CanFocus() const;
   virtual void SetFocus();
 
+  // The DPI the window is drawn at: its form's (96 without a form).
+  int CurrentDpi() const;
+  // The size of a text in a font as this control's window draws it, in
+  // designed units that cover it, wrapped at `maxWidth` units.
+  platform::Size MeasureText(const TFont& font, std::string_view text, int maxWidth) const;
+  // Pushes what depends on the DPI into the window again: its font and
+  // bounds, and what a kind adds. Its form calls it when its DPI changed.
+  virtual void ApplyDpi();
+
   // Runs DoTimer(id) every `milliseconds` while the window exists.
   void SetTimer(unsigned id, unsigned milliseconds);
   void KillTimer(unsigned id);
@@ -174,8 +194,13 @@ class TWinControl : public TControl {
   // Makes the window: a plain panel, unless the class makes a kind of its
   // own. `parent` is the parent's window, or the owner's for a form.
   virtual std::unique_ptr<platform::WindowPeer> CreatePeer(platform::WindowPeer* parent);
-  // The fields every kind shares, from the model.
+  // The fields every kind shares, from the model, in the window's pixels.
   void FillParams(platform::WindowParams& params, platform::WindowPeer* parent) const;
+  // The model's designed units in the window's pixels, and back.
+  int Pixels(int units) const { return ScaleToDpi(units, CurrentDpi()); }
+  int Units(int pixels) const { return ScaleFromDpi(pixels, CurrentDpi()); }
+  // The model's bounds as the window is given them.
+  virtual platform::Rect PixelBounds() const;
   platform::WindowEvents& EventSink();
   platform::Platform& Platform() const;
   // The window as the kind this class made.
@@ -210,6 +235,7 @@ class TWinControl : public TControl {
   virtual bool DoQueryEndSession() { return true; }
   virtual void DoEndSession(bool ending);
   virtual void DoMoved(const platform::Rect& bounds);
+  virtual void DoDpiChange(int dpi, const platform::Rect& suggested);
   virtual void DoMouseDown(platform::MouseButton button, platform::Point at);
   virtual void DoContextMenu(platform::Point at);
   virtual void DoDropFiles(std::string_view firstPath, int count);
@@ -277,6 +303,7 @@ class TLabel : public TWinControl {
   explicit TLabel(TComponent* owner);
   bool AutoSize = false;
   void SetCaption(std::string_view text) override;
+  void ApplyDpi() override;
 
  protected:
   std::unique_ptr<platform::WindowPeer> CreatePeer(platform::WindowPeer* parent) override;

@@ -1,5 +1,6 @@
 // The message dialog, laid out from the measured text like a system message
-// box: margins of 12 pixels, a 32-pixel icon, buttons of 75 x 23.
+// box: margins of 12 pixels, a 32-pixel icon, buttons of 75 x 23, all in
+// designed units that the form draws at its DPI.
 #include "ui/Dialogs.h"
 
 #include "core/Text.h"
@@ -30,10 +31,10 @@ TMessageForm::TMessageForm(TComponent* owner, std::string_view caption, std::str
   Position = TPosition::poScreenCenter;
   if ((buttons & (mbOK | mbCancel)) == 0) buttons = mbOK;
 
-  platform::Platform& platform = Application->Platform();
-  const platform::Size screen = platform.screenSize();
-  const int maxTextWidth = std::max(MinTextWidth, screen.width / 2);
-  const platform::Size measured = platform.measureText(font_.Spec(), text, maxTextWidth);
+  // Measured as the box will draw it, at the DPI it is made at.
+  const platform::Size screen = Application->Platform().screenSize();
+  const int maxTextWidth = std::max(MinTextWidth, Units(screen.width) / 2);
+  const platform::Size measured = MeasureText(font_, text, maxTextWidth);
 
   int textLeft = Margin;
   int top = Margin;

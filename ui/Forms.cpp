@@ -82,6 +82,7 @@ std::unique_ptr<platform::WindowPeer> TForm::CreatePeer(platform::WindowPeer*) {
     TForm* main = Application->MainForm();
     if (main != nullptr && main != this && main->HandleAllocated()) owner = main->Peer();
   }
+  dpi_ = expectedDpi();
   platform::FormParams params;
   FillParams(params, owner);
   CreateParams(params);
@@ -90,12 +91,73 @@ std::unique_ptr<platform::WindowPeer> TForm::CreatePeer(platform::WindowPeer*) {
 
 void TForm::HandleCreated() {
   TWinControl::HandleCreated();
+  const platform::Rect placed = Peer()->bounds();
   // The system chose the place; the model takes it over.
   if (Position == TPosition::poDefault) {
-    const platform::Rect placed = Peer()->bounds();
-    bounds_.left = placed.left;
-    bounds_.top = placed.top;
+    bounds_.left = ScaleFromDpi(placed.left, systemDpi());
+    bounds_.top = ScaleFromDpi(placed.top, systemDpi());
   }
+  // The window took the DPI of the monitor it landed on; the controls,
+  // made after this, take it from the form.
+  const int actual = formPeer()->dpi();
+  if (actual == dpi_) return;
+  dpi_ = actual;
+  Peer()->setFont(font_.Spec(dpi_));
+  Peer()->setBounds({placed.left, placed.top, Pixels(bounds_.width), Pixels(bounds_.height)});
+}
+
+int TForm::systemDpi() const {
+  return Application != nullptr ? Platform().systemDpi() : platform::DesignDpi;
+}
+
+int TForm::expectedDpi() const {
+  if (Application == nullptr) return platform::DesignDpi;
+  const int system = systemDpi();
+  if (Position != TPosition::poDesigned) return system;
+  return Platform().monitorDpi({ScaleToDpi(Left(), system), ScaleToDpi(Top(), system),
+                                ScaleToDpi(Width(), system), ScaleToDpi(Height(), system)});
+}
+
+int TForm::FormDpi() const { return dpi_ > 0 ? dpi_ : expectedDpi(); }
+
+platform::Rect TForm::PixelBounds() const {
+  const int system = systemDpi();
+  return {ScaleToDpi(Left(), system), ScaleToDpi(Top(), system), Pixels(Width()), Pixels(Height())};
+}
+
+platform::Rect TForm::ScreenBounds() const {
+  return Peer() != nullptr ? Peer()->bounds() : PixelBounds();
+}
+
+void TForm::SetScreenPosition(int left, int top) {
+  bounds_.left = ScaleFromDpi(left, systemDpi());
+  bounds_.top = ScaleFromDpi(top, systemDpi());
+  if (auto* peer = formPeer()) {
+    const platform::Rect now = peer->bounds();
+    peer->setBounds({left, top, now.width, now.height});
+  }
+}
+
+void TForm::DoMoved(const platform::Rect& bounds) {
+  bounds_.left = ScaleFromDpi(bounds.left, systemDpi());
+  bounds_.top = ScaleFromDpi(bounds.top, systemDpi());
+}
+
+void TForm::DoDpiChange(int dpi, const platform::Rect& suggested) {
+  dpi_ = dpi;
+  // The system's rectangle for the new DPI, then the designed sizes at it.
+  if (auto* peer = formPeer()) peer->setBounds(suggested);
+  bounds_ = {ScaleFromDpi(suggested.left, systemDpi()), ScaleFromDpi(suggested.top, systemDpi()),
+             Units(suggested.width), Units(suggested.height)};
+  ApplyDpi();
+}
+
+void TForm::ApplyDpi() {
+  auto* peer = formPeer();
+  if (peer == nullptr) return;
+  peer->setFont(font_.Spec(dpi_));
+  for (TWinControl* control : allControls()) control->ApplyDpi();
+  if (clientWidth_ > 0 || clientHeight_ > 0) SetClientSize(clientWidth_, clientHeight_);
 }
 
 void TForm::SetBorderStyle(TFormBorderStyle style) { borderStyle_ = style; }
@@ -121,10 +183,10 @@ void TForm::SetClientSize(int width, int height) {
   clientWidth_ = width;
   clientHeight_ = height;
   if (auto* peer = formPeer()) {
-    peer->setClientSize({width, height});
+    peer->setClientSize({Pixels(width), Pixels(height)});
     const platform::Rect outer = peer->bounds();
-    bounds_.width = outer.width;
-    bounds_.height = outer.height;
+    bounds_.width = Units(outer.width);
+    bounds_.height = Units(outer.height);
   }
 }
 
@@ -167,7 +229,8 @@ void TForm::SetVisible(bool visible) {
     if (clientWidth_ > 0 || clientHeight_ > 0) SetClientSize(clientWidth_, clientHeight_);
     if (Position == TPosition::poScreenCenter && Application != nullptr) {
       const platform::Size screen = Platform().screenSize();
-      SetBounds((screen.width - Width()) / 2, (screen.height - Height()) / 2, Width(), Height());
+      const platform::Rect outer = ScreenBounds();
+      SetScreenPosition((screen.width - outer.width) / 2, (screen.height - outer.height) / 2);
     }
     if (OnShow) OnShow(this);
   }
@@ -398,13 +461,16 @@ void TForm::DoMouseDown(platform::MouseButton button, platform::Point at) {
     which = TMouseButton::mbMiddle;
     shift = ssMiddle;
   }
-  OnMouseDown(this, which, shift, at.x, at.y);
+  OnMouseDown(this, which, shift, Units(at.x), Units(at.y));
 }
 
 void TForm::DoContextMenu(platform::Point at) {
   if (PopupMenu == nullptr) return;
   // From the keyboard the menu opens at the form's top left corner.
-  if (at.x == -1 && at.y == -1) at = {Left(), Top()};
+  if (at.x == -1 && at.y == -1) {
+    const platform::Rect screen = ScreenBounds();
+    at = {screen.left, screen.top};
+  }
   PopupMenu->Popup(at.x, at.y);
 }
 

@@ -65,6 +65,17 @@ class TForm : public TWinControl {
   int ClientWidth() const { return clientWidth_; }
   int ClientHeight() const { return clientHeight_; }
 
+  // The form's sizes and its controls' are designed units, drawn at the
+  // form's DPI; Left and Top are the screen as a program that knows nothing
+  // of DPIs sees it: screen pixels divided by the system's DPI / 96.
+  // The DPI of the form's window; before it exists, the DPI it will get.
+  int FormDpi() const;
+  // The form's outer rectangle in screen pixels, as the system has it.
+  platform::Rect ScreenBounds() const;
+  // Moves the form to a place in screen pixels, exactly; Left and Top follow.
+  void SetScreenPosition(int left, int top);
+  void ApplyDpi() override;
+
   TPosition Position = TPosition::poDesigned;
   // Typed characters reach OnKeyPress before the focused control.
   bool KeyPreview = false;
@@ -126,6 +137,9 @@ class TForm : public TWinControl {
   void HandleCreated() override;
   void BeforeDestruction() override;
   void SetVisible(bool visible) override;
+  platform::Rect PixelBounds() const override;
+  void DoMoved(const platform::Rect& bounds) override;
+  void DoDpiChange(int dpi, const platform::Rect& suggested) override;
   bool DoKeyDown(unsigned virtualKey, unsigned shiftState) override;
   bool DoChar(unsigned character) override;
   bool DoAccessKey(unsigned character) override;
@@ -147,6 +161,10 @@ class TForm : public TWinControl {
   bool dialogKey(unsigned virtualKey, unsigned shiftState);
   bool pressAccessKey(unsigned character);
   TWinControl* focusedControl() const;
+  int systemDpi() const;
+  // Where the form will be made: its monitor's DPI, or the system's when
+  // the system chooses the place.
+  int expectedDpi() const;
 
   std::string className_;
   TFormBorderStyle borderStyle_ = TFormBorderStyle::bsDialog;
@@ -154,6 +172,8 @@ class TForm : public TWinControl {
   platform::Color color_ = platform::SystemFaceColor;
   int clientWidth_ = 0;
   int clientHeight_ = 0;
+  // The window's DPI; 0 while there is no window.
+  int dpi_ = 0;
   TWinControl* activeControl_ = nullptr;
   bool acceptFiles_ = false;
   bool modal_ = false;

@@ -94,7 +94,15 @@ void TListControl::fillListParams(platform::ListParams& params,
   FillParams(params, parent);
   params.items = items_;
   params.itemIndex = itemIndex_;
-  params.itemHeight = ItemHeight;
+  params.itemHeight = ItemHeight > 0 ? Pixels(ItemHeight) : 0;
+}
+
+void TListControl::ApplyDpi() {
+  // The height first: the window sets it again with its new font.
+  if (auto* peer = listPeer(); peer != nullptr && ItemHeight > 0) {
+    peer->setItemHeight(Pixels(ItemHeight));
+  }
+  TWinControl::ApplyDpi();
 }
 
 void TListControl::DoDoubleClick() {
@@ -143,13 +151,18 @@ void TComboBox::HandleCreated() {
   takeFieldHeight();
 }
 
+void TComboBox::ApplyDpi() {
+  TListControl::ApplyDpi();
+  takeFieldHeight();
+}
+
 void TComboBox::SetFont(const TFont& font) {
   TListControl::SetFont(font);
   takeFieldHeight();
 }
 
 void TComboBox::takeFieldHeight() {
-  if (Peer() != nullptr) bounds_.height = Peer()->bounds().height;
+  if (Peer() != nullptr) bounds_.height = Units(Peer()->bounds().height);
 }
 
 void TComboBox::DoFieldEdit(std::string_view text, int itemIndex) {

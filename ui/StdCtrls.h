@@ -61,6 +61,8 @@ class TListControl : public TWinControl {
 
   TNotifyEvent OnDblClick;
 
+  void ApplyDpi() override;
+
  protected:
   void fillListParams(platform::ListParams& params, platform::WindowPeer* parent) const;
   void DoDoubleClick() override;
@@ -98,6 +100,7 @@ class TComboBox : public TListControl {
 
   bool WantsKey(unsigned virtualKey) const override;
   bool WantsChars() const override { return true; }
+  void ApplyDpi() override;
 
  protected:
   std::unique_ptr<platform::WindowPeer> CreatePeer(platform::WindowPeer* parent) override;

@@ -123,6 +123,7 @@ class FakePeer : public Interface {
 class FakeFormPeer final : public FakePeer<FormPeer> {
  public:
   using FakePeer::FakePeer;
+  int dpi() const override { return window_->dpi(); }
   void setClientSize(Size size) override { window_->setClientSize(size); }
   void setColor(Color color) override { window_->setColor(color); }
   void setStayOnTop(bool stayOnTop) override { window_->setStayOnTop(stayOnTop); }
@@ -154,6 +155,7 @@ class FakeListPeer : public FakePeer<Interface> {
   void deleteItem(int index) override { this->window_->deleteItem(index); }
   void clearItems() override { this->window_->clearItems(); }
   void setItemIndex(int index) override { this->window_->setItemIndex(index); }
+  void setItemHeight(int height) override { this->window_->setItemHeight(height); }
 };
 
 class FakeComboBoxPeer final : public FakeListPeer<ComboBoxPeer> {
@@ -182,6 +184,8 @@ std::unique_ptr<FormPeer> FakePlatform::createForm(const FormParams& params, Win
     window.state_.bounds.left = offset;
     window.state_.bounds.top = offset;
   }
+  // A new window takes the DPI of the monitor it is made on.
+  window.dpi_ = monitorDpi(window.state_.bounds);
   auto peer = std::make_unique<FakeFormPeer>(window);
   if (params.visible) window.setVisible(true);
   return peer;
@@ -666,7 +670,19 @@ FakeWindow* FakePlatform::find(std::string_view name) const {
 
 Size FakePlatform::screenSize() { return {monitors_.front().width, monitors_.front().height}; }
 
-Rect FakePlatform::monitorRect(const Rect& near) {
+Rect FakePlatform::monitorRect(const Rect& near) { return monitors_[nearestMonitor(near)]; }
+
+int FakePlatform::monitorDpi(const Rect& near) { return monitorDpis_[nearestMonitor(near)]; }
+
+int FakePlatform::systemDpi() { return systemDpi_.value_or(monitorDpis_.front()); }
+
+void FakePlatform::setMonitors(std::vector<Rect> monitors, std::vector<int> dpis) {
+  monitors_ = std::move(monitors);
+  dpis.resize(monitors_.size(), DesignDpi);
+  monitorDpis_ = std::move(dpis);
+}
+
+std::size_t FakePlatform::nearestMonitor(const Rect& near) const {
   // The monitor the rectangle overlaps most; without any overlap, the one
   // whose edge is nearest.
   auto overlap = [&](const Rect& m) {
@@ -683,14 +699,15 @@ Rect FakePlatform::monitorRect(const Rect& near) {
                               static_cast<long>(near.top) - (m.top + m.height)});
     return dx * dx + dy * dy;
   };
-  const Rect* best = &monitors_.front();
-  for (const Rect& monitor : monitors_) {
-    const long area = overlap(monitor), bestArea = overlap(*best);
-    if (area > bestArea || (area == 0 && bestArea == 0 && distance(monitor) < distance(*best))) {
-      best = &monitor;
+  std::size_t best = 0;
+  for (std::size_t i = 0; i < monitors_.size(); ++i) {
+    const long area = overlap(monitors_[i]), bestArea = overlap(monitors_[best]);
+    if (area > bestArea ||
+        (area == 0 && bestArea == 0 && distance(monitors_[i]) < distance(monitors_[best]))) {
+      best = i;
     }
   }
-  return *best;
+  return best;
 }
 
 bool FakePlatform::registerHotKey(WindowHandle window, int id, unsigned modifiers,

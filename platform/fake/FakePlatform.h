@@ -77,6 +77,9 @@ class FakeWindow {
   const std::vector<std::string>& items() const { return items_; }
   int itemIndex() const { return itemIndex_; }
   int itemHeight() const { return itemHeight_; }
+  // The DPI the window is drawn at: its form's monitor's, taken when the
+  // form was made or moved.
+  int dpi() const;
   int dropDownCount() const { return dropDownCount_; }
   bool droppedDown() const { return droppedDown_; }
   TextSelection selection() const { return selection_; }
@@ -98,7 +101,8 @@ class FakeWindow {
   bool closeUp();
   // The form's close box.
   void close();
-  // The user drags the form to a new place.
+  // The user drags the form to a new place. Onto a monitor of another DPI,
+  // the form hears of the DPI first, as the system tells it while moving.
   void moveTo(int left, int top);
   // Files dropped from the shell on a form that accepts them.
   bool dropFiles(const std::vector<std::string>& paths);
@@ -131,10 +135,13 @@ class FakeWindow {
   void clearItems();
   void setItemIndex(int index);
   void setDroppedDown(bool droppedDown);
+  void setItemHeight(int height) { itemHeight_ = height; }
 
-  // The frame the fake puts around a form's client area.
+  // The frame the fake puts around a form's client area, which grows with
+  // the DPI as the system's frames do.
   Size frameSize() const;
-  // The height of a combo box's field for its font.
+  // The height of a combo box's field for its font, with a border that
+  // grows with the DPI.
   int fieldHeight() const;
 
   WindowEvents& events() { return events_; }
@@ -143,6 +150,9 @@ class FakeWindow {
   friend class FakePlatform;
   // A key's own effect on the control, once the form let it through.
   void keyEffect(unsigned virtualKey, unsigned shiftState);
+  // A form now on a monitor of another DPI takes that DPI and tells the
+  // program, with the system's rectangle for it.
+  void followMonitorDpi();
   // A typed character's effect: an edit field takes it in.
   void typeEffect(std::string_view character);
   void replaceSelection(std::string_view text);
@@ -164,6 +174,7 @@ class FakeWindow {
   int itemHeight_ = 0;
   int dropDownCount_ = 0;
   bool droppedDown_ = false;
+  int dpi_ = DesignDpi;
   TextSelection selection_;
   std::map<unsigned, unsigned> timers_;
 };
@@ -239,6 +250,9 @@ class FakePlatform final : public Platform {
   // The primary screen is 1024 x 768 pixels unless setMonitors says more.
   Size screenSize() override;
   Rect monitorRect(const Rect& near) override;
+  int monitorDpi(const Rect& near) override;
+  // The primary monitor's DPI unless setSystemDpi says otherwise.
+  int systemDpi() override;
   void messageBeep(SystemIcon icon) override;
   bool registerHotKey(WindowHandle window, int id, unsigned modifiers,
                       unsigned virtualKey) override;
@@ -315,8 +329,11 @@ class FakePlatform final : public Platform {
   const std::vector<HotKeyRegistration>& hotKeys() const { return hotKeys_; }
   bool pressHotKey(unsigned modifiers, unsigned virtualKey);
 
-  // Monitors, the first the primary one.
-  void setMonitors(std::vector<Rect> monitors) { monitors_ = std::move(monitors); }
+  // Monitors, the first the primary one, with their DPIs (96 for those not
+  // given).
+  void setMonitors(std::vector<Rect> monitors, std::vector<int> dpis = {});
+  // A session that began with the primary monitor at another DPI.
+  void setSystemDpi(int dpi) { systemDpi_ = dpi; }
 
   // A timer of a window runs out now.
   bool fireTimer(FakeWindow* window, unsigned id);
@@ -401,6 +418,10 @@ class FakePlatform final : public Platform {
   std::optional<std::string> chosenFile_;
   std::vector<HotKeyRegistration> hotKeys_;
   std::vector<Rect> monitors_{{0, 0, 1024, 768}};
+  std::vector<int> monitorDpis_{DesignDpi};
+  std::optional<int> systemDpi_;
+  // The index of the monitor nearest to a rectangle.
+  std::size_t nearestMonitor(const Rect& near) const;
   IconHandle nextIcon_ = 0x5000;
   Size smallIconSize_{16, 16};
   std::map<IconHandle, LoadedIcon> loadedIcons_;

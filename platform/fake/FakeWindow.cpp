@@ -174,7 +174,27 @@ void FakeWindow::close() {
 void FakeWindow::moveTo(int left, int top) {
   state_.bounds.left = left;
   state_.bounds.top = top;
+  followMonitorDpi();
   events_.onMoved(state_.bounds);
+}
+
+int FakeWindow::dpi() const {
+  const FakeWindow* form = this;
+  while (form->parent_ != nullptr && form->kind_ != WindowKind::Form) form = form->parent_;
+  return form->dpi_;
+}
+
+void FakeWindow::followMonitorDpi() {
+  if (kind_ != WindowKind::Form) return;
+  const int dpi = platform_.monitorDpi(state_.bounds);
+  if (dpi == dpi_) return;
+  const int old = dpi_;
+  dpi_ = dpi;
+  platform_.record("dpiChange " + state_.text + " " + std::to_string(dpi));
+  Rect suggested = state_.bounds;
+  suggested.width = suggested.width * dpi / old;
+  suggested.height = suggested.height * dpi / old;
+  events_.onDpiChange(dpi, suggested);
 }
 
 bool FakeWindow::dropFiles(const std::vector<std::string>& paths) {
@@ -209,7 +229,10 @@ void FakeWindow::setText(std::string_view text) {
   }
 }
 
-void FakeWindow::setBounds(const Rect& bounds) { state_.bounds = bounds; }
+void FakeWindow::setBounds(const Rect& bounds) {
+  state_.bounds = bounds;
+  followMonitorDpi();
+}
 
 Rect FakeWindow::bounds() const {
   Rect result = state_.bounds;
@@ -217,11 +240,14 @@ Rect FakeWindow::bounds() const {
   return result;
 }
 
-int FakeWindow::fieldHeight() const { return std::abs(state_.font.pixelHeight) + 8; }
+int FakeWindow::fieldHeight() const {
+  return std::abs(state_.font.pixelHeight) + 8 * dpi() / DesignDpi;
+}
 
 Size FakeWindow::frameSize() const {
   if (kind_ != WindowKind::Form) return {0, 0};
-  if (state_.border == FormBorder::Dialog) return {6, 25};
+  if (state_.border == FormBorder::Dialog) return {6 * dpi_ / DesignDpi, 25 * dpi_ / DesignDpi};
+  // The thin frame stays one pixel wide.
   return state_.thinFrame ? Size{2, 2} : Size{0, 0};
 }
 

@@ -227,18 +227,26 @@ class GlyphButtonWindow final : public Win32Peer<WindowPeer> {
     DrawEdge(dc, &client, pressed_ ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
     if (glyph_.pixels.empty()) return;
     // The picture is put together on the face colour and drawn in one go:
-    // silver shows the face, and a disabled glyph is an embossed shadow.
+    // silver shows the face, and a disabled glyph is an embossed shadow. It
+    // grows with the window's DPI, each pixel taken from the nearest one of
+    // the bitmap.
     const bool enabled = IsWindowEnabled(hwnd()) != FALSE;
-    const int width = glyph_.width + 1;
-    const int height = glyph_.height + 1;
+    const int dpi = windowDpi(hwnd());
+    const int glyphWidth = MulDiv(glyph_.width, dpi, DesignDpi);
+    const int glyphHeight = MulDiv(glyph_.height, dpi, DesignDpi);
+    const int width = glyphWidth + 1;
+    const int height = glyphHeight + 1;
     std::vector<std::uint32_t> picture(static_cast<std::size_t>(width) * height, pixelOf(face));
     const std::uint32_t light = pixelOf(GetSysColor(COLOR_BTNHIGHLIGHT));
     const std::uint32_t shadow = pixelOf(GetSysColor(COLOR_BTNSHADOW));
     for (int pass = enabled ? 1 : 0; pass < 2; ++pass) {
       const int shift = pass == 0 ? 1 : 0;
-      for (int y = 0; y < glyph_.height; ++y) {
-        for (int x = 0; x < glyph_.width; ++x) {
-          const std::uint32_t pixel = glyph_.pixels[static_cast<std::size_t>(y) * glyph_.width + x];
+      for (int y = 0; y < glyphHeight; ++y) {
+        for (int x = 0; x < glyphWidth; ++x) {
+          const std::uint32_t pixel =
+              glyph_
+                  .pixels[static_cast<std::size_t>(y * glyph_.height / glyphHeight) * glyph_.width +
+                          static_cast<std::size_t>(x * glyph_.width / glyphWidth)];
           if (pixel == pixelOf(Silver)) continue;
           picture[static_cast<std::size_t>(y + shift) * width + x + shift] =
               enabled ? pixel : (pass == 0 ? light : shadow);
@@ -247,8 +255,8 @@ class GlyphButtonWindow final : public Win32Peer<WindowPeer> {
     }
     BITMAPINFO format = pixelFormat(width, height);
     const int offset = pressed_ ? 1 : 0;
-    const int left = (client.right - glyph_.width) / 2 + offset;
-    const int top = (client.bottom - glyph_.height) / 2 + offset;
+    const int left = (client.right - glyphWidth) / 2 + offset;
+    const int top = (client.bottom - glyphHeight) / 2 + offset;
     SetDIBitsToDevice(dc, left, top, static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0,
                       static_cast<UINT>(height), picture.data(), &format, DIB_RGB_COLORS);
   }

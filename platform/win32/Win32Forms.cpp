@@ -17,6 +17,23 @@ namespace {
 constexpr wchar_t DefaultFormClass[] = L"Velmora2Form";
 constexpr wchar_t PanelClass[] = L"Velmora2Panel";
 constexpr wchar_t ToolWindowOwnerClass[] = L"Velmora2ToolOwner";
+// The window came onto a monitor of another DPI (Windows 8.1 and later).
+constexpr UINT WmDpiChanged = 0x02E0;
+
+// The outer rectangle of a client area at the window's DPI, whose frame and
+// title bar grow with it.
+void adjustWindowRect(RECT& rect, HWND hwnd) {
+  using AdjustForDpiFunction = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+  static const auto adjustForDpi =
+      systemFunction<AdjustForDpiFunction>(L"user32.dll", "AdjustWindowRectExForDpi");
+  const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
+  const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE));
+  if (adjustForDpi != nullptr &&
+      adjustForDpi(&rect, style, FALSE, exStyle, static_cast<UINT>(windowDpi(hwnd)))) {
+    return;
+  }
+  AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+}
 
 // The shell's drop functions, loaded from the system folder when used: the
 // shell is never linked the usual way (see systemFunction).
@@ -78,11 +95,12 @@ class FormWindow final : public Win32Peer<FormPeer> {
   // Null when the form shows no tips.
   HWND toolTip() const { return toolTip_; }
 
+  int dpi() const override { return windowDpi(hwnd()); }
+
   void setClientSize(Size size) override {
     if (hwnd() == nullptr) return;
     RECT rect{0, 0, size.width, size.height};
-    AdjustWindowRectEx(&rect, static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_EXSTYLE)));
+    adjustWindowRect(rect, hwnd());
     SetWindowPos(hwnd(), nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
                  SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
   }
@@ -147,6 +165,13 @@ class FormWindow final : public Win32Peer<FormPeer> {
         if (IsWindowVisible(hwnd())) events.onMoved(windowBounds());
         break;
       case WM_HOTKEY: events.onHotKey(static_cast<int>(wParam)); return 0;
+      case WmDpiChanged: {
+        const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+        events.onDpiChange(LOWORD(wParam),
+                           {suggested.left, suggested.top, suggested.right - suggested.left,
+                            suggested.bottom - suggested.top});
+        return 0;
+      }
       case WM_DROPFILES: dropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
       case WM_CONTEXTMENU:
         if (lParam == -1) {

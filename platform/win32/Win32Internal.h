@@ -100,6 +100,8 @@ class Win32Platform final : public Platform {
   Size measureText(const FontSpec& font, std::string_view text, int maxWidth) override;
   Size screenSize() override;
   Rect monitorRect(const Rect& area) override;
+  int monitorDpi(const Rect& area) override;
+  int systemDpi() override;
   void messageBeep(SystemIcon icon) override;
   Point cursorPos() override;
 

@@ -45,6 +45,12 @@ class ListWindow : public Win32Peer<Interface> {
     this->quietly([&] { SendMessageW(this->hwnd(), messages_.setCurrent, index, 0); });
   }
 
+  // Kept, so that it is set again after every change of font, which resets it.
+  void setItemHeight(int height) override {
+    itemHeight_ = height;
+    if (this->hwnd() != nullptr) applyItemHeight();
+  }
+
  protected:
   ListWindow(WindowEvents& events, const ListMessages& messages)
       : Win32Peer<Interface>(events), messages_(messages) {}
@@ -55,10 +61,11 @@ class ListWindow : public Win32Peer<Interface> {
     if (params.itemIndex >= 0) setItemIndex(params.itemIndex);
   }
 
-  // The items' height, set again after every change of font, which resets it.
-  virtual void setItemHeight(int height) {
-    if (height > 0) SendMessageW(this->hwnd(), messages_.setItemHeight, 0, height);
+  virtual void applyItemHeight() {
+    if (itemHeight_ > 0) SendMessageW(this->hwnd(), messages_.setItemHeight, 0, itemHeight_);
   }
+
+  int itemHeight_ = 0;
 
   int currentIndex() const {
     return static_cast<int>(SendMessageW(this->hwnd(), messages_.getCurrent, 0, 0));
@@ -71,7 +78,7 @@ class ListWindow : public Win32Peer<Interface> {
 class ListBoxWindow final : public ListWindow<ListPeer> {
  public:
   ListBoxWindow(const ListBoxParams& params, WindowEvents& events)
-      : ListWindow(events, ListBoxMessages), itemHeight_(params.itemHeight) {
+      : ListWindow(events, ListBoxMessages) {
     createWindow(params, childCreation(params, WC_LISTBOXW,
                                        WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                                        WS_EX_CLIENTEDGE));
@@ -81,7 +88,7 @@ class ListBoxWindow final : public ListWindow<ListPeer> {
 
   void setFont(const FontSpec& font) override {
     changeFont(font);
-    setItemHeight(itemHeight_);
+    applyItemHeight();
   }
 
   void command(UINT code) override {
@@ -89,9 +96,6 @@ class ListBoxWindow final : public ListWindow<ListPeer> {
     if (code == LBN_SELCHANGE) events().onSelectionChange(currentIndex());
     if (code == LBN_DBLCLK) events().onDoubleClick();
   }
-
- private:
-  const int itemHeight_;
 };
 
 LRESULT CALLBACK fieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -103,9 +107,7 @@ LRESULT CALLBACK fieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 class ComboBoxWindow final : public ListWindow<ComboBoxPeer> {
  public:
   ComboBoxWindow(const ComboBoxParams& params, WindowEvents& events)
-      : ListWindow(events, ComboBoxMessages),
-        itemHeight_(params.itemHeight),
-        dropDownCount_(std::max(params.dropDownCount, 1)) {
+      : ListWindow(events, ComboBoxMessages), dropDownCount_(std::max(params.dropDownCount, 1)) {
     // The combo box draws its own frame.
     createWindow(params, childCreation(params, WC_COMBOBOXW,
                                        WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL));
@@ -133,7 +135,7 @@ class ComboBoxWindow final : public ListWindow<ComboBoxPeer> {
 
   void setFont(const FontSpec& font) override {
     changeFont(font);
-    setItemHeight(itemHeight_);
+    applyItemHeight();
     fitList(windowBounds());
   }
 
@@ -189,9 +191,9 @@ class ComboBoxWindow final : public ListWindow<ComboBoxPeer> {
  private:
   // Wine sets the list's rows only through the list itself; Windows wants
   // the combo box told.
-  void setItemHeight(int height) override {
-    ListWindow::setItemHeight(height);
-    if (height > 0 && list_ != nullptr) SendMessageW(list_, LB_SETITEMHEIGHT, 0, height);
+  void applyItemHeight() override {
+    ListWindow::applyItemHeight();
+    if (itemHeight_ > 0 && list_ != nullptr) SendMessageW(list_, LB_SETITEMHEIGHT, 0, itemHeight_);
   }
 
   // A name typed while the list is closed leaves no item selected. Wine
@@ -236,7 +238,6 @@ class ComboBoxWindow final : public ListWindow<ComboBoxPeer> {
                  SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
-  const int itemHeight_;
   const int dropDownCount_;
   HWND field_ = nullptr;
   HWND list_ = nullptr;

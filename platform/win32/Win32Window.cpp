@@ -345,6 +345,56 @@ Size Win32Platform::measureText(const FontSpec& font, std::string_view text, int
   return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
+namespace {
+
+// The DPI functions come with Windows 10 (user32) and 8.1 (shcore); before
+// that there is only the system's one DPI.
+int screenDpi() {
+  ScreenDc dc(GetDC(nullptr));
+  const int dpi = dc.get() != nullptr ? GetDeviceCaps(dc.get(), LOGPIXELSX) : 0;
+  return dpi > 0 ? dpi : DesignDpi;
+}
+
+int dpiOfMonitor(HMONITOR monitor) {
+  using GetDpiForMonitorFunction = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+  static const auto getDpiForMonitor =
+      systemFunction<GetDpiForMonitorFunction>(L"shcore.dll", "GetDpiForMonitor");
+  UINT x = 0, y = 0;
+  constexpr int EffectiveDpi = 0;
+  if (getDpiForMonitor != nullptr && monitor != nullptr &&
+      SUCCEEDED(getDpiForMonitor(monitor, EffectiveDpi, &x, &y)) && x > 0) {
+    return static_cast<int>(x);
+  }
+  return screenDpi();
+}
+
+}  // namespace
+
+int windowDpi(HWND hwnd) {
+  using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+  static const auto getDpiForWindow =
+      systemFunction<GetDpiForWindowFunction>(L"user32.dll", "GetDpiForWindow");
+  if (getDpiForWindow != nullptr && hwnd != nullptr) {
+    if (const UINT dpi = getDpiForWindow(hwnd); dpi > 0) return static_cast<int>(dpi);
+  }
+  return dpiOfMonitor(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST));
+}
+
+int Win32Platform::monitorDpi(const Rect& area) {
+  const RECT rect{area.left, area.top, area.left + area.width, area.top + area.height};
+  return dpiOfMonitor(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST));
+}
+
+int Win32Platform::systemDpi() {
+  using GetDpiForSystemFunction = UINT(WINAPI*)();
+  static const auto getDpiForSystem =
+      systemFunction<GetDpiForSystemFunction>(L"user32.dll", "GetDpiForSystem");
+  if (getDpiForSystem != nullptr) {
+    if (const UINT dpi = getDpiForSystem(); dpi > 0) return static_cast<int>(dpi);
+  }
+  return screenDpi();
+}
+
 Size Win32Platform::screenSize() {
   return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }

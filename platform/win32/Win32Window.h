@@ -127,6 +127,10 @@ LRESULT CALLBACK ownClassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
 // Registers a class of our own once per process.
 void registerOwnClass(const wchar_t* name, UINT style);
 
+// The DPI a window is drawn at: its monitor's for a program aware of each
+// monitor's DPI, the system's on systems that know only one.
+int windowDpi(HWND hwnd);
+
 // The peer of a window of ours; null for any other window.
 Win32Window* peerOf(HWND hwnd);
 HWND windowOf(const WindowPeer* peer);

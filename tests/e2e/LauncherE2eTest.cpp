@@ -2,11 +2,13 @@
 // Wine: called up from the tray and with F12, a name typed and Enter running
 // a batch file that leaves a witness file, a new name registered through the
 // system's open-file dialog, the exit sentinel, dragging, the menus, and the
-// command hotkeys with their option and a combination another program holds.
+// command hotkeys with their option and a combination another program holds;
+// and the same actions, editors included, at 96 and at 144 dpi.
 #include "tests/e2e/E2eSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
 namespace {
@@ -226,6 +228,249 @@ TEST_F(LauncherE2eTest, ACombinationAnotherProgramHoldsLeavesVelmoraRunningAndSi
   EXPECT_NE(readFile(folder_ / "holder.log").value_or("").find("pressed 1"), std::string::npos)
       << "the other program lost its key";
   EXPECT_EQ(endSession(*program_), 0);
+}
+
+// The prefix's DPI for the programs started while this lives. The prefix,
+// which the test command made, has no DPI of the user's: it gets back the
+// default (96) when this goes, whatever happened meanwhile.
+class PrefixDpi {
+ public:
+  explicit PrefixDpi(int dpi) {
+    if (dpi == 96) return;
+    run({"wine", "reg", "add", "HKCU\\Control Panel\\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
+         "/d", std::to_string(dpi), "/f"},
+        Work, 60);
+  }
+  ~PrefixDpi() {
+    run({"wine", "reg", "delete", "HKCU\\Control Panel\\Desktop", "/v", "LogPixels", "/f"}, Work,
+        60);
+  }
+};
+
+// A control of a shown form on the screen, as the probe sees it.
+std::optional<WindowRect> controlRect(const std::string& formClass, const std::string& name) {
+  std::istringstream line(probeOutput("control '" + formClass + "' '" + name + "'"));
+  WindowRect r;
+  if (!(line >> r.left >> r.top >> r.width >> r.height)) return std::nullopt;
+  return r;
+}
+
+// Where the text is drawn in an area of a screenshot: the rectangle of its
+// dark pixels.
+WindowRect inkIn(const fs::path& shot, const WindowRect& area) {
+  int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1;
+  for (const Pixel& p : pixels(shot, area.left, area.top, area.width, area.height)) {
+    const unsigned brightest =
+        std::max({p.colour >> 16 & 0xFF, p.colour >> 8 & 0xFF, p.colour & 0xFF});
+    if (brightest >= 0x60) continue;
+    left = std::min(left, p.x);
+    top = std::min(top, p.y);
+    right = std::max(right, p.x);
+    bottom = std::max(bottom, p.y);
+  }
+  if (right < 0) return {};
+  return {left, top, right - left + 1, bottom - top + 1};
+}
+
+// What one run of the same actions showed and wrote at one DPI.
+struct DpiRun {
+  WindowRect launcher, combo, comboInk, dragged;
+  WindowRect box, boxInk;
+  // The editors, their controls relative to the first one named, and where
+  // the text of their labels (which fit their text) is drawn.
+  std::map<std::string, WindowRect> forms, controls, labelInk;
+  std::string ini, list;
+};
+
+class DpiE2eTest : public LauncherE2eTest {
+ protected:
+  // The launcher's menu over the launcher, F12 first; `key` chooses an item.
+  void chooseFromLauncherMenu(const std::string& key) {
+    pressF12AndWait();
+    const auto rect = windowRect("TForm1");
+    ASSERT_TRUE(rect.has_value());
+    clickAt(rect->left + rect->width - 4, rect->top + rect->height / 2, 3);
+    ASSERT_TRUE(waitWindow("#32768", true, 5000)) << "no menu";
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    pressKey(key);
+  }
+
+  // A form shown from the menu, in a screenshot: its rectangle, its
+  // controls relative to the first one, and its labels' text.
+  fs::path lookAt(const std::string& formClass, const std::string& shotName,
+                  const std::vector<std::string>& controls, const std::vector<std::string>& labels,
+                  DpiRun& seen) {
+    EXPECT_TRUE(waitWindow(formClass, true, 5000)) << "no " << formClass;
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    seen.forms[formClass] = windowRect(formClass).value_or(WindowRect{});
+    const fs::path shot = screenshot(shotName);
+    const WindowRect origin = controlRect(formClass, controls.front()).value_or(WindowRect{});
+    for (const std::string& name : controls) {
+      const WindowRect r = controlRect(formClass, name).value_or(WindowRect{});
+      seen.controls[formClass + " " + name] = {r.left - origin.left, r.top - origin.top, r.width,
+                                               r.height};
+    }
+    for (const std::string& name : labels) {
+      seen.labelInk[formClass + " " + name] =
+          inkIn(shot, controlRect(formClass, name).value_or(WindowRect{}));
+    }
+    return shot;
+  }
+
+  // The same actions at any DPI: the launcher with text typed and dragged,
+  // an entry added in the registration editor, the hotkey editor and the
+  // version box looked at, and the session ended.
+  void playAt(int dpi, DpiRun& seen) {
+    const std::string name = "dpi-" + std::to_string(dpi);
+    const auto scaled = [dpi](int units) { return (units * dpi + 48) / 96; };
+    PrefixDpi prefixDpi(dpi);
+    const fs::path where = install(name);
+    writeFile(where / "Velmora.ini",
+              "[Window]\r\nLeft=300\r\nTop=200\r\nWidth=160\r\n[Font]\r\nSize=12\r\n");
+    startAndWait(where, program_);
+    for (int i = 0; i < 50 && probeOutput("tray-window TForm1 1").empty(); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+
+    pressF12AndWait();
+    seen.launcher = windowRect("TForm1").value_or(WindowRect{});
+    seen.combo = controlRect("TForm1", "Combo1").value_or(WindowRect{});
+    typeText("Memo 日本語");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const fs::path launcherShot = screenshot(name + "-launcher");
+    // The field without its button.
+    seen.comboInk = inkIn(launcherShot, {seen.combo.left + 2, seen.combo.top + 2,
+                                         seen.combo.width * 3 / 4, seen.combo.height - 4});
+    // Dragged by 60 x 40 units at the margin right of the combo box.
+    int x = seen.launcher.left + seen.launcher.width - 4;
+    int y = seen.launcher.top + seen.launcher.height / 2;
+    run({"xdotool", "mousemove", std::to_string(x), std::to_string(y), "mousedown", "1"}, Work, 10);
+    for (int step = 0; step < 10; ++step) {
+      x += scaled(6);
+      y += scaled(4);
+      std::this_thread::sleep_for(std::chrono::milliseconds(40));
+      run({"xdotool", "mousemove", std::to_string(x), std::to_string(y)}, Work, 10);
+    }
+    run({"xdotool", "mouseup", "1"}, Work, 10);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    seen.dragged = windowRect("TForm1").value_or(WindowRect{});
+
+    chooseFromLauncherMenu("e");
+    lookAt("TForm2", name + "-registration-editor",
+           {"List1", "CloseBtn", "UpBtn", "Edit1", "Edit2", "AddBtn"}, {"Label1", "Label2"}, seen);
+    const auto edit1 = controlRect("TForm2", "Edit1");
+    ASSERT_TRUE(edit1.has_value());
+    clickAt(edit1->left + edit1->width / 2, edit1->top + edit1->height / 2, 1);
+    typeText("Memo");
+    pressKey("Return");
+    typeText("notepad.exe");
+    pressKey("Return");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    pressKey("Escape");
+    for (int i = 0; i < 50 && windowRect("TForm2").has_value(); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_FALSE(windowRect("TForm2").has_value()) << "Esc did not close the registration editor";
+
+    chooseFromLauncherMenu("h");
+    lookAt("TForm3", name + "-hotkey-editor", {"ListBox1", "CloseBtn", "ShortCut", "FileName"},
+           {"Label1", "Label2"}, seen);
+    pressKey("Escape");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+
+    chooseFromLauncherMenu("v");
+    ASSERT_TRUE(waitWindow("TMessageForm", true, 5000)) << "no version box";
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    seen.box = windowRect("TMessageForm").value_or(WindowRect{});
+    const fs::path boxShot = screenshot(name + "-version-box");
+    const auto message = controlRect("TMessageForm", "Message");
+    ASSERT_TRUE(message.has_value());
+    // Wider than the label, so that a line cut short would show.
+    seen.boxInk = inkIn(
+        boxShot, {message->left - 2, message->top - 2, seen.box.width - 40, message->height + 4});
+    EXPECT_GE(seen.boxInk.left, message->left);
+    EXPECT_LE(seen.boxInk.left + seen.boxInk.width, message->left + message->width)
+        << "the text is wider than its label at " << dpi << " dpi";
+    EXPECT_LE(seen.boxInk.top + seen.boxInk.height, message->top + message->height);
+    pressKey("Return");
+
+    EXPECT_EQ(endSession(*program_), 0);
+    seen.ini = readFile(where / "Velmora.ini").value_or("(missing)");
+    seen.list = readFile(where / "Velmora.Lst").value_or("(missing)");
+  }
+};
+
+TEST_F(DpiE2eTest, AtOneAndAHalfTimesTheDpiTheWindowsAreLargerAndTheFilesTheSame) {
+  // The program declares that it scales itself on every monitor.
+  const std::string exe = readFile(Exe).value_or("");
+  EXPECT_NE(exe.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
+  EXPECT_NE(exe.find(">true/pm</dpiAware>"), std::string::npos);
+
+  DpiRun at96, at144;
+  playAt(96, at96);
+  ASSERT_FALSE(HasFatalFailure());
+  playAt(144, at144);
+  ASSERT_FALSE(HasFatalFailure());
+
+  // 96 dpi is the design: the window at Left 300, Top 200, the combo box
+  // 160 wide plus 12, and the one-pixel frame.
+  EXPECT_EQ(at96.launcher.left, 300);
+  EXPECT_EQ(at96.launcher.top, 200);
+  EXPECT_EQ(at96.launcher.width, 172 + 2);
+  EXPECT_EQ(at96.combo.width, 160);
+  // At 144 every designed size and place is 1.5 times as large, and the
+  // window's place on the screen is where the system scales the stored one.
+  EXPECT_EQ(at144.launcher.left, 450);
+  EXPECT_EQ(at144.launcher.top, 300);
+  EXPECT_EQ(at144.launcher.width, 258 + 2);
+  EXPECT_EQ(at144.combo.width, 240);
+  EXPECT_EQ(at144.combo.left - at144.launcher.left, 1 + 3);
+  const auto ratio = [](int large, int small) {
+    return small > 0 ? static_cast<double>(large) / small : 0.0;
+  };
+  EXPECT_NEAR(ratio(at144.launcher.height, at96.launcher.height), 1.5, 0.15);
+  // The text is drawn with a font 1.5 times as high, not a picture scaled.
+  EXPECT_NEAR(ratio(at144.comboInk.height, at96.comboInk.height), 1.5, 0.2);
+  EXPECT_NEAR(ratio(at144.comboInk.width, at96.comboInk.width), 1.5, 0.2);
+  EXPECT_EQ(at96.dragged.left - at96.launcher.left, 60);
+  EXPECT_EQ(at96.dragged.top - at96.launcher.top, 40);
+  EXPECT_EQ(at144.dragged.left - at144.launcher.left, 90);
+  EXPECT_EQ(at144.dragged.top - at144.launcher.top, 60);
+
+  for (const auto& [form, small] : at96.forms) {
+    SCOPED_TRACE(form);
+    EXPECT_NEAR(ratio(at144.forms[form].width, small.width), 1.5, 0.05);
+    EXPECT_NEAR(ratio(at144.forms[form].height, small.height), 1.5, 0.05);
+  }
+  EXPECT_NEAR(ratio(at144.box.width, at96.box.width), 1.5, 0.1);
+  EXPECT_NEAR(ratio(at144.boxInk.width, at96.boxInk.width), 1.5, 0.2);
+  EXPECT_NEAR(ratio(at144.boxInk.height, at96.boxInk.height), 1.5, 0.2);
+  // The editors' controls as designed, and each one 1.5 times that (within
+  // the pixel of rounding) at 144.
+  EXPECT_EQ(at96.controls["TForm2 CloseBtn"].width, 67);
+  EXPECT_EQ(at96.controls["TForm2 CloseBtn"].left, 550);
+  EXPECT_EQ(at96.controls["TForm3 FileName"].top, 264 - 4);
+  // The labels' text whole at either DPI: a label cut short at 144 would
+  // show fewer characters, not the same ones larger.
+  for (const auto& [label, small] : at96.labelInk) {
+    SCOPED_TRACE(label);
+    EXPECT_NEAR(ratio(at144.labelInk[label].width, small.width), 1.5, 0.2);
+  }
+  for (const auto& [control, small] : at96.controls) {
+    SCOPED_TRACE(control);
+    const WindowRect& large = at144.controls[control];
+    EXPECT_NEAR(large.left, small.left * 1.5, 1);
+    EXPECT_NEAR(large.top, small.top * 1.5, 1);
+    EXPECT_NEAR(large.width, small.width * 1.5, 1);
+    EXPECT_NEAR(large.height, small.height * 1.5, 1);
+  }
+
+  // The same actions wrote the same files: the settings in 96-dpi units.
+  EXPECT_NE(at96.ini.find("Left=360\r\nTop=240\r\nWidth=160\r\n"), std::string::npos) << at96.ini;
+  EXPECT_NE(at96.ini.find("Size=12\r\n"), std::string::npos) << at96.ini;
+  EXPECT_EQ(at96.list, "Memo\r\nnotepad.exe\r\n");
+  EXPECT_EQ(at144.ini, at96.ini);
+  EXPECT_EQ(at144.list, at96.list);
 }
 
 }  // namespace

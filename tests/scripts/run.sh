@@ -66,6 +66,10 @@ CtrlCInTheRunCommandEndsTheProgramLikeALogOffAndKeepsItsFiles() {
   done
   local display
   display=$(sed -n 's/.*running on Xvfb :\([0-9]*\).*/\1/p' "$log")
+  # Without a display the program runs in the demo's folder of its own.
+  local folder
+  folder=$(sed -n 's/.*its data files are in \(.*\)); Ctrl+C ends it.*/\1/p' "$log")
+  [[ -n $folder ]] && app=$folder
   kill -INT -- -"$job"
   local code
   for ((waited = 0; waited < 120; waited++)); do

@@ -305,6 +305,21 @@ TEST_F(WindowTest, TheNearestMonitorOfARectangleOffTheScreenIsTheWholeScreen) {
   EXPECT_EQ(platform->monitorRect({-3000, -20, 10, 10}), whole);
 }
 
+TEST_F(WindowTest, TheDpisAreTheScreensAndAMoveToAnotherDpiIsReportedWithTheSystemsRectangle) {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  EXPECT_EQ(platform->systemDpi(), dpi);
+  EXPECT_EQ(platform->monitorDpi({100, 100, 50, 20}), dpi);
+  EXPECT_EQ(form->dpi(), dpi);
+  // What the system sends when the window comes onto a monitor at 144 dpi.
+  RECT suggested{30, 40, 630, 490};
+  SendMessageW(formWindow(), 0x02E0, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(formEvents.take(), Lines{"dpi 144 30 40 600 450"});
+  // The ui places and scales the window; the platform leaves it as it was.
+  EXPECT_EQ(form->bounds(), (Rect{100, 100, 400, 300}));
+}
+
 TEST_F(WindowTest, AWindowTheSystemRefusesIsAnErrorAtOnce) {
   RecordingEvents events;
   FormParams params;

@@ -54,9 +54,14 @@ TEST_F(ListBoxTest, JapaneseItemsGoInAndChangesByProgramReportNothing) {
   EXPECT_EQ(listItem(window, LB_GETTEXT, 3), L"\u6700\u5F8C");
   list->setItemIndex(-1);
   EXPECT_EQ(ask(LB_GETCURSEL), -1);
-  // A new font keeps the rows' height.
+  // A new font keeps the rows' height, and a new height (at another DPI)
+  // is kept in its place.
   list->setFont({"ＭＳ Ｐゴシック", 20});
   EXPECT_EQ(SendMessageW(window, LB_GETITEMHEIGHT, 0, 0), 13);
+  list->setItemHeight(20);
+  EXPECT_EQ(SendMessageW(window, LB_GETITEMHEIGHT, 0, 0), 20);
+  list->setFont({"ＭＳ Ｐゴシック", 13});
+  EXPECT_EQ(SendMessageW(window, LB_GETITEMHEIGHT, 0, 0), 20);
   list->clearItems();
   EXPECT_EQ(ask(LB_GETCOUNT), 0);
   pump();
@@ -160,6 +165,12 @@ TEST_F(ComboBoxTest, TheFieldsHeightFollowsTheFontAndTheListShowsAtMostTwelveRow
   // A short list is as high as its rows.
   while (ask(CB_GETCOUNT) > 3) combo->deleteItem(0);
   EXPECT_EQ(droppedHeight(), 3 * 15);
+  // Rows of another height, which the next font and place keep.
+  combo->setItemHeight(23);
+  combo->setFont({"ＭＳ Ｐゴシック", 20});
+  combo->setBounds({10, 12, 200, 23});
+  EXPECT_EQ(ask(CB_GETITEMHEIGHT), 23);
+  EXPECT_EQ(droppedHeight(), 3 * 23);
 }
 
 TEST_F(ComboBoxTest, TypingInTheFieldIsAnEditWithNoItemSelectedWhileTheListIsClosed) {

@@ -54,6 +54,9 @@ class RecordingEvents : public WindowEvents {
     add(button == MouseButton::Left ? "mouse left" : "mouse right", at.x, at.y);
   }
   void onContextMenu(Point at) override { add("context menu", at.x, at.y); }
+  void onDpiChange(int dpi, const Rect& r) override {
+    add("dpi", dpi, r.left, r.top, r.width, r.height);
+  }
   void onDropFiles(std::string_view path, int count) override { add("drop", path, count); }
   void onHotKey(int id) override { add("hotkey", id); }
   void onMenuCommand(unsigned command) override { add("menu", command); }
