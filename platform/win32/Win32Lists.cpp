@@ -10,8 +10,6 @@ namespace velmora::platform::win32 {
 
 namespace {
 
-constexpr UINT_PTR FieldSubclassId = 0x56324E;
-
 // The messages of one kind of list: the list box's LB_ or the combo box's
 // CB_ forms of the same operations.
 struct ListMessages {
@@ -94,8 +92,7 @@ class ListBoxWindow final : public ListWindow<ListPeer> {
   const int itemHeight_;
 };
 
-LRESULT CALLBACK fieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                           DWORD_PTR data) noexcept;
+LRESULT CALLBACK fieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
 // A drop-down combo box. Its window is the field; the list is a window of
 // its own that the system shows below it. Focus in the field counts as the
@@ -114,7 +111,8 @@ class ComboBoxWindow final : public ListWindow<ComboBoxPeer> {
     if (GetComboBoxInfo(hwnd(), &info)) {
       field_ = info.hwndItem;
       list_ = info.hwndList;
-      SetWindowSubclass(field_, fieldProc, FieldSubclassId, reinterpret_cast<DWORD_PTR>(this));
+      fieldSystemProc_ = reinterpret_cast<WNDPROC>(
+          SetWindowLongPtrW(field_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(fieldProc)));
     }
     fill(params);
     // The system takes no text at creation, and the hint has the field now.
@@ -125,7 +123,7 @@ class ComboBoxWindow final : public ListWindow<ComboBoxPeer> {
   }
 
   ~ComboBoxWindow() override {
-    if (field_ != nullptr) RemoveWindowSubclass(field_, fieldProc, FieldSubclassId);
+    if (field_ != nullptr) fieldGone();
     changeHint({});
   }
 
@@ -147,6 +145,12 @@ class ComboBoxWindow final : public ListWindow<ComboBoxPeer> {
       return;
     }
     ListWindow::setItemIndex(index);
+  }
+
+  // Focus in the field is the combo box's already: moved to the combo box,
+  // it would leave the field and come back, with all the notices of both.
+  void setFocus() override {
+    if (field_ == nullptr || GetFocus() != field_) focusWindow();
   }
 
   void setDroppedDown(bool droppedDown) override {
@@ -184,7 +188,12 @@ class ComboBoxWindow final : public ListWindow<ComboBoxPeer> {
   }
 
   void fieldDoubleClicked() { events().onDoubleClick(); }
-  void fieldGone() { field_ = nullptr; }
+  WNDPROC fieldSystemProc() const { return fieldSystemProc_; }
+  // The field has its own procedure again.
+  void fieldGone() {
+    SetWindowLongPtrW(field_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(fieldSystemProc_));
+    field_ = nullptr;
+  }
 
  private:
   // Wine sets the list's rows only through the list itself; Windows wants
@@ -239,18 +248,22 @@ class ComboBoxWindow final : public ListWindow<ComboBoxPeer> {
   const int itemHeight_;
   const int dropDownCount_;
   HWND field_ = nullptr;
+  WNDPROC fieldSystemProc_ = nullptr;
   HWND list_ = nullptr;
 };
 
-LRESULT CALLBACK fieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                           DWORD_PTR data) noexcept {
-  auto* combo = reinterpret_cast<ComboBoxWindow*>(data);
-  if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(hwnd, fieldProc, FieldSubclassId);
-    combo->fieldGone();
+// The field's procedure while its combo box has a peer, which holds the
+// field's own procedure.
+LRESULT CALLBACK fieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  auto* combo = dynamic_cast<ComboBoxWindow*>(peerOf(GetParent(hwnd)));
+  if (combo == nullptr) {
+    const auto classProc = reinterpret_cast<WNDPROC>(GetClassLongPtrW(hwnd, GCLP_WNDPROC));
+    return CallWindowProcW(classProc, hwnd, message, wParam, lParam);
   }
+  const WNDPROC systemProc = combo->fieldSystemProc();
+  if (message == WM_NCDESTROY) combo->fieldGone();
   // The field takes the click first (it selects a word), then the event.
-  const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+  const LRESULT result = CallWindowProcW(systemProc, hwnd, message, wParam, lParam);
   if (message == WM_LBUTTONDBLCLK) combo->fieldDoubleClicked();
   return result;
 }
@@ -259,13 +272,11 @@ LRESULT CALLBACK fieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 
 std::unique_ptr<ListPeer> Win32Platform::createListBox(const ListBoxParams& params,
                                                        WindowEvents& events) {
-  readyComponents();
   return std::make_unique<ListBoxWindow>(params, events);
 }
 
 std::unique_ptr<ComboBoxPeer> Win32Platform::createComboBox(const ComboBoxParams& params,
                                                             WindowEvents& events) {
-  readyComponents();
   return std::make_unique<ComboBoxWindow>(params, events);
 }
 
