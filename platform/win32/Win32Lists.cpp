@@ -122,9 +122,10 @@ class ComboBoxWindow final : public ListWindow<ComboBoxPeer> {
     if (params.visible) showWindow(true);
   }
 
+  // The tips go first: the field's is among them.
   ~ComboBoxWindow() override {
-    if (field_ != nullptr) fieldGone();
     changeHint({});
+    if (field_ != nullptr) fieldGone();
   }
 
   void setBounds(const Rect& bounds) override { fitList(bounds); }
