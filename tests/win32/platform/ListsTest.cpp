@@ -82,8 +82,12 @@ TEST_F(ListBoxTest, TheUsersSelectionByKeyboardOrMouseIsAnEventAndADoubleClickTo
   EXPECT_EQ(events.take(), Lines{"double click"});
 }
 
+// The program's one combo box is the launcher's, on a borderless form made
+// without the common controls: the system's own combo box.
 class ComboBoxTest : public WindowTest {
  protected:
+  ComboBoxTest() { formBorder = FormBorder::None; }
+
   void create(int itemCount) {
     auto params = child<ComboBoxParams>("Combo1", {2, 2, 100, 23}, "ﾒﾓ");
     for (int i = 1; i <= itemCount; ++i) params.items.push_back("項目" + std::to_string(i));
