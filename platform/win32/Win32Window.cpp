@@ -9,7 +9,7 @@
 
 #include <algorithm>
 #include <stdexcept>
-#include <unordered_map>
+#include <map>
 
 namespace velmora::platform::win32 {
 
@@ -39,8 +39,8 @@ constexpr UINT_PTR TimerFlag = UINT_PTR(1) << (sizeof(UINT_PTR) * 8 - 1);
 // The peers of our windows, by handle, looked up for every message they get:
 // a window property would cost a request to the window server each time
 // under Wine. Windows are made and used on the one thread of the program.
-std::unordered_map<HWND, Win32Window*>& peers() {
-  static std::unordered_map<HWND, Win32Window*> map;
+std::map<HWND, Win32Window*>& peers() {
+  static std::map<HWND, Win32Window*> map;
   return map;
 }
 

@@ -182,6 +182,14 @@ TEST(Win32Icons, EachSmallIconSizeHasAnImageOfItsOwnInTrueColour) {
     ASSERT_NE(icon, nullptr);
     EXPECT_EQ(icon->size(), (Size{size, size}));
   }
+  // The shell's larger views take 48 pixels, stored as a PNG to keep the
+  // program small; the system decodes it at that size.
+  const int large = LookupIconIdFromDirectoryEx(
+      reinterpret_cast<PBYTE>(const_cast<char*>(group.data())), TRUE, 48, 48, LR_DEFAULTCOLOR);
+  EXPECT_TRUE(resourceBytes(large, MAKEINTRESOURCEW(3)).starts_with("\x89PNG"));
+  auto icon = platform->loadIcon(IDI_VELMORA2, {48, 48});
+  ASSERT_NE(icon, nullptr);
+  EXPECT_EQ(icon->size(), (Size{48, 48}));
 }
 
 // A 16-colour glyph as rows of colours (0xRRGGBB), top row first.
