@@ -3,12 +3,35 @@
 // edits, double clicks and drop-downs as events.
 #include <windows.h>
 #include <commctrl.h>
+#include <uxtheme.h>
+#include <vsstyle.h>
 
 #include "platform/win32/Win32Window.h"
 
 namespace velmora::platform::win32 {
 
 namespace {
+
+// The theme functions, from the system folder: the process has the library
+// already (the system draws the window frames with it).
+struct ThemeFunctions {
+  decltype(&OpenThemeData) open = nullptr;
+  decltype(&CloseThemeData) close = nullptr;
+  decltype(&DrawThemeBackground) draw = nullptr;
+};
+
+const ThemeFunctions& themeFunctions() {
+  static const ThemeFunctions functions{
+      systemFunction<decltype(&OpenThemeData)>(L"uxtheme.dll", "OpenThemeData"),
+      systemFunction<decltype(&CloseThemeData)>(L"uxtheme.dll", "CloseThemeData"),
+      systemFunction<decltype(&DrawThemeBackground)>(L"uxtheme.dll", "DrawThemeBackground")};
+  return functions;
+}
+
+void closeTheme(HTHEME theme) {
+  if (themeFunctions().close != nullptr) themeFunctions().close(theme);
+}
+using ThemeHandle = UniqueHandle<HTHEME, closeTheme>;
 
 // The messages of one kind of list: the list box's LB_ or the combo box's
 // CB_ forms of the same operations.
@@ -169,6 +192,8 @@ class ComboBoxWindow final : public ListWindow<ComboBoxPeer> {
     if (message == WM_SETFOCUS || message == WM_KILLFOCUS) {
       return defaultMessage(message, wParam, lParam);
     }
+    if (message == WM_THEMECHANGED) theme_.reset();
+    if (message == WM_PAINT && wParam == 0 && paintThemed()) return 0;
     return ListWindow::message(message, wParam, lParam);
   }
 
@@ -246,8 +271,50 @@ class ComboBoxWindow final : public ListWindow<ComboBoxPeer> {
                  SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
+  // The combo box of the common controls 6 draws the theme's frame and
+  // button; the system's own, made without them (the launcher's), draws the
+  // classic ones: it paints into a bitmap, the theme's frame and button go
+  // over it, and the whole goes to the screen at once, around the field.
+  // False when there is no theme to draw, and the system paints as ever.
+  bool paintThemed() {
+    if (usesCommonControls()) return false;
+    const ThemeFunctions& functions = themeFunctions();
+    if (functions.open == nullptr || functions.draw == nullptr) return false;
+    if (theme_.get() == nullptr) theme_.reset(functions.open(hwnd(), L"COMBOBOX"));
+    if (theme_.get() == nullptr) return false;
+    PAINTSTRUCT paint{};
+    HDC screen = BeginPaint(hwnd(), &paint);
+    RECT client{};
+    GetClientRect(hwnd(), &client);
+    const UniqueHandle<HDC, DeleteDC> memory(CreateCompatibleDC(screen));
+    const GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen, client.right, client.bottom));
+    const HGDIOBJ old = SelectObject(memory.get(), bitmap.get());
+    CallWindowProcW(systemProc(), hwnd(), WM_PAINT, reinterpret_cast<WPARAM>(memory.get()), 0);
+    const bool enabled = IsWindowEnabled(hwnd()) != FALSE;
+    functions.draw(theme_.get(), memory.get(), 0, enabled ? CBXS_NORMAL : CBXS_DISABLED, &client,
+                   nullptr);
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    if (GetComboBoxInfo(hwnd(), &info)) {
+      int state = enabled ? CBXS_NORMAL : CBXS_DISABLED;
+      if ((info.stateButton & STATE_SYSTEM_PRESSED) != 0) state = CBXS_PRESSED;
+      functions.draw(theme_.get(), memory.get(), CP_DROPDOWNBUTTON, state, &info.rcButton, nullptr);
+    }
+    if (field_ != nullptr) {
+      RECT field{};
+      GetWindowRect(field_, &field);
+      MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&field), 2);
+      ExcludeClipRect(screen, field.left, field.top, field.right, field.bottom);
+    }
+    BitBlt(screen, 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
+    SelectObject(memory.get(), old);
+    EndPaint(hwnd(), &paint);
+    return true;
+  }
+
   const int itemHeight_;
   const int dropDownCount_;
+  ThemeHandle theme_;
   HWND field_ = nullptr;
   WNDPROC fieldSystemProc_ = nullptr;
   HWND list_ = nullptr;

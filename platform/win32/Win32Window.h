@@ -71,6 +71,8 @@ class Win32Window {
   LRESULT defaultMessage(UINT message, WPARAM wParam, LPARAM lParam);
   // True while a change made by program must not be reported as the user's.
   bool quiet() const { return quiet_; }
+  // The system class's procedure of a subclassed window; null for ours.
+  WNDPROC systemProc() const { return systemProc_; }
 
   // The shared part of the WindowPeer calls.
   void setWindowText(std::string_view text);
