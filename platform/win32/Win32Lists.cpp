@@ -142,6 +142,9 @@ class ComboBoxWindow final : public ListWindow<ComboBoxPeer> {
     if (!params.text.empty()) setWindowText(params.text);
     if (!params.hint.empty()) changeHint(params.hint);
     fitList(params.bounds);
+    // Opened now, as the common controls' combo box opens it, and not at
+    // the first showing, which the user waits for.
+    openTheme();
     if (params.visible) showWindow(true);
   }
 
@@ -192,7 +195,10 @@ class ComboBoxWindow final : public ListWindow<ComboBoxPeer> {
     if (message == WM_SETFOCUS || message == WM_KILLFOCUS) {
       return defaultMessage(message, wParam, lParam);
     }
-    if (message == WM_THEMECHANGED) theme_.reset();
+    if (message == WM_THEMECHANGED) {
+      theme_.reset();
+      openTheme();
+    }
     if (message == WM_PAINT && wParam == 0 && paintThemed()) return 0;
     return ListWindow::message(message, wParam, lParam);
   }
@@ -271,17 +277,22 @@ class ComboBoxWindow final : public ListWindow<ComboBoxPeer> {
                  SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
+  // The theme of combo boxes, for the system's own combo box only; none
+  // when the system draws without one.
+  void openTheme() {
+    const ThemeFunctions& functions = themeFunctions();
+    if (usesCommonControls() || functions.open == nullptr || functions.draw == nullptr) return;
+    theme_.reset(functions.open(hwnd(), L"COMBOBOX"));
+  }
+
   // The combo box of the common controls 6 draws the theme's frame and
   // button; the system's own, made without them (the launcher's), draws the
   // classic ones: it paints into a bitmap, the theme's frame and button go
   // over it, and the whole goes to the screen at once, around the field.
   // False when there is no theme to draw, and the system paints as ever.
   bool paintThemed() {
-    if (usesCommonControls()) return false;
-    const ThemeFunctions& functions = themeFunctions();
-    if (functions.open == nullptr || functions.draw == nullptr) return false;
-    if (theme_.get() == nullptr) theme_.reset(functions.open(hwnd(), L"COMBOBOX"));
     if (theme_.get() == nullptr) return false;
+    const ThemeFunctions& functions = themeFunctions();
     PAINTSTRUCT paint{};
     HDC screen = BeginPaint(hwnd(), &paint);
     RECT client{};
