@@ -224,7 +224,7 @@ void TForm1::FormDestroy(ui::TComponent*) {
 }
 
 void TForm1::LoadSettings() {
-  const SettingsFile settings(SettingsFilePath());
+  const SettingsSnapshot settings(SettingsFilePath());
   Quick1->Checked = settings.ReadFlag("Option", "QuickStart", true);
   BlankEnter1->Checked = settings.ReadFlag("Option", "BlankEnter", true);
   if (!settings.ReadFlag("Option", "StayTop", true)) SetFormStyle(ui::TFormStyle::fsNormal);

@@ -28,6 +28,6 @@ endfunction()
 function(velmora_resources target)
   set(res ${PROJECT_SOURCE_DIR}/res)
   set_source_files_properties(${res}/Velmora2.rc PROPERTIES OBJECT_DEPENDS
-    "${res}/ResourceIds.h;${res}/Velmora2.ico;${res}/ArrowUp.bmp;${res}/ArrowDown.bmp;${res}/Velmora2.manifest")
+    "${res}/ResourceIds.h;${res}/Velmora2.ico;${res}/ArrowUp.bmp;${res}/ArrowDown.bmp;${res}/Velmora2.manifest;${res}/CommonControls.manifest")
   target_sources(${target} PRIVATE ${res}/Velmora2.rc)
 endfunction()

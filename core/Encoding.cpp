@@ -1,11 +1,9 @@
-// UTF-8 recognition and conversion to code page 932 through the generated
-// table, the same on every system.
+// UTF-8 recognition and conversion to code page 932, the same on every
+// system: the characters are decoded here, and the system's seam gives their
+// bytes.
 #include "core/Encoding.h"
 
 #include <algorithm>
-#include <cstdint>
-
-#include "core/Cp932Table.h"
 
 namespace velmora::text {
 
@@ -61,22 +59,6 @@ char32_t decodeAt(std::string_view s, std::size_t& pos) {
   return value;
 }
 
-void appendCp932(char32_t c, std::string& out) {
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-    return;
-  }
-  const std::uint16_t* end = Cp932CodePoints + Cp932TableSize;
-  const std::uint16_t* found = c > 0xFFFF ? end : std::lower_bound(Cp932CodePoints, end, c);
-  if (found == end || *found != c) {
-    out.push_back('?');
-    return;
-  }
-  const std::uint16_t code = Cp932Codes[found - Cp932CodePoints];
-  if (code > 0xFF) out.push_back(static_cast<char>(code >> 8));
-  out.push_back(static_cast<char>(code & 0xFF));
-}
-
 }  // namespace
 
 bool isWellFormedUtf8(std::string_view bytes) {
@@ -93,17 +75,15 @@ bool isUtf8WithNonAscii(std::string_view bytes) {
 }
 
 std::string utf8ToCp932(std::string_view utf8) {
-  std::string out;
-  out.reserve(utf8.size());
+  // Code page 932 holds nothing beyond the Basic Multilingual Plane: such a
+  // character, like a byte of no character, is one "?".
+  std::u16string characters;
+  characters.reserve(utf8.size());
   for (std::size_t pos = 0; pos < utf8.size();) {
     const char32_t c = decodeAt(utf8, pos);
-    if (c == NoCharacter) {
-      out.push_back('?');
-    } else {
-      appendCp932(c, out);
-    }
+    characters.push_back(c == NoCharacter || c > 0xFFFF ? u'?' : static_cast<char16_t>(c));
   }
-  return out;
+  return bmpToCp932(characters);
 }
 
 std::string dataFileText(std::string bytes) {

@@ -21,6 +21,15 @@ bool isUtf8WithNonAscii(std::string_view bytes);
 // every byte that is not part of a well-formed character, becomes one "?".
 std::string utf8ToCp932(std::string_view utf8);
 
+// Characters of the Basic Multilingual Plane (no surrogates) to code page
+// 932 without best fit: each character the code page holds becomes its
+// bytes, every other one "?". The system's own conversion on Windows
+// (core/FileAccessWin32.cpp); the generated table elsewhere.
+std::string bmpToCp932(std::u16string_view text);
+// The same conversion through the generated table (core/Cp932Table.cpp),
+// which the Windows build leaves out.
+std::string cp932FromTable(std::u16string_view text);
+
 // The text of a whole data file as the program keeps it: a file that starts
 // with the UTF-8 byte order mark, or is UTF-8 with non-ASCII characters, is
 // converted (without the mark); any other file is taken as it is.

@@ -1,11 +1,13 @@
 // File access for POSIX systems (the native build and its tests). A path's
-// bytes are the program's text as they are.
+// bytes are the program's text as they are; code page 932 comes from the
+// generated table.
 #include <cerrno>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/Encoding.h"
 #include "core/FileAccess.h"
 
 namespace velmora::files {
@@ -113,3 +115,9 @@ void pauseMilliseconds(int milliseconds) {
 }
 
 }  // namespace velmora::files
+
+namespace velmora::text {
+
+std::string bmpToCp932(std::u16string_view text) { return cp932FromTable(text); }
+
+}  // namespace velmora::text

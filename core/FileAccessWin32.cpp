@@ -1,8 +1,10 @@
 // File access for Windows. A path is UTF-16 as the system names it and goes
 // to the W functions unchanged; program text (code page 932) is converted
-// only where a path is made from it or shown.
+// only where a path is made from it or shown. Code page 932 is the system's
+// own conversion.
 #include <windows.h>
 
+#include "core/Encoding.h"
 #include "core/FileAccess.h"
 
 namespace velmora::files {
@@ -143,3 +145,19 @@ std::int64_t steadyMilliseconds() { return static_cast<std::int64_t>(GetTickCoun
 void pauseMilliseconds(int milliseconds) { Sleep(static_cast<DWORD>(milliseconds)); }
 
 }  // namespace velmora::files
+
+namespace velmora::text {
+
+std::string bmpToCp932(std::u16string_view text) {
+  if (text.empty()) return {};
+  const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+  const int size = static_cast<int>(text.size());
+  const int length =
+      WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide, size, nullptr, 0, "?", nullptr);
+  if (length <= 0) return {};
+  std::string bytes(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide, size, bytes.data(), length, "?", nullptr);
+  return bytes;
+}
+
+}  // namespace velmora::text

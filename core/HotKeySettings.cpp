@@ -16,7 +16,7 @@ std::string commandName(int slot) { return "appli" + std::to_string(slot); }
 
 }  // namespace
 
-void LoadHotKeys(const SettingsFile& settings) {
+void LoadHotKeys(const SettingsReader& settings) {
   for (int i = 0; i < HotKeySlotCount; ++i) {
     THotKeySlot& slot = HotKeys[static_cast<std::size_t>(i)];
     const std::int32_t packed =

@@ -7,7 +7,7 @@
 
 namespace velmora {
 
-class SettingsFile;
+class SettingsReader;
 class SettingsWriter;
 
 inline constexpr std::uint16_t MOD_ALT_FLAG = 1;
@@ -62,7 +62,7 @@ std::uint16_t ShiftToModifiers(ShiftState shift) noexcept;
 void ClearHotKeys();
 
 // [Hotkey] key0..key15 and appli0..appli15: read with F12 as slot 0's default.
-void LoadHotKeys(const SettingsFile& settings);
+void LoadHotKeys(const SettingsReader& settings);
 // Writes key<i> then appli<i> for i = 0..15; a SettingsFile throws
 // SettingsWriteError at the first write it cannot make.
 void SaveHotKeys(SettingsWriter& settings);

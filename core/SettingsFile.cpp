@@ -280,26 +280,40 @@ void SettingsWriter::WriteFlag(std::string_view section, std::string_view key, b
   WriteText(section, key, value ? "1" : "0");
 }
 
-SettingsFile::SettingsFile(files::Path path) : path_(std::move(path)) {}
-
-std::string SettingsFile::ReadText(std::string_view section, std::string_view key,
-                                   std::string_view defaultText) const {
-  LoadedFile file = loadFile(path_);
-  if (file.state != FileState::Read) return std::string(defaultText);
-  std::optional<std::string> value = ini::readValue(file.content, section, key);
+std::string SettingsReader::ReadText(std::string_view section, std::string_view key,
+                                     std::string_view defaultText) const {
+  const std::optional<std::string> file = contents();
+  if (!file) return std::string(defaultText);
+  std::optional<std::string> value = ini::readValue(*file, section, key);
   if (!value) return std::string(defaultText);
   return std::string(text::cutToBytes(*value, MaxSettingsValueBytes));
 }
 
-std::int32_t SettingsFile::ReadNumber(std::string_view section, std::string_view key,
-                                      std::int32_t defaultValue) const {
+std::int32_t SettingsReader::ReadNumber(std::string_view section, std::string_view key,
+                                        std::int32_t defaultValue) const {
   return parseSettingsNumber(ReadText(section, key, "")).value_or(defaultValue);
 }
 
-bool SettingsFile::ReadFlag(std::string_view section, std::string_view key,
-                            bool defaultValue) const {
+bool SettingsReader::ReadFlag(std::string_view section, std::string_view key,
+                              bool defaultValue) const {
   return ReadNumber(section, key, defaultValue ? 1 : 0) != 0;
 }
+
+namespace {
+
+std::optional<std::string> readableContents(const files::Path& path) {
+  LoadedFile file = loadFile(path);
+  if (file.state != FileState::Read) return std::nullopt;
+  return std::move(file.content);
+}
+
+}  // namespace
+
+SettingsFile::SettingsFile(files::Path path) : path_(std::move(path)) {}
+
+std::optional<std::string> SettingsFile::contents() const { return readableContents(path_); }
+
+SettingsSnapshot::SettingsSnapshot(const files::Path& path) : contents_(readableContents(path)) {}
 
 void SettingsFile::WriteText(std::string_view section, std::string_view key,
                              std::string_view text) {

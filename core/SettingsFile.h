@@ -85,27 +85,54 @@ class SettingsWriter {
   void WriteFlag(std::string_view section, std::string_view key, bool value);
 };
 
-// Accessor on one settings file: each operation is one read or one write of
-// one key, directly on the file. A file saved as UTF-8 by an editor reads as
-// code page 932 text.
-class SettingsFile : public SettingsWriter {
+// The three reads of the settings file, whether each reads the file anew
+// (SettingsFile) or all read it as it was once (SettingsSnapshot). A missing
+// file, section or key gives the default; a file saved as UTF-8 by an
+// editor reads as code page 932 text.
+class SettingsReader {
  public:
-  explicit SettingsFile(files::Path path);
-
-  const files::Path& path() const noexcept { return path_; }
-
+  virtual ~SettingsReader() = default;
   std::string ReadText(std::string_view section, std::string_view key,
                        std::string_view defaultText) const;
   std::int32_t ReadNumber(std::string_view section, std::string_view key,
                           std::int32_t defaultValue) const;
   bool ReadFlag(std::string_view section, std::string_view key, bool defaultValue) const;
 
+ protected:
+  // The file's contents to read from; nothing when it cannot be read.
+  virtual std::optional<std::string> contents() const = 0;
+};
+
+// Accessor on one settings file: each operation is one read or one write of
+// one key, directly on the file.
+class SettingsFile : public SettingsReader, public SettingsWriter {
+ public:
+  explicit SettingsFile(files::Path path);
+
+  const files::Path& path() const noexcept { return path_; }
+
   // Throws SettingsWriteError when the file cannot be written; the file is
   // then unchanged.
   void WriteText(std::string_view section, std::string_view key, std::string_view text) override;
 
+ protected:
+  std::optional<std::string> contents() const override;
+
  private:
   files::Path path_;
+};
+
+// The settings file read once, when made: the start's forty-odd reads would
+// each open and decode the whole file again.
+class SettingsSnapshot : public SettingsReader {
+ public:
+  explicit SettingsSnapshot(const files::Path& path);
+
+ protected:
+  std::optional<std::string> contents() const override { return contents_; }
+
+ private:
+  std::optional<std::string> contents_;
 };
 
 // The writes of one save, applied to the file's contents in memory and put

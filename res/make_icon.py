@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Draws the program's icon, a rocket taking off from a key cap, and writes
 res/Velmora2.ico: 16, 20, 24, 32 and 48 pixels in 32-bit colour (the small
-sizes are what the notification area asks for at 100 % to 150 %), 32 pixels
-in the 16 colours of the standard palette, and 256 pixels as PNG. It also
+sizes are what the notification area asks for at 100 % to 150 %; 48 as PNG),
+32 pixels in the 16 colours of the standard palette, and 256 pixels as PNG. It also
 draws the registration editor's arrow glyphs, res/ArrowUp.bmp and
 res/ArrowDown.bmp: 20 x 20 pixels in 16 colours on silver, the colour the
 button takes as transparent.
@@ -268,7 +268,10 @@ def main():
     images = []  # (size, colours, bits, data, rows)
     for size in (16, 20, 24, 32, 48):
         rows = render(size, False, crisp=size == 16)
-        images.append((size, 0, 32, bmp_32(rows), rows))
+        # The sizes the notification area asks for stay plain bitmaps; 48,
+        # which only the shell's larger views show, is a PNG of a sixth of
+        # the bytes.
+        images.append((size, 0, 32, png(rows) if size == 48 else bmp_32(rows), rows))
     rows = render(32, True)
     images.append((32, 16, 4, bmp_4(rows), rows))
     rows = render(256, False)

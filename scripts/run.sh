@@ -7,8 +7,8 @@
 #
 # Without a display, or with --demo, it first plays the program's main job in
 # a folder of its own (build/demo): F12, a sample name typed, Enter, the
-# entry run, the registration editor opened; it prints each screenshot's path
-# and then keeps the program running until Ctrl+C.
+# entry run, the registration editor opened and closed; it prints each
+# screenshot's path and then keeps the program running until Ctrl+C.
 #
 # Ctrl+C reaches the whole foreground process group. Xvfb and Wine therefore
 # run in sessions of their own: Xvfb dying with the script would take the X
@@ -104,6 +104,10 @@ if [[ -n $demo ]]; then
   key e
   sleep 2
   shot 5-editor "the registration editor with the sample entry"
+  # Closed again (Esc is its Ok): a log-off while it is open and Notepad
+  # runs waits under Wine on a "not responding" box.
+  key Escape
+  sleep 1
 elif [[ -n $xvfb_pid ]]; then
   shot run-screenshot "screenshot of the desktop"
 fi

@@ -49,6 +49,14 @@ void pause(int milliseconds) {
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
+// The system's load average of the last minute, as /proc tells it.
+std::string loadAverage() {
+  std::ifstream file("/proc/loadavg");
+  std::string minute;
+  file >> minute;
+  return minute.empty() ? "?" : minute;
+}
+
 int countFromEnvironment(const char* name, int fallback) {
   const char* value = std::getenv(name);
   const int count = value != nullptr ? std::atoi(value) : 0;
@@ -483,6 +491,7 @@ int main(int argc, char** argv) {
     const std::string showings =
         std::to_string(countFromEnvironment("BENCH_SHOWINGS", 100)) + " showings";
     const Clock::time_point began = Clock::now();
+    const std::string loadBefore = loadAverage();
 
     bench.calibrate(velmora);
     bench.calibrate(minimal);
@@ -524,8 +533,9 @@ int main(int argc, char** argv) {
                 << program->lostCharacters << " lost; " << program->missedShowings
                 << " showings missed; " << program->failedRuns << " runs failed\n";
     }
-    std::cout << "took " << static_cast<int>(millisecondsSince(began) / 1000) << " s; samples in "
-              << argv[3] << "/samples.csv\n";
+    std::cout << "took " << static_cast<int>(millisecondsSince(began) / 1000) << " s; load average "
+              << loadBefore << " before, " << loadAverage() << " after; samples in " << argv[3]
+              << "/samples.csv\n";
     return velmora.start.empty() || minimal.start.empty() ? 1 : 0;
   } catch (const std::exception& error) {
     std::cerr << "desktop_bench: " << error.what() << "\n";

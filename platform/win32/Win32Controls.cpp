@@ -270,31 +270,26 @@ class GlyphButtonWindow final : public Win32Peer<WindowPeer> {
 
 std::unique_ptr<ButtonPeer> Win32Platform::createButton(const ButtonParams& params,
                                                         WindowEvents& events) {
-  readyComponents();
   return std::make_unique<ButtonWindow>(params, events);
 }
 
 std::unique_ptr<WindowPeer> Win32Platform::createGlyphButton(const GlyphButtonParams& params,
                                                              WindowEvents& events) {
-  readyComponents();
   return std::make_unique<GlyphButtonWindow>(params, events);
 }
 
 std::unique_ptr<WindowPeer> Win32Platform::createLabel(const LabelParams& params,
                                                        WindowEvents& events) {
-  readyComponents();
   return std::make_unique<LabelWindow>(params, events);
 }
 
 std::unique_ptr<WindowPeer> Win32Platform::createIcon(const IconParams& params,
                                                       WindowEvents& events) {
-  readyComponents();
   return std::make_unique<IconWindow>(params, events);
 }
 
 std::unique_ptr<EditPeer> Win32Platform::createEdit(const EditParams& params,
                                                     WindowEvents& events) {
-  readyComponents();
   return std::make_unique<EditWindow>(params, events);
 }
 

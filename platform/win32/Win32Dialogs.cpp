@@ -47,6 +47,10 @@ std::optional<std::string> Win32Platform::openFileDialog(const OpenFileParams& p
   dialog.Flags = OFN_EXPLORER | (params.hideReadOnly ? OFN_HIDEREADONLY : 0) |
                  (params.pathMustExist ? OFN_PATHMUSTEXIST : 0) |
                  (params.fileMustExist ? OFN_FILEMUSTEXIST : 0);
+  // The dialog hosts the shell's folder views, and its controls take the
+  // themed look of the program's dialogs.
+  readyCom();
+  const CommonControlsScope scope(true);
   // The common dialogs import the shell: loaded from the system folder
   // when first used, never linked the usual way (see systemFunction).
   static const auto getOpenFileName =

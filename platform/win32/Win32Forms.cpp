@@ -75,6 +75,9 @@ class FormWindow final : public Win32Peer<FormPeer> {
     }
     creation.exStyle |= WS_EX_CONTROLPARENT | (params.stayOnTop ? WS_EX_TOPMOST : 0) |
                         (params.toolWindow ? WS_EX_TOOLWINDOW : 0);
+    // Dialogs look like the system's own, and tips need the library anyway;
+    // the launcher, a bare popup with one combo box, does without it.
+    creation.commonControls = params.border == FormBorder::Dialog || params.showHints;
     const Rect& b = params.bounds;
     creation.left = params.defaultPosition ? CW_USEDEFAULT : b.left;
     creation.top = params.defaultPosition ? CW_USEDEFAULT : b.top;
@@ -99,6 +102,12 @@ class FormWindow final : public Win32Peer<FormPeer> {
 
   void setClientSize(Size size) override {
     if (hwnd() == nullptr) return;
+    // The launcher sets its size at every showing, mostly to what it is.
+    RECT client{};
+    if (GetClientRect(hwnd(), &client) && client.right == size.width &&
+        client.bottom == size.height) {
+      return;
+    }
     RECT rect{0, 0, size.width, size.height};
     adjustWindowRect(rect, hwnd());
     SetWindowPos(hwnd(), nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
@@ -205,6 +214,7 @@ class FormWindow final : public Win32Peer<FormPeer> {
 
   // The tips are owned by the form and go with its window.
   void createToolTip() {
+    const CommonControlsScope scope(true);
     toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
@@ -332,7 +342,6 @@ HWND Win32Platform::toolWindowOwner() {
 
 std::unique_ptr<FormPeer> Win32Platform::createForm(const FormParams& params,
                                                     WindowEvents& events) {
-  readyComponents();
   HWND owner = windowOf(params.parent);
   if (owner == nullptr && params.toolWindow) owner = toolWindowOwner();
   return std::make_unique<FormWindow>(params, events, owner);
@@ -340,7 +349,6 @@ std::unique_ptr<FormPeer> Win32Platform::createForm(const FormParams& params,
 
 std::unique_ptr<WindowPeer> Win32Platform::createPanel(const PanelParams& params,
                                                        WindowEvents& events) {
-  readyComponents();
   return std::make_unique<PanelWindow>(params, events);
 }
 

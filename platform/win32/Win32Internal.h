@@ -60,6 +60,25 @@ Function systemFunction(const wchar_t* library, const char* name) {
   return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
+// While one lives, the windows made on this thread (and the windows they
+// make themselves) are the common controls 6, the system's themed look.
+// The process's manifest does not name that library, so that a program
+// showing only the launcher never loads it: the first scope does, in an
+// activation context made from the program's manifest resource
+// IDR_COMMON_CONTROLS_MANIFEST. Where that cannot be made, the system
+// folder's common controls serve, unthemed.
+class CommonControlsScope {
+ public:
+  explicit CommonControlsScope(bool wanted);
+  ~CommonControlsScope();
+  CommonControlsScope(const CommonControlsScope&) = delete;
+  CommonControlsScope& operator=(const CommonControlsScope&) = delete;
+
+ private:
+  ULONG_PTR cookie_ = 0;
+  bool active_ = false;
+};
+
 HFONT createFont(const FontSpec& font);
 COLORREF systemColor(Color color);
 
@@ -123,17 +142,17 @@ class Win32Platform final : public Platform {
                       unsigned virtualKey) override;
   void unregisterHotKey(WindowHandle window, int id) override;
 
-  // Initialises COM for the shell on this thread and the common controls,
-  // once, at the first call that needs them: both load libraries, which must
-  // wait until restrictLibrarySearch has run.
-  void readyComponents();
+  // Initialises COM for the shell on this thread, once, at the first call
+  // that needs it: it loads libraries, which must wait until
+  // restrictLibrarySearch has run.
+  void readyCom();
 
  private:
   // The hidden window that owns tool windows, so that they get no taskbar
   // button; made when the first one is.
   HWND toolWindowOwner();
 
-  bool componentsReady_ = false;
+  bool comReady_ = false;
   bool comInitialised_ = false;
   UniqueHandle<HWND, DestroyWindow> toolWindowOwner_;
 };

@@ -3,6 +3,8 @@
 // edits, double clicks and drop-downs as events.
 #include <windows.h>
 #include <commctrl.h>
+#include <uxtheme.h>
+#include <vsstyle.h>
 
 #include "platform/win32/Win32Window.h"
 
@@ -10,7 +12,26 @@ namespace velmora::platform::win32 {
 
 namespace {
 
-constexpr UINT_PTR FieldSubclassId = 0x56324E;
+// The theme functions, from the system folder: the process has the library
+// already (the system draws the window frames with it).
+struct ThemeFunctions {
+  decltype(&OpenThemeData) open = nullptr;
+  decltype(&CloseThemeData) close = nullptr;
+  decltype(&DrawThemeBackground) draw = nullptr;
+};
+
+const ThemeFunctions& themeFunctions() {
+  static const ThemeFunctions functions{
+      systemFunction<decltype(&OpenThemeData)>(L"uxtheme.dll", "OpenThemeData"),
+      systemFunction<decltype(&CloseThemeData)>(L"uxtheme.dll", "CloseThemeData"),
+      systemFunction<decltype(&DrawThemeBackground)>(L"uxtheme.dll", "DrawThemeBackground")};
+  return functions;
+}
+
+void closeTheme(HTHEME theme) {
+  if (themeFunctions().close != nullptr) themeFunctions().close(theme);
+}
+using ThemeHandle = UniqueHandle<HTHEME, closeTheme>;
 
 // The messages of one kind of list: the list box's LB_ or the combo box's
 // CB_ forms of the same operations.
@@ -98,8 +119,7 @@ class ListBoxWindow final : public ListWindow<ListPeer> {
   }
 };
 
-LRESULT CALLBACK fieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                           DWORD_PTR data) noexcept;
+LRESULT CALLBACK fieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
 // A drop-down combo box. Its window is the field; the list is a window of
 // its own that the system shows below it. Focus in the field counts as the
@@ -116,19 +136,24 @@ class ComboBoxWindow final : public ListWindow<ComboBoxPeer> {
     if (GetComboBoxInfo(hwnd(), &info)) {
       field_ = info.hwndItem;
       list_ = info.hwndList;
-      SetWindowSubclass(field_, fieldProc, FieldSubclassId, reinterpret_cast<DWORD_PTR>(this));
+      fieldSystemProc_ = reinterpret_cast<WNDPROC>(
+          SetWindowLongPtrW(field_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(fieldProc)));
     }
     fill(params);
     // The system takes no text at creation, and the hint has the field now.
     if (!params.text.empty()) setWindowText(params.text);
     if (!params.hint.empty()) changeHint(params.hint);
     fitList(params.bounds);
+    // Opened now, as the common controls' combo box opens it, and not at
+    // the first showing, which the user waits for.
+    openTheme();
     if (params.visible) showWindow(true);
   }
 
+  // The tips go first: the field's is among them.
   ~ComboBoxWindow() override {
-    if (field_ != nullptr) RemoveWindowSubclass(field_, fieldProc, FieldSubclassId);
     changeHint({});
+    if (field_ != nullptr) fieldGone();
   }
 
   void setBounds(const Rect& bounds) override { fitList(bounds); }
@@ -151,6 +176,12 @@ class ComboBoxWindow final : public ListWindow<ComboBoxPeer> {
     ListWindow::setItemIndex(index);
   }
 
+  // Focus in the field is the combo box's already: moved to the combo box,
+  // it would leave the field and come back, with all the notices of both.
+  void setFocus() override {
+    if (field_ == nullptr || GetFocus() != field_) focusWindow();
+  }
+
   void setDroppedDown(bool droppedDown) override {
     if (hwnd() != nullptr) SendMessageW(hwnd(), CB_SHOWDROPDOWN, droppedDown ? TRUE : FALSE, 0);
   }
@@ -166,6 +197,11 @@ class ComboBoxWindow final : public ListWindow<ComboBoxPeer> {
     if (message == WM_SETFOCUS || message == WM_KILLFOCUS) {
       return defaultMessage(message, wParam, lParam);
     }
+    if (message == WM_THEMECHANGED) {
+      theme_.reset();
+      openTheme();
+    }
+    if (message == WM_PAINT && wParam == 0 && paintThemed()) return 0;
     return ListWindow::message(message, wParam, lParam);
   }
 
@@ -186,7 +222,12 @@ class ComboBoxWindow final : public ListWindow<ComboBoxPeer> {
   }
 
   void fieldDoubleClicked() { events().onDoubleClick(); }
-  void fieldGone() { field_ = nullptr; }
+  WNDPROC fieldSystemProc() const { return fieldSystemProc_; }
+  // The field has its own procedure again.
+  void fieldGone() {
+    SetWindowLongPtrW(field_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(fieldSystemProc_));
+    field_ = nullptr;
+  }
 
  private:
   // Wine sets the list's rows only through the list itself; Windows wants
@@ -238,20 +279,72 @@ class ComboBoxWindow final : public ListWindow<ComboBoxPeer> {
                  SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
+  // The theme of combo boxes, for the system's own combo box only; none
+  // when the system draws without one.
+  void openTheme() {
+    const ThemeFunctions& functions = themeFunctions();
+    if (usesCommonControls() || functions.open == nullptr || functions.draw == nullptr) return;
+    theme_.reset(functions.open(hwnd(), L"COMBOBOX"));
+  }
+
+  // The combo box of the common controls 6 draws the theme's frame and
+  // button; the system's own, made without them (the launcher's), draws the
+  // classic ones: it paints into a bitmap, the theme's frame and button go
+  // over it, and the whole goes to the screen at once, around the field.
+  // False when there is no theme to draw, and the system paints as ever.
+  bool paintThemed() {
+    if (theme_.get() == nullptr) return false;
+    const ThemeFunctions& functions = themeFunctions();
+    PAINTSTRUCT paint{};
+    HDC screen = BeginPaint(hwnd(), &paint);
+    RECT client{};
+    GetClientRect(hwnd(), &client);
+    const UniqueHandle<HDC, DeleteDC> memory(CreateCompatibleDC(screen));
+    const GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen, client.right, client.bottom));
+    const HGDIOBJ old = SelectObject(memory.get(), bitmap.get());
+    CallWindowProcW(systemProc(), hwnd(), WM_PAINT, reinterpret_cast<WPARAM>(memory.get()), 0);
+    const bool enabled = IsWindowEnabled(hwnd()) != FALSE;
+    functions.draw(theme_.get(), memory.get(), 0, enabled ? CBXS_NORMAL : CBXS_DISABLED, &client,
+                   nullptr);
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    if (GetComboBoxInfo(hwnd(), &info)) {
+      int state = enabled ? CBXS_NORMAL : CBXS_DISABLED;
+      if ((info.stateButton & STATE_SYSTEM_PRESSED) != 0) state = CBXS_PRESSED;
+      functions.draw(theme_.get(), memory.get(), CP_DROPDOWNBUTTON, state, &info.rcButton, nullptr);
+    }
+    if (field_ != nullptr) {
+      RECT field{};
+      GetWindowRect(field_, &field);
+      MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&field), 2);
+      ExcludeClipRect(screen, field.left, field.top, field.right, field.bottom);
+    }
+    BitBlt(screen, 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
+    SelectObject(memory.get(), old);
+    EndPaint(hwnd(), &paint);
+    return true;
+  }
+
+  const int itemHeight_;
   const int dropDownCount_;
+  ThemeHandle theme_;
   HWND field_ = nullptr;
+  WNDPROC fieldSystemProc_ = nullptr;
   HWND list_ = nullptr;
 };
 
-LRESULT CALLBACK fieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                           DWORD_PTR data) noexcept {
-  auto* combo = reinterpret_cast<ComboBoxWindow*>(data);
-  if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(hwnd, fieldProc, FieldSubclassId);
-    combo->fieldGone();
+// The field's procedure while its combo box has a peer, which holds the
+// field's own procedure.
+LRESULT CALLBACK fieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  auto* combo = dynamic_cast<ComboBoxWindow*>(peerOf(GetParent(hwnd)));
+  if (combo == nullptr) {
+    const auto classProc = reinterpret_cast<WNDPROC>(GetClassLongPtrW(hwnd, GCLP_WNDPROC));
+    return CallWindowProcW(classProc, hwnd, message, wParam, lParam);
   }
+  const WNDPROC systemProc = combo->fieldSystemProc();
+  if (message == WM_NCDESTROY) combo->fieldGone();
   // The field takes the click first (it selects a word), then the event.
-  const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+  const LRESULT result = CallWindowProcW(systemProc, hwnd, message, wParam, lParam);
   if (message == WM_LBUTTONDBLCLK) combo->fieldDoubleClicked();
   return result;
 }
@@ -260,13 +353,11 @@ LRESULT CALLBACK fieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 
 std::unique_ptr<ListPeer> Win32Platform::createListBox(const ListBoxParams& params,
                                                        WindowEvents& events) {
-  readyComponents();
   return std::make_unique<ListBoxWindow>(params, events);
 }
 
 std::unique_ptr<ComboBoxPeer> Win32Platform::createComboBox(const ComboBoxParams& params,
                                                             WindowEvents& events) {
-  readyComponents();
   return std::make_unique<ComboBoxWindow>(params, events);
 }
 

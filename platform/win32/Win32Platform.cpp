@@ -5,6 +5,7 @@
 #include <objbase.h>
 
 #include "platform/win32/Win32Internal.h"
+#include "res/ResourceIds.h"
 
 #include <vector>
 
@@ -20,7 +21,45 @@ class Win32Mutex final : public KernelHandle {
   UniqueHandle<HANDLE, CloseHandle> handle_;
 };
 
+// Made at the first use and kept for the process's life; INVALID_HANDLE_VALUE
+// when the program has no such manifest or the system refuses it.
+HANDLE commonControlsContext() {
+  static const HANDLE context = [] {
+    wchar_t module[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, module, MAX_PATH);
+    if (length == 0 || length == MAX_PATH) return INVALID_HANDLE_VALUE;
+    ACTCTXW request{};
+    request.cbSize = sizeof request;
+    request.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    request.lpSource = module;
+    request.hModule = GetModuleHandleW(nullptr);
+    request.lpResourceName = MAKEINTRESOURCEW(IDR_COMMON_CONTROLS_MANIFEST);
+    const HANDLE made = CreateActCtxW(&request);
+    if (made == INVALID_HANDLE_VALUE) {
+      // The tips' class is registered by the library itself, so it must be
+      // loaded; from the system folder, as every library of ours.
+      if (const auto initialize = systemFunction<decltype(&InitCommonControlsEx)>(
+              L"comctl32.dll", "InitCommonControlsEx")) {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+        initialize(&controls);
+      }
+    }
+    return made;
+  }();
+  return context;
+}
+
 }  // namespace
+
+CommonControlsScope::CommonControlsScope(bool wanted) {
+  if (!wanted) return;
+  const HANDLE context = commonControlsContext();
+  if (context != INVALID_HANDLE_VALUE) active_ = ActivateActCtx(context, &cookie_) != FALSE;
+}
+
+CommonControlsScope::~CommonControlsScope() {
+  if (active_) DeactivateActCtx(0, cookie_);
+}
 
 Win32Platform::Win32Platform() = default;
 
@@ -32,20 +71,13 @@ Win32Platform::~Win32Platform() {
   }
 }
 
-void Win32Platform::readyComponents() {
-  if (componentsReady_) return;
-  componentsReady_ = true;
+void Win32Platform::readyCom() {
+  if (comReady_) return;
+  comReady_ = true;
   if (const auto initialize =
           systemFunction<decltype(&CoInitializeEx)>(L"ole32.dll", "CoInitializeEx")) {
     comInitialised_ =
         SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
-  }
-  // The common controls of the manifest's version 6, which the loader
-  // takes from the system's side-by-side store.
-  if (const auto initialize = systemFunction<decltype(&InitCommonControlsEx)>(
-          L"comctl32.dll", "InitCommonControlsEx")) {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
-    initialize(&controls);
   }
 }
 

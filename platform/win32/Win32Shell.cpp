@@ -69,13 +69,13 @@ void fillMenu(HMENU menu, const std::vector<MenuLine>& lines) {
 void Win32Platform::shellExecute(WindowHandle owner, std::string_view verb, std::string_view file,
                                  std::string_view parameters, std::string_view directory,
                                  int showCommand) {
-  readyComponents();
+  readyCom();
   shellExecuteW(reinterpret_cast<HWND>(owner), toWide(verb).c_str(), toWide(file).c_str(),
                 toWide(parameters).c_str(), toWide(directory).c_str(), showCommand);
 }
 
 bool Win32Platform::openFile(WindowHandle owner, const files::Path& file) {
-  readyComponents();
+  readyCom();
   const HINSTANCE result = shellExecuteW(reinterpret_cast<HWND>(owner), L"open",
                                          file.native().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
   return reinterpret_cast<INT_PTR>(result) > 32;
@@ -86,7 +86,6 @@ unsigned Win32Platform::registerWindowMessage(std::string_view name) {
 }
 
 void Win32Platform::popupMenu(WindowHandle owner, const std::vector<MenuLine>& lines, Point at) {
-  readyComponents();
   MenuHandle menu(CreatePopupMenu());
   if (menu.get() == nullptr) return;
   fillMenu(menu.get(), lines);

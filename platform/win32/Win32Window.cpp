@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <map>
 
 namespace velmora::platform::win32 {
 
@@ -30,12 +31,18 @@ COLORREF systemColor(Color color) {
 
 namespace {
 
-constexpr wchar_t PeerProperty[] = L"Velmora2.Peer";
 constexpr const wchar_t* NameProperty = ComponentNameProperty;
-constexpr UINT_PTR SubclassId = 0x56324D;
 // Our timers carry the top bit, so that they never meet the timers that the
 // system's controls set on their own windows.
 constexpr UINT_PTR TimerFlag = UINT_PTR(1) << (sizeof(UINT_PTR) * 8 - 1);
+
+// The peers of our windows, by handle, looked up for every message they get:
+// a window property would cost a request to the window server each time
+// under Wine. Windows are made and used on the one thread of the program.
+std::map<HWND, Win32Window*>& peers() {
+  static std::map<HWND, Win32Window*> map;
+  return map;
+}
 
 unsigned shiftState() {
   unsigned state = 0;
@@ -43,17 +50,6 @@ unsigned shiftState() {
   if (GetKeyState(VK_MENU) < 0) state |= ssAlt;
   if (GetKeyState(VK_CONTROL) < 0) state |= ssCtrl;
   return state;
-}
-
-LRESULT CALLBACK subclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                              DWORD_PTR data) noexcept {
-  auto* peer = reinterpret_cast<Win32Window*>(data);
-  if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(hwnd, subclassProc, SubclassId);
-    peer->detach();
-    return DefSubclassProc(hwnd, message, wParam, lParam);
-  }
-  return peer->dispatch(message, wParam, lParam);
 }
 
 int ansiLength(std::wstring_view text) {
@@ -71,13 +67,30 @@ LRESULT CALLBACK ownClassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     auto* peer =
         static_cast<Win32Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     peer->hwnd_ = hwnd;
-    SetPropW(hwnd, PeerProperty, peer);
+    peers()[hwnd] = peer;
   }
   Win32Window* peer = peerOf(hwnd);
   if (peer == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
   if (message == WM_NCDESTROY) {
     peer->detach();
     return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+  return peer->dispatch(message, wParam, lParam);
+}
+
+// The procedure that a system control of ours is subclassed with: its
+// messages go to the peer, which passes them on to the class's procedure.
+LRESULT CALLBACK subclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  Win32Window* peer = peerOf(hwnd);
+  if (peer == nullptr) {
+    const auto classProc = reinterpret_cast<WNDPROC>(GetClassLongPtrW(hwnd, GCLP_WNDPROC));
+    return CallWindowProcW(classProc, hwnd, message, wParam, lParam);
+  }
+  if (message == WM_NCDESTROY) {
+    const WNDPROC systemProc = peer->systemProc_;
+    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(systemProc));
+    peer->detach();
+    return CallWindowProcW(systemProc, hwnd, message, wParam, lParam);
   }
   return peer->dispatch(message, wParam, lParam);
 }
@@ -104,6 +117,8 @@ WindowCreation childCreation(const WindowParams& params, const wchar_t* classNam
   creation.style = WS_CHILD | WS_CLIPSIBLINGS | style;
   creation.exStyle = exStyle;
   creation.parent = windowOf(params.parent);
+  const Win32Window* parent = peerOf(creation.parent);
+  creation.commonControls = parent != nullptr && parent->usesCommonControls();
   const Rect& b = params.bounds;
   creation.left = b.left;
   creation.top = b.top;
@@ -113,7 +128,8 @@ WindowCreation childCreation(const WindowParams& params, const wchar_t* classNam
 }
 
 Win32Window* peerOf(HWND hwnd) {
-  return hwnd != nullptr ? static_cast<Win32Window*>(GetPropW(hwnd, PeerProperty)) : nullptr;
+  const auto found = peers().find(hwnd);
+  return found != peers().end() ? found->second : nullptr;
 }
 
 HWND windowOf(const WindowPeer* peer) {
@@ -131,19 +147,23 @@ void Win32Window::createWindow(const WindowParams& params, const WindowCreation&
   const std::wstring text = toWide(params.text);
   DWORD style = creation.style;
   if (!params.enabled) style |= WS_DISABLED;
-  HWND hwnd =
-      CreateWindowExW(creation.exStyle, creation.className, text.c_str(), style, creation.left,
-                      creation.top, creation.width, creation.height, creation.parent, nullptr,
-                      GetModuleHandleW(nullptr), creation.ownClass ? this : nullptr);
+  commonControls_ = creation.commonControls;
+  HWND hwnd = nullptr;
+  {
+    const CommonControlsScope scope(commonControls_);
+    hwnd = CreateWindowExW(creation.exStyle, creation.className, text.c_str(), style, creation.left,
+                           creation.top, creation.width, creation.height, creation.parent, nullptr,
+                           GetModuleHandleW(nullptr), creation.ownClass ? this : nullptr);
+  }
   if (hwnd == nullptr) {
     throw std::runtime_error("the system refused to create the window \"" + params.name +
                              "\" (error " + std::to_string(GetLastError()) + ")");
   }
   if (!creation.ownClass) {
     hwnd_ = hwnd;
-    SetPropW(hwnd, PeerProperty, this);
-    SetWindowSubclass(hwnd, subclassProc, SubclassId, reinterpret_cast<DWORD_PTR>(this));
-    subclassed_ = true;
+    peers()[hwnd] = this;
+    systemProc_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(subclassProc)));
   }
   if (!params.name.empty()) {
     const ATOM name = GlobalAddAtomW(toWide(params.name).c_str());
@@ -160,7 +180,7 @@ void Win32Window::createWindow(const WindowParams& params, const WindowCreation&
 }
 
 void Win32Window::detach() {
-  RemovePropW(hwnd_, PeerProperty);
+  peers().erase(hwnd_);
   const auto name = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(RemovePropW(hwnd_, NameProperty)));
   if (name != 0) GlobalDeleteAtom(name);
   hwnd_ = nullptr;
@@ -193,7 +213,7 @@ LRESULT Win32Window::message(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT Win32Window::defaultMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (subclassed_) return DefSubclassProc(hwnd_, message, wParam, lParam);
+  if (systemProc_ != nullptr) return CallWindowProcW(systemProc_, hwnd_, message, wParam, lParam);
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 

@@ -18,9 +18,12 @@ struct WindowCreation {
   DWORD exStyle = 0;
   HWND parent = nullptr;  // parent or owner
   int left = 0, top = 0, width = 0, height = 0;
+  // Made in a CommonControlsScope, and so are the windows on it.
+  bool commonControls = false;
 };
 
-// A child window of params.parent at params.bounds.
+// A child window of params.parent at params.bounds, with the parent's
+// common controls.
 WindowCreation childCreation(const WindowParams& params, const wchar_t* className, DWORD style,
                              DWORD exStyle = 0);
 
@@ -34,6 +37,7 @@ class Win32Window {
 
   HWND hwnd() const { return hwnd_; }
   WindowEvents& events() const { return events_; }
+  bool usesCommonControls() const { return commonControls_; }
 
   // Where the window procedures send each message: to message(), or, once
   // the peer destroys its window, straight to the window's own procedure.
@@ -67,6 +71,8 @@ class Win32Window {
   LRESULT defaultMessage(UINT message, WPARAM wParam, LPARAM lParam);
   // True while a change made by program must not be reported as the user's.
   bool quiet() const { return quiet_; }
+  // The system class's procedure of a subclassed window; null for ours.
+  WNDPROC systemProc() const { return systemProc_; }
 
   // The shared part of the WindowPeer calls.
   void setWindowText(std::string_view text);
@@ -92,12 +98,15 @@ class Win32Window {
   }
 
   friend LRESULT CALLBACK ownClassProc(HWND, UINT, WPARAM, LPARAM) noexcept;
+  friend LRESULT CALLBACK subclassProc(HWND, UINT, WPARAM, LPARAM) noexcept;
 
  private:
   HWND hwnd_ = nullptr;
   WindowEvents& events_;
   GdiObject<HFONT> font_;
-  bool subclassed_ = false;
+  // The system class's procedure of a subclassed window; null for ours.
+  WNDPROC systemProc_ = nullptr;
+  bool commonControls_ = false;
   bool quiet_ = false;
   bool destroying_ = false;
 };

@@ -429,6 +429,45 @@ TEST_F(SettingsFileOnDisk, AnUpdateReplacesTheFileOnceWithAllItsKeysOrNotAtAll) 
   EXPECT_THROW(refused.WriteText("Option", "a=b", "1"), std::invalid_argument);
 }
 
+// The start reads its forty-odd keys from one snapshot: each read answers as
+// the accessor answered for the file at that moment (code page 932, UTF-8,
+// missing, a folder in its place), and a later change is not seen.
+TEST_F(SettingsFileOnDisk, ASnapshotReadsAsTheFileWasWhenItWasTaken) {
+  const std::string shiftJis =
+      "[Font]\r\nName=ＭＳ Ｐゴシック\r\nSize=$C\r\n[Option]\r\nStayTop=0\r\n"
+      "[Hotkey]\r\nkey3=$27B\r\nappli3=\"C:\\表\\a.exe \"\r\n";
+  // The same settings as an editor saves them in UTF-8, with its mark.
+  const std::string utf8 =
+      "\xEF\xBB\xBF[Font]\r\nName=\xEF\xBC\xAD\xEF\xBC\xB3 "
+      "\xEF\xBC\xB0\xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF\r\nSize=$C\r\n"
+      "[Option]\r\nStayTop=0\r\n[Hotkey]\r\nkey3=$27B\r\n"
+      "appli3=\"C:\\\xE8\xA1\xA8\\a.exe \"\r\n";
+  auto readAll = [](const SettingsReader& settings) {
+    return settings.ReadText("Font", "Name", "?") + "|" +
+           std::to_string(settings.ReadNumber("Font", "Size", 10)) + "|" +
+           std::to_string(settings.ReadFlag("Option", "StayTop", true)) + "|" +
+           std::to_string(settings.ReadNumber("Hotkey", "key3", 0)) + "|" +
+           settings.ReadText("Hotkey", "appli3", "") + "|" +
+           settings.ReadText("Missing", "key", "default");
+  };
+  const std::string expected = "ＭＳ Ｐゴシック|12|0|635|C:\\表\\a.exe |default";
+  for (const std::string& content : {shiftJis, utf8}) {
+    putFile(path, content);
+    const SettingsSnapshot snapshot(path);
+    EXPECT_EQ(readAll(snapshot), expected);
+    EXPECT_EQ(readAll(SettingsFile(path)), expected);
+    putFile(path, "[Font]\r\nSize=20\r\n");
+    EXPECT_EQ(snapshot.ReadNumber("Font", "Size", 10), 12) << "the snapshot read the file again";
+    EXPECT_EQ(SettingsFile(path).ReadNumber("Font", "Size", 10), 20);
+  }
+  const std::string defaults = "?|10|1|0||default";
+  std::filesystem::remove(path);
+  EXPECT_EQ(readAll(SettingsSnapshot(path)), defaults);
+  std::filesystem::create_directory(path);
+  EXPECT_EQ(readAll(SettingsSnapshot(path)), defaults);
+  EXPECT_EQ(readAll(SettingsFile(path)), defaults);
+}
+
 TEST_F(SettingsFileOnDisk, AMissingFileGivesTheDefaultsAndCreatingTheAccessorTouchesNothing) {
   SettingsFile settings(path);
   EXPECT_EQ(settings.path(), path);

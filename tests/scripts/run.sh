@@ -46,8 +46,7 @@ run_case() {
 # command, and every process it started in its process group. The program
 # must still end the way a log-off ends it, and write both data files.
 CtrlCInTheRunCommandEndsTheProgramLikeALogOffAndKeepsItsFiles() {
-  local app=$VELMORA_BUILD/program/app log=$WORK/run.log
-  rm -f "$app/Velmora.ini" "$app/Velmora.Lst"
+  local app log=$WORK/run.log signalled=$WORK/signalled
   # Job control gives the command a process group of its own, as a shell
   # in a terminal does, and leaves SIGINT to it.
   set -m
@@ -66,10 +65,11 @@ CtrlCInTheRunCommandEndsTheProgramLikeALogOffAndKeepsItsFiles() {
   done
   local display
   display=$(sed -n 's/.*running on Xvfb :\([0-9]*\).*/\1/p' "$log")
-  # Without a display the program runs in the demo's folder of its own.
-  local folder
-  folder=$(sed -n 's/.*its data files are in \(.*\)); Ctrl+C ends it.*/\1/p' "$log")
-  [[ -n $folder ]] && app=$folder
+  # Where the program runs and writes its files: without a display, the
+  # folder of the main job it plays first.
+  app=$(sed -n 's/.*its data files are in \(.*\)); Ctrl+C ends it.*/\1/p' "$log")
+  touch "$signalled"
+  sleep 1
   kill -INT -- -"$job"
   local code
   for ((waited = 0; waited < 120; waited++)); do
@@ -90,7 +90,10 @@ CtrlCInTheRunCommandEndsTheProgramLikeALogOffAndKeepsItsFiles() {
     { echo "the program did not end with exit code 0"; ok=1; }
   grep -q '^\[Hotkey\]' "$app/Velmora.ini" 2>/dev/null ||
     { echo "no settings file with its [Hotkey] section in $app"; ok=1; }
-  [[ -f $app/Velmora.Lst ]] || { echo "no list file in $app"; ok=1; }
+  local file
+  for file in Velmora.ini Velmora.Lst; do
+    [[ $app/$file -nt $signalled ]] || { echo "$file in $app was not written at the end"; ok=1; }
+  done
   if [[ -z $display ]]; then
     echo "the run command did not say which Xvfb display it started"
     ok=1

@@ -183,6 +183,42 @@ TEST_F(WindowTest, HintsAreToolsOfTheFormsTipsWhenItShowsThem) {
   EXPECT_EQ(toolTipOf(formWindow()), nullptr);
 }
 
+// The launcher (a borderless form with its combo box) needs nothing of the
+// common controls, and a program that shows only it never loads them; a
+// dialog's controls and tips are the common controls 6 of the system's
+// side-by-side store, made in the activation context of the program's
+// manifest resource. Seen in a process of its own, the probe.
+TEST(Win32CommonControls, OnlyDialogsLoadThemAndTheyAreVersion6) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring report =
+      std::wstring(temp) + L"velmora-controls-" + std::to_wstring(GetCurrentProcessId());
+  ASSERT_EQ(runProbe(L"common-controls \"" + report + L"\""), 0);
+  std::string lines;
+  if (FILE* in = _wfopen(report.c_str(), L"rb")) {
+    char buffer[1024];
+    for (std::size_t got; (got = fread(buffer, 1, sizeof buffer, in)) > 0;)
+      lines.append(buffer, got);
+    fclose(in);
+  }
+  DeleteFileW(report.c_str());
+  const std::size_t newline = lines.find('\n');
+  ASSERT_NE(newline, std::string::npos) << lines;
+  const std::string launcher = lines.substr(0, newline);
+  const std::string dialog = lines.substr(newline + 1);
+  EXPECT_EQ(launcher.find("launcher: common controls -, combo box "), 0u) << launcher;
+  EXPECT_NE(launcher.find("\\user32.dll"), std::string::npos) << launcher;
+  // The library of version 6 is the side-by-side store's, and both the
+  // button and the tips are its own.
+  const std::string prefix = "dialog: common controls ";
+  ASSERT_EQ(dialog.find(prefix), 0u) << dialog;
+  const std::string library = dialog.substr(prefix.size(), dialog.find(',') - prefix.size());
+  EXPECT_NE(library.find("\\winsxs\\"), std::string::npos) << dialog;
+  EXPECT_NE(library.find("common-controls"), std::string::npos) << dialog;
+  EXPECT_NE(dialog.find(", button " + library + ", tips " + library + "\n"), std::string::npos)
+      << dialog;
+}
+
 // A drop as the shell makes it: a DROPFILES header and the paths, each
 // ended by a zero, and one more zero.
 HGLOBAL makeDrop(const std::vector<std::wstring>& paths) {

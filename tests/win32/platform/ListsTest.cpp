@@ -5,6 +5,9 @@
 #include "platform/win32/Win32Platform.h"
 #include "tests/win32/platform/WindowTesting.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace velmora::platform::win32 {
 namespace {
 
@@ -87,8 +90,12 @@ TEST_F(ListBoxTest, TheUsersSelectionByKeyboardOrMouseIsAnEventAndADoubleClickTo
   EXPECT_EQ(events.take(), Lines{"double click"});
 }
 
+// The program's one combo box is the launcher's, on a borderless form made
+// without the common controls: the system's own combo box.
 class ComboBoxTest : public WindowTest {
  protected:
+  ComboBoxTest() { formBorder = FormBorder::None; }
+
   void create(int itemCount) {
     auto params = child<ComboBoxParams>("Combo1", {2, 2, 100, 23}, "ﾒﾓ");
     for (int i = 1; i <= itemCount; ++i) params.items.push_back("項目" + std::to_string(i));
@@ -120,6 +127,60 @@ class ComboBoxTest : public WindowTest {
   std::unique_ptr<ComboBoxPeer> combo;
   HWND window = nullptr, field = nullptr, dropped = nullptr;
 };
+
+// The pixels of a window as the screen shows them.
+std::vector<COLORREF> shownPixels(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  BitBlt(dc, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  ReleaseDC(nullptr, screen);
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(dc, x, y));
+  }
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  return pixels;
+}
+
+// The launcher's combo box is the system's own, made without the common
+// controls, which the program does not load for it; it draws the theme's
+// frame and button itself, so that it looks as the common controls 6 one
+// on a dialog does, enabled and disabled (and both classic without a theme).
+TEST_F(ComboBoxTest, TheSystemsComboBoxLooksAsTheCommonControlsOneOnADialog) {
+  create(3);
+  FormParams dialogParams;
+  dialogParams.bounds = {560, 100, 300, 200};
+  dialogParams.visible = true;
+  RecordingEvents dialogEvents;
+  auto dialog = platform->createForm(dialogParams, dialogEvents);
+  auto params = child<ComboBoxParams>("Combo1", {2, 2, 100, 23}, "ﾒﾓ");
+  params.parent = dialog.get();
+  params.items = {"メモ帳", "項目2", "項目3"};
+  params.itemHeight = 15;
+  params.dropDownCount = 12;
+  auto themed = platform->createComboBox(params, events);
+  SetCursorPos(2, 2);
+  for (const bool enabled : {true, false}) {
+    SCOPED_TRACE(enabled ? "enabled" : "disabled");
+    combo->setEnabled(enabled);
+    themed->setEnabled(enabled);
+    pump(200);
+    const std::vector<COLORREF> launcher = shownPixels(window);
+    const std::vector<COLORREF> onDialog = shownPixels(windowOf(*themed));
+    ASSERT_EQ(launcher.size(), onDialog.size());
+    EXPECT_EQ(
+        std::mismatch(launcher.begin(), launcher.end(), onDialog.begin()).first - launcher.begin(),
+        static_cast<std::ptrdiff_t>(launcher.size()))
+        << "the first pixel that differs, row by row";
+  }
+}
 
 TEST_F(ComboBoxTest, ItemsAndTheFieldTakeJapaneseAndProgramChangesReportNothing) {
   create(3);

@@ -33,6 +33,9 @@
 //                     client area, enabled or disabled, and its text
 //   VelmoraProbe drop <class> <path>...      drops the files on the form as the shell
 //                     does: WM_DROPFILES with a DROPFILES block in the form's process
+//   VelmoraProbe common-controls <file>      makes the launcher's form with its combo
+//                     box, then a dialog with a tip, as the program does; writes
+//                     where the common controls and each window's class came from
 #include "platform/win32/Win32Platform.h"
 #include "tests/win32/platform/ProbeControls.h"
 #include "ui/Dialogs.h"
@@ -318,6 +321,70 @@ int dropFiles(const std::wstring& formClass, const std::vector<std::wstring>& pa
   return PostMessageW(form, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0) ? 0 : 4;
 }
 
+// The file of the module that holds `address`, in lower case; "-" for none.
+std::string moduleOf(const void* address) {
+  HMODULE module = nullptr;
+  wchar_t path[MAX_PATH] = L"-";
+  if (address != nullptr && GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                                   GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                               static_cast<LPCWSTR>(address), &module)) {
+    GetModuleFileNameW(module, path, MAX_PATH);
+  }
+  CharLowerW(path);
+  return utf8(path);
+}
+
+std::string classModule(HWND window) {
+  return moduleOf(reinterpret_cast<const void*>(GetClassLongPtrW(window, GCLP_WNDPROC)));
+}
+
+std::string commonControlsModule() {
+  return moduleOf(reinterpret_cast<const void*>(GetModuleHandleW(L"comctl32.dll")));
+}
+
+int commonControls(const std::wstring& report) {
+  using namespace velmora::platform;
+  auto platform = win32::createWin32Platform();
+  platform->restrictLibrarySearch();
+  FILE* out = _wfopen(report.c_str(), L"wb");
+  if (out == nullptr) return 1;
+  WindowEvents events;
+  FormParams launcherParams;
+  launcherParams.border = FormBorder::None;
+  launcherParams.thinFrame = launcherParams.stayOnTop = launcherParams.toolWindow = true;
+  launcherParams.bounds = {500, 340, 116, 34};
+  launcherParams.visible = true;
+  auto launcher = platform->createForm(launcherParams, events);
+  ComboBoxParams comboParams;
+  comboParams.parent = launcher.get();
+  comboParams.bounds = {2, 2, 100, 23};
+  comboParams.visible = true;
+  auto combo = platform->createComboBox(comboParams, events);
+  std::fprintf(out, "launcher: common controls %s, combo box %s\n", commonControlsModule().c_str(),
+               classModule(reinterpret_cast<HWND>(combo->handle())).c_str());
+  FormParams dialogParams;
+  dialogParams.bounds = {100, 100, 300, 200};
+  dialogParams.showHints = true;
+  dialogParams.visible = true;
+  auto dialog = platform->createForm(dialogParams, events);
+  ButtonParams buttonParams;
+  buttonParams.parent = dialog.get();
+  buttonParams.bounds = {10, 10, 75, 23};
+  buttonParams.hint = "参照";
+  buttonParams.visible = true;
+  auto button = platform->createButton(buttonParams, events);
+  HWND tip = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr);
+  while (tip != nullptr && GetWindow(tip, GW_OWNER) != reinterpret_cast<HWND>(dialog->handle())) {
+    tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr);
+  }
+  std::fprintf(out, "dialog: common controls %s, button %s, tips %s\n",
+               commonControlsModule().c_str(),
+               classModule(reinterpret_cast<HWND>(button->handle())).c_str(),
+               tip != nullptr ? classModule(tip).c_str() : "-");
+  std::fclose(out);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -359,6 +426,7 @@ int wmain(int argc, wchar_t** argv) {
                       static_cast<UINT>(wcstoul(argv[3], nullptr, 0)),
                       static_cast<DWORD>(_wtoi(argv[4])));
   }
+  if (argc == 3 && std::wstring(argv[1]) == L"common-controls") return commonControls(argv[2]);
   if (argc == 3 && std::wstring(argv[1]) == L"edit-window") {
     return editWindow(static_cast<DWORD>(_wtoi(argv[2])));
   }

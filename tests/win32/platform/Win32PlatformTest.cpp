@@ -7,6 +7,7 @@
 
 #include "core/FileAccess.h"
 #include "res/ResourceIds.h"
+#include "tests/win32/platform/WindowTesting.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -104,30 +105,13 @@ TEST(Win32Shell, OpenFileFindsAFileInAFolderOutsideCodePage932) {
 // library planted in its downloads folder would. Without the restriction
 // the system loads the planted one; with it, never.
 TEST(Win32Libraries, APlantedLibraryBesideTheProgramIsNotLoadedOnceTheSearchIsRestricted) {
-  wchar_t self[MAX_PATH];
-  const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-  const std::wstring folder = files::Path::fromNative(std::wstring(self, length)).folder().native();
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
   const std::wstring witness =
       std::wstring(temp) + L"velmora-witness-" + std::to_wstring(GetCurrentProcessId());
   SetEnvironmentVariableW(L"VELMORA_WITNESS", witness.c_str());
-  const auto probe = [&](const std::wstring& arguments) {
-    std::wstring line =
-        L"\"" + folder + L"VelmoraProbe.exe\" load-library VelmoraPlanted.dll" + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-      return -1;
-    }
-    WaitForSingleObject(process.hProcess, 30000);
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return static_cast<int>(code);
+  const auto probe = [](const std::wstring& arguments) {
+    return runProbe(L"load-library VelmoraPlanted.dll" + arguments);
   };
   const auto witnessed = [&] {
     return GetFileAttributesW(witness.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -198,6 +182,14 @@ TEST(Win32Icons, EachSmallIconSizeHasAnImageOfItsOwnInTrueColour) {
     ASSERT_NE(icon, nullptr);
     EXPECT_EQ(icon->size(), (Size{size, size}));
   }
+  // The shell's larger views take 48 pixels, stored as a PNG to keep the
+  // program small; the system decodes it at that size.
+  const int large = LookupIconIdFromDirectoryEx(
+      reinterpret_cast<PBYTE>(const_cast<char*>(group.data())), TRUE, 48, 48, LR_DEFAULTCOLOR);
+  EXPECT_TRUE(resourceBytes(large, MAKEINTRESOURCEW(3)).starts_with("\x89PNG"));
+  auto icon = platform->loadIcon(IDI_VELMORA2, {48, 48});
+  ASSERT_NE(icon, nullptr);
+  EXPECT_EQ(icon->size(), (Size{48, 48}));
 }
 
 // A 16-colour glyph as rows of colours (0xRRGGBB), top row first.

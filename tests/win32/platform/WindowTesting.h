@@ -17,6 +17,29 @@ namespace velmora::platform::win32 {
 
 using Lines = std::vector<std::string>;
 
+// Runs VelmoraProbe.exe, which lies beside the test binary, with
+// `arguments`; its exit code, -1 when it could not be started.
+inline int runProbe(const std::wstring& arguments) {
+  wchar_t self[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring folder(self, length);
+  folder.resize(folder.find_last_of(L'\\') + 1);
+  std::wstring line = L"\"" + folder + L"VelmoraProbe.exe\" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return -1;
+  }
+  WaitForSingleObject(process.hProcess, 30000);
+  DWORD code = 0;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return static_cast<int>(code);
+}
+
 // Every event as one line of text ("click", "text 日本語", "key 65 0"); the
 // key events answer as the test sets them.
 class RecordingEvents : public WindowEvents {
@@ -87,6 +110,7 @@ class WindowTest : public ::testing::Test {
     FormParams params;
     params.name = "TestForm";
     params.className = "Velmora2TestForm";
+    params.border = formBorder;
     params.bounds = {100, 100, 400, 300};
     params.visible = true;
     form = platform->createForm(params, formEvents);
@@ -130,6 +154,8 @@ class WindowTest : public ::testing::Test {
     pump();
   }
 
+  // A dialog's frame: its controls are the common controls 6.
+  FormBorder formBorder = FormBorder::Dialog;
   std::unique_ptr<Platform> platform;
   RecordingEvents formEvents;
   std::unique_ptr<FormPeer> form;
