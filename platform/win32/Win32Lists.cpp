@@ -325,7 +325,6 @@ class ComboBoxWindow final : public ListWindow<ComboBoxPeer> {
     return true;
   }
 
-  const int itemHeight_;
   const int dropDownCount_;
   ThemeHandle theme_;
   HWND field_ = nullptr;
