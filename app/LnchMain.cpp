@@ -259,7 +259,7 @@ void TForm1::SaveSettings() {
 bool TForm1::SaveRegistrations() {
   const SaveReport report = SaveRegistrationFiles(SettingsFilePath(), ListFilePath());
   showSaveErrors(report.errors);
-  return report.ok();
+  return report.settingsWritten;
 }
 
 void TForm1::showSaveErrors(const std::vector<std::string>& errors) {
@@ -307,8 +307,9 @@ void TForm1::ShowLauncher() {
 void TForm1::Minimize1Click(ui::TComponent*) { Hide(); }
 
 void TForm1::FormDeactivate(ui::TComponent* Sender) {
-  // The launcher's own open-file dialog takes the activation for a moment;
-  // the launch after it hides the window anyway.
+  // While the launcher's own open-file dialog is open (it takes the
+  // activation, or the user looks at another program) the window stays; the
+  // launch after it hides the window anyway.
   if (OpenDialog1->Executing()) return;
   Minimize1Click(Sender);
 }

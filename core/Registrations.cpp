@@ -22,6 +22,7 @@ SaveReport SaveRegistrationFiles(const files::Path& settingsPath, const files::P
     settings.Commit();
   } catch (const SettingsWriteError& error) {
     report.errors.push_back(error.what());
+    report.settingsWritten = false;
   }
   if (!SaveEntryListTo(listPath)) report.errors.push_back(cannotWriteMessage(listPath));
   return report;

@@ -19,6 +19,9 @@ struct SaveReport {
   // Messages of the files that could not be written, in the order of the
   // attempts. Empty when everything was written.
   std::vector<std::string> errors;
+  // Only a settings file that was not written ends the operation that saved;
+  // a list file that was not written is reported and the operation goes on.
+  bool settingsWritten = true;
   bool ok() const noexcept { return errors.empty(); }
 };
 

@@ -19,7 +19,8 @@ class TLauncherServices {
   // sentinel; the launcher window hides afterwards.
   virtual void LaunchCommand(std::string_view commandLine) = 0;
   // Writes [Hotkey] and the list file; an error box for each file that was
-  // not written. True when both were written.
+  // not written. False when the settings file was not written: the caller
+  // stops there. The entries stay in memory either way.
   virtual bool SaveRegistrations() = 0;
   // Opens the help page of a topic ("HID00000020").
   virtual void ShowHelpTopic(std::string_view topic) = 0;

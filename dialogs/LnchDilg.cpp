@@ -281,8 +281,8 @@ void TForm2::AddBtnClick(ui::TComponent*) {
       List1->SetItem(found - 1, rowText(found));
     }
   }
-  // The launcher has shown which file was not written; the boxes keep their
-  // text so that nothing typed is lost.
+  // The launcher has shown which file was not written; without the settings
+  // file the boxes keep their text so that nothing typed is lost.
   if (!launcher_.SaveRegistrations()) return;
   ClearBtnClick(this);
   Edit1->SetFocus();

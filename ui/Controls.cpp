@@ -326,6 +326,9 @@ void TWinControl::SetEnabled(bool enabled) {
   if (enabled_ == enabled) return;
   TControl::SetEnabled(enabled);
   if (peer_ != nullptr) peer_->setEnabled(enabled);
+  if (TForm* form = ParentForm(); !enabled && form != nullptr && form != this) {
+    form->controlDisabled(this);
+  }
 }
 
 void TWinControl::SetCaption(std::string_view text) {

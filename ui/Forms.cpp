@@ -222,6 +222,16 @@ void TForm::updateDefaultLooks() {
 
 TWinControl* TForm::focusedControl() const { return activeControl_; }
 
+void TForm::controlDisabled(TWinControl* control) {
+  for (TWinControl* at = activeControl_; at != nullptr && at != this; at = at->Parent()) {
+    if (at != control) continue;
+    controlFocused(nullptr);
+    // The keys come to the form's own window, which hands them on.
+    if (Visible() && Peer() != nullptr) Peer()->setFocus();
+    return;
+  }
+}
+
 void TForm::SetVisible(bool visible) {
   if (visible == visible_) return;
   if (visible) {
@@ -384,6 +394,7 @@ bool TForm::dialogKey(unsigned virtualKey, unsigned shiftState) {
       if (!plain) return false;
       // Enter presses the focused button, or else the default one.
       TButton* button = dynamic_cast<TButton*>(activeControl_);
+      if (button != nullptr && !button->CanFocus()) button = nullptr;
       if (button == nullptr) button = findButton(true);
       if (button == nullptr) return false;
       button->Click();

@@ -129,6 +129,9 @@ class TForm : public TWinControl {
   void controlFocused(TWinControl* control);
   // The default look of the buttons follows the focus and the default role.
   void updateDefaultLooks();
+  // A control of the form was disabled: the system takes the focus from it,
+  // so the form has no active control and Enter goes to the default button.
+  void controlDisabled(TWinControl* control);
 
  protected:
   // How the form's window is made; a form class adds its own style here.

@@ -258,9 +258,12 @@ TEST_F(RegistrationEditorTest, EscAndEnterOnTheDefaultButtonCloseWithOkAndKeepTh
         platform.pressKey(VkReturn, '\r');
         EXPECT_EQ(table().back(), (std::pair<std::string, std::string>{"d", "d.exe"}));
         expectEmptyBoxesAndFocusInEdit1();
+        // A clicked button that disables itself loses the focus: Enter then
+        // goes to the default button, not to the dead one.
         w("List1")->selectItem(0);
         w("DeleteBtn")->click();
-        ASSERT_TRUE(w("Edit1")->focus());
+        EXPECT_FALSE(w("DeleteBtn")->focused());
+        EXPECT_TRUE(w("CloseBtn")->defaultLook());
         platform.pressKey(VkReturn, '\r');
       },
       [&] {
@@ -337,11 +340,30 @@ TEST_F(RegistrationEditorTest, ANewNameAtTheLimitIsRefusedAndAFailedSaveKeepsThe
         EXPECT_EQ(read("Velmora.Lst"), listBytes(table()));
         EXPECT_EQ(w("Edit1")->text(), "brand new");
         EXPECT_EQ(w("Edit2")->text(), "new.exe");
+
+        // Only the list file cannot be written: it is named, and the add goes
+        // on as after a save (the entry is in memory and saved at exit).
+        std::filesystem::remove(folder.file("Velmora.ini"));
+        std::filesystem::remove(folder.file("Velmora.Lst"));
+        std::filesystem::create_directory(folder.file("Velmora.Lst"));
+        w("List1")->selectItem(0);
+        w("DeleteBtn")->click();
+        w("ClearBtn")->click();
+        typeInto("Edit1", "newer");
+        typeInto("Edit2", "new.exe");
+        platform.then([&] {
+          expectBox(ApplicationTitle, folder.file("Velmora.Lst") + " に書き込めません.", "OK");
+        });
+        w("AddBtn")->click();
+        EXPECT_EQ(table().back(), (std::pair<std::string, std::string>{"newer", "new.exe"}));
+        EXPECT_TRUE(read("Velmora.ini").has_value());
+        expectEmptyBoxesAndFocusInEdit1();
         w("CancelBtn")->click();
       },
       [&] {
         EXPECT_EQ(table(), full);
         std::filesystem::remove(folder.file("Velmora.ini"));
+        std::filesystem::remove(folder.file("Velmora.Lst"));
       });
   quitAtTheEnd();
 }
