@@ -2,6 +2,7 @@
 // saving in one step, finding a name and appending an entry.
 #include "core/Entries.h"
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -24,6 +25,10 @@ constexpr char EndOfFileMark = '\x1A';  // Ctrl-Z ends a text file wherever it s
 constexpr std::size_t ChunkSize = 64 * 1024;
 
 LimitMessageSink limitMessageSink;
+
+// A list file that was there but could not be read (held by another
+// program, no access): the empty list in memory must not replace it.
+std::optional<files::Path> unreadListFile;
 
 // Reads lines from a byte source chunk by chunk. The input ends at the
 // source's end, at a read error (the source gives 0 bytes) or at the first
@@ -127,8 +132,10 @@ void LoadEntryListFromSource(const ByteSource& source) {
 
 void LoadEntryListFrom(const files::Path& path) {
   files::FileReader file;
+  unreadListFile.reset();
   if (!file.open(path)) {
     ClearEntries();
+    if (files::exists(path)) unreadListFile = path;
     return;
   }
   LoadEntryListFromSource(
@@ -149,6 +156,7 @@ std::string EntryListFileContent() {
 }
 
 bool SaveEntryListTo(const files::Path& path) {
+  if (unreadListFile == path) return false;
   return files::replaceFileAtomically(path, EntryListFileContent());
 }
 

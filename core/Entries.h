@@ -50,7 +50,8 @@ void LoadEntryListFromSource(const ByteSource& source);
 std::string EntryListFileContent();
 
 // Rewrites the list file at `path` in one step; false when it cannot be
-// written, with the old file left whole and the tables untouched.
+// written, with the old file left whole and the tables untouched. A file
+// that was there but could not be read at the last load is never replaced.
 bool SaveEntryListTo(const files::Path& path);
 
 // Index 1..EntryCount of the first entry whose name equals `name` without

@@ -294,6 +294,29 @@ TEST_F(EntryListFile, AFailedSaveReportsFalseAndLeavesTheOldFileWhole) {
   EXPECT_EQ(loadedEntries(), entries);
 }
 
+TEST_F(EntryListFile, AListFileThatWasThereButUnreadableIsNeverReplacedByTheEmptyList) {
+  // At start the file could not be read (here a folder stands in its place;
+  // on Windows also a file held by another program, or one without access).
+  const std::string file = path("Velmora.Lst");
+  fs::create_directory(file);
+  LoadEntryListFrom(file);
+  EXPECT_EQ(EntryCount, 0);
+
+  // Later it is readable again: what the user had must survive the save.
+  fs::remove(file);
+  write("Velmora.Lst", "keep\r\nkeep.exe\r\n");
+  setEntries({{"new", "new.exe"}});
+  EXPECT_FALSE(SaveEntryListTo(file));
+  EXPECT_EQ(*files::readWholeFile(file), "keep\r\nkeep.exe\r\n");
+  EXPECT_TRUE(SaveEntryListTo(path("other.lst"))) << "only that file is held back";
+
+  // A load that reads it ends the hold.
+  LoadEntryListFrom(file);
+  AppendEntry("new", "new.exe");
+  ASSERT_TRUE(SaveEntryListTo(file));
+  EXPECT_EQ(*files::readWholeFile(file), "keep\r\nkeep.exe\r\nnew\r\nnew.exe\r\n");
+}
+
 TEST_F(EntryListFile, TheListFileLivesBesideTheExecutable) {
   const files::Path savedExeDir = ExeDir;
   ExeDir = path("");
