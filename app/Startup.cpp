@@ -26,7 +26,7 @@ int Velmora(platform::Platform& platform) {
       // On Windows the windows still report losing activation while the exit
       // order destroys them, after the application has let go of this form.
       application.OnDeactivate = [&application, form](ui::TComponent*) {
-        if (application.MainForm() == form) form->Minimize1Click(form);
+        if (application.MainForm() == form) form->FormDeactivate(form);
       };
       application.ShowMainForm = false;
       // From here on a refused icon is the shell's answer, not its slowness

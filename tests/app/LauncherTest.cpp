@@ -105,6 +105,8 @@ TEST_F(LauncherTest, AnUnknownNameIsRegisteredWithTheChosenFileSavedAtOnceAndRun
       EXPECT_EQ(dialog->filters[1].name, "ショートカット,PIFファイル");
       EXPECT_TRUE(dialog->hideReadOnly && dialog->pathMustExist && dialog->fileMustExist);
       EXPECT_TRUE(form().Visible()) << "its own file dialog does not hide the launcher";
+      platform.activateOtherProgram();
+      EXPECT_TRUE(form().Visible()) << "nor another program while its file dialog is open";
       platform.cancelFileDialog();
     });
     platform.pressKey(VkReturn, '\r');
