@@ -8,6 +8,7 @@
 
 #include "platform/win32/Win32Window.h"
 
+#include <array>
 #include <stdexcept>
 
 namespace velmora::platform::win32 {
@@ -97,6 +98,44 @@ class FormWindow final : public Win32Peer<FormPeer> {
   HBRUSH background() const { return brush_.get(); }
   // Null when the form shows no tips.
   HWND toolTip() const { return toolTip_; }
+
+  // A disabled control gets no mouse messages, so the tip that watches it
+  // never hears of the mouse; its parent does. The parent hands its mouse
+  // messages on to the tip over a tool covering the disabled control under
+  // the mouse, with that control's hint. One such tool at a time.
+  void relayDisabledHint(HWND parent, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (toolTip_ == nullptr) return;
+    POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    HWND child = ChildWindowFromPointEx(parent, at, CWP_SKIPINVISIBLE);
+    std::array<wchar_t, 256> text{};
+    if (child != nullptr && child != parent && !IsWindowEnabled(child)) {
+      TTTOOLINFOW hinted{};
+      hinted.cbSize = TTTOOLINFOW_V2_SIZE;
+      hinted.uFlags = TTF_IDISHWND;
+      hinted.hwnd = hwnd();
+      hinted.uId = reinterpret_cast<UINT_PTR>(child);
+      hinted.lpszText = text.data();
+      SendMessageW(toolTip_, TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&hinted));
+    }
+    if (text[0] == 0) child = nullptr;
+    if (child != disabledTool_.child || parent != disabledTool_.parent) {
+      if (disabledTool_.child != nullptr) {
+        TTTOOLINFOW old = disabledToolInfo(disabledTool_.parent, disabledTool_.child);
+        SendMessageW(toolTip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&old));
+      }
+      disabledTool_ = {parent, child};
+      if (child != nullptr) {
+        TTTOOLINFOW info = disabledToolInfo(parent, child);
+        GetWindowRect(child, &info.rect);
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&info.rect), 2);
+        info.lpszText = text.data();
+        SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+      }
+    }
+    MSG relayed{parent, message, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
+    GetCursorPos(&relayed.pt);
+    SendMessageW(toolTip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+  }
 
   int dpi() const override { return windowDpi(hwnd()); }
 
@@ -247,6 +286,19 @@ class FormWindow final : public Win32Peer<FormPeer> {
 
   GdiObject<HBRUSH> brush_;
   HWND toolTip_ = nullptr;
+  struct {
+    HWND parent = nullptr;
+    HWND child = nullptr;
+  } disabledTool_;
+
+  static TTTOOLINFOW disabledToolInfo(HWND parent, HWND child) {
+    TTTOOLINFOW info{};
+    info.cbSize = TTTOOLINFOW_V2_SIZE;
+    info.hwnd = parent;
+    // Apart from the ids of the tools that watch the controls themselves.
+    info.uId = reinterpret_cast<UINT_PTR>(child) ^ (UINT_PTR{1} << (sizeof(UINT_PTR) * 8 - 1));
+    return info;
+  }
 };
 
 // A child window with no look of its own: it shows the form's background
@@ -281,6 +333,12 @@ class PanelWindow final : public Win32Peer<WindowPeer> {
 HBRUSH formBackground(HWND control) {
   auto* form = dynamic_cast<FormWindow*>(peerOf(GetAncestor(control, GA_ROOT)));
   return form != nullptr ? form->background() : GetSysColorBrush(COLOR_BTNFACE);
+}
+
+void relayDisabledHint(HWND parent, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (auto* form = dynamic_cast<FormWindow*>(peerOf(GetAncestor(parent, GA_ROOT)))) {
+    form->relayDisabledHint(parent, message, wParam, lParam);
+  }
 }
 
 void setToolTip(HWND form, const std::vector<HWND>& tools, std::string_view text) {

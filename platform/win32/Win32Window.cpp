@@ -291,6 +291,13 @@ std::optional<LRESULT> containerMessage(Win32Window& window, UINT message, WPARA
         return 0;
       }
       break;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP: relayDisabledHint(window.hwnd(), message, wParam, lParam); break;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:

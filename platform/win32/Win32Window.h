@@ -155,6 +155,8 @@ HBRUSH formBackground(HWND control);
 // Adds, changes or removes (empty text) the tip of `tools` in the tooltip
 // of their form; nothing when the form shows no tips.
 void setToolTip(HWND form, const std::vector<HWND>& tools, std::string_view text);
+// Mouse messages of a form or panel, for the hints of its disabled controls.
+void relayDisabledHint(HWND parent, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The byte offsets of a code page 932 text and the UTF-16 positions of the
 // same text, converted both ways (a byte inside a character counts as the

@@ -245,6 +245,8 @@ TEST_F(EditorE2eTest, RegistrationEditorShowsItsHintsTakesTheFirstDroppedFileAnd
   const std::string list = listFile({{"Alpha", "C:\\a.exe"}, {"Bravo", "C:\\b.exe"}});
   const fs::path where = startWith(list, "");
   openFromTrayMenu(EditItem, "TForm2");
+  // A disabled button shows its hint too.
+  EXPECT_EQ(hoverForTip("TForm2", "ClearBtn"), "登録名・ファイル名をクリア");
   EXPECT_EQ(hoverForTip("TForm2", "UpBtn"), "項目を１段上に");
   windowShot(screenshot("registration-editor-hint"), "TForm2", "registration-editor");
   printControls("TForm2");
