@@ -104,6 +104,69 @@ TEST_F(LauncherE2eTest, AnUnknownNameIsRegisteredThroughTheOpenFileDialogSavedAt
   EXPECT_EQ(endSession(*program_), 0);
 }
 
+TEST_F(LauncherE2eTest, QuickStartRunsTheFirstItemChosenAfterTheListDropsDownAndOffOnlySelects) {
+  const std::string bat = witness();
+  const std::string list = "A\r\n" + bat + "|a\r\nB\r\n" + bat + "|b\r\nC\r\n" + bat + "|c\r\n";
+  const fs::path where = startWith(list, "");
+  pressF12AndWait();
+  const auto combo = control("TForm1", "Combo1");
+  ASSERT_TRUE(combo.has_value());
+  // The arrow at the right end of the field; the dropped list's rows, 15
+  // pixels high, start below the field.
+  const int arrowX = combo->rect.left + combo->rect.width - 8, arrowY = combo->rect.centreY();
+  const auto row = [&](int i) { return combo->rect.top + combo->rect.height + 1 + 15 * i + 7; };
+
+  // A row clicked in the dropped list runs at once and hides the window.
+  clickAt(arrowX, arrowY);
+  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  screenshot("launcher-list-dropped");
+  clickAt(combo->rect.left + 20, row(1));
+  EXPECT_EQ(witnessed(), "ran b");
+  EXPECT_TRUE(waitUntil([&] { return !launcherShown(); })) << "the launch did not hide it";
+
+  // Dropped and closed again with the mouse, no choice: the next arrow key
+  // runs the item it selects.
+  forgetWitness();
+  pressF12AndWait();
+  clickAt(arrowX, arrowY);
+  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  clickAt(arrowX, arrowY);
+  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  EXPECT_FALSE(witnessed(0.5).has_value()) << "closing the list ran something";
+  EXPECT_TRUE(launcherShown());
+  pressKey("Down");
+  EXPECT_EQ(witnessed(), "ran c");
+
+  // Typing never starts an entry, even with the list dropped.
+  forgetWitness();
+  pressF12AndWait();
+  pressKey("alt+Down");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  typeText("a");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_FALSE(witnessed(0.5).has_value()) << "a typed letter ran an entry";
+  pressKey("Escape");
+  waitUntil([&] { return !launcherShown(); });
+  EXPECT_EQ(endSession(*program_), 0);
+
+  // Quick start off (from the settings): the clicked row is only selected,
+  // and Enter runs it.
+  forgetWitness();
+  writeFile(where / "Velmora.ini", "[Option]\r\nQuickStart=0\r\n");
+  startAndWait(where, program_);
+  waitUntil([] { return !probeOutput("tray-window TForm1 1").empty(); });
+  pressF12AndWait();
+  clickAt(arrowX, arrowY);
+  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  clickAt(combo->rect.left + 20, row(0));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_FALSE(witnessed(0.5).has_value()) << "ran with quick start off";
+  EXPECT_EQ(listRows("TForm1", "Combo1").selected, 0);
+  pressKey("Return");
+  EXPECT_EQ(witnessed(), "ran a");
+  EXPECT_EQ(endSession(*program_), 0);
+}
+
 TEST_F(LauncherE2eTest, TheExitSentinelAsksAndQuitsWithExitCodeZero) {
   startWith("bye\r\nVELMORA_EXIT\r\n", "");
   pressF12AndWait();
