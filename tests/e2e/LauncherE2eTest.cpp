@@ -167,6 +167,36 @@ TEST_F(LauncherE2eTest, QuickStartRunsTheFirstItemChosenAfterTheListDropsDownAnd
   EXPECT_EQ(endSession(*program_), 0);
 }
 
+TEST_F(LauncherE2eTest, TheSettingsShapeAndColourTheWindowAndAnEmptyEnterCanBeSwitchedOff) {
+  startWith("",
+            "[Option]\r\nBlankEnter=0\r\n[Window]\r\nLeft=100\r\nTop=80\r\n"
+            "Color=$0000FF\r\nWidth=200\r\n[Font]\r\nSize=20\r\n");
+  pressF12AndWait();
+  const auto rect = windowRect("TForm1");
+  const auto combo = control("TForm1", "Combo1");
+  ASSERT_TRUE(rect.has_value() && combo.has_value());
+  // Client 200 + 12 wide and the field's height + 4, in a one-pixel frame.
+  EXPECT_EQ(rect->left, 100);
+  EXPECT_EQ(rect->top, 80);
+  EXPECT_EQ(rect->width, 214);
+  EXPECT_EQ(combo->rect.width, 200);
+  EXPECT_EQ(rect->height, combo->rect.height + 6);
+  EXPECT_GT(combo->rect.height, 23) << "the font of 20 pixels did not make the field taller";
+  // The margin right of the combo box in the colour: red in the low byte.
+  const fs::path shot = screenshot("launcher-red-wide");
+  int red = 0;
+  for (const Pixel& p : pixels(shot, rect->left + 203, rect->top + 3, 8, rect->height - 6)) {
+    red += p.colour == 0xFF0000;
+  }
+  EXPECT_EQ(red, 8 * (rect->height - 6)) << shot.string();
+
+  // Enter with an empty field does nothing with the option off.
+  pressKey("Return");
+  EXPECT_FALSE(waitWindow("#32770", true, 1000)) << "an open-file dialog came up";
+  EXPECT_TRUE(launcherShown());
+  EXPECT_EQ(endSession(*program_), 0);
+}
+
 TEST_F(LauncherE2eTest, TheExitSentinelAsksAndQuitsWithExitCodeZero) {
   startWith("bye\r\nVELMORA_EXIT\r\n", "");
   pressF12AndWait();
