@@ -200,6 +200,9 @@ class WindowEvents {
     (void)character;
     return false;
   }
+  // Alt or F10 pressed and released alone, the keyboard's way into the
+  // window's menu; true keeps the menu closed.
+  virtual bool onMenuKey() { return false; }
   // The window became the active one, or stopped being it. True when the ui
   // gave the focus to a control itself.
   virtual bool onActivate(bool active) {

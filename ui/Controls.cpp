@@ -148,6 +148,9 @@ class TWinControl::Events final : public platform::WindowEvents {
   bool onAccessKey(unsigned character) override {
     return answer([&] { return control_.DoAccessKey(character); });
   }
+  bool onMenuKey() override {
+    return answer([&] { return control_.DoMenuKey(); });
+  }
   bool onActivate(bool active) override {
     return answer([&] { return control_.DoActivate(active); });
   }
@@ -405,6 +408,7 @@ void TWinControl::DoExit() {
 bool TWinControl::DoKeyDown(unsigned, unsigned) { return false; }
 bool TWinControl::DoChar(unsigned) { return false; }
 bool TWinControl::DoAccessKey(unsigned) { return false; }
+bool TWinControl::DoMenuKey() { return false; }
 bool TWinControl::DoActivate(bool) { return false; }
 
 void TWinControl::DoFocusChange(bool focused) {

@@ -149,7 +149,8 @@ class TWinControl : public TControl {
   int TabOrder = 0;
   bool TabStop = false;
   // Alt and a letter reach this control as a key instead of pressing the
-  // button whose caption has that access key.
+  // button whose caption has that access key, and Alt or F10 alone does
+  // not open the window's menu, which would take the next keys.
   bool CaptureAccessKeys = false;
   // The control has the keyboard focus now.
   bool Focused() const { return focused_; }
@@ -229,6 +230,7 @@ class TWinControl : public TControl {
   virtual bool DoKeyDown(unsigned virtualKey, unsigned shiftState);
   virtual bool DoChar(unsigned character);
   virtual bool DoAccessKey(unsigned character);
+  virtual bool DoMenuKey();
   virtual bool DoActivate(bool active);
   virtual void DoCloseRequest() {}
   virtual void DoApplicationActivate(bool active);

@@ -448,6 +448,11 @@ bool TForm::DoAccessKey(unsigned character) {
   return pressAccessKey(character);
 }
 
+bool TForm::DoMenuKey() {
+  const TWinControl* target = focusedControl();
+  return target != nullptr && target->CaptureAccessKeys;
+}
+
 bool TForm::pressAccessKey(unsigned character) {
   if (character >= 'A' && character <= 'Z') character += 'a' - 'A';
   for (TWinControl* control : allControls()) {

@@ -146,6 +146,7 @@ class TForm : public TWinControl {
   bool DoKeyDown(unsigned virtualKey, unsigned shiftState) override;
   bool DoChar(unsigned character) override;
   bool DoAccessKey(unsigned character) override;
+  bool DoMenuKey() override;
   bool DoActivate(bool active) override;
   void DoCloseRequest() override { Close(); }
   void DoMouseDown(platform::MouseButton button, platform::Point at) override;

@@ -540,16 +540,29 @@ bool FakePlatform::endSession() {
 void FakePlatform::pressKey(unsigned virtualKey, unsigned character, unsigned shiftState) {
   FakeWindow* form = focused_ != nullptr ? focused_->root() : active_;
   if (form == nullptr || !form->visible() || !form->enabled()) return;
+  constexpr unsigned ShiftAlt = 2, VkMenu = 0x12, VkEscape = 0x1B, VkF4 = 0x73, VkF10 = 0x79;
+  if (keyboardMenu_) {
+    record("menu key " + std::to_string(virtualKey));
+    keyboardMenu_ = virtualKey != VkEscape;
+    return;
+  }
   record("key " + std::to_string(virtualKey));
   FakeWindow* control = focused_;
   if (form->events().onKeyDown(virtualKey, shiftState)) return;
-  constexpr unsigned ShiftAlt = 2, VkF4 = 0x73;
   if (!alive(form)) return;
   if ((shiftState & ShiftAlt) != 0 && virtualKey == VkF4) {
     form->events().onCloseRequest();
     return;
   }
   if (control != nullptr && focused_ == control) control->keyEffect(virtualKey, shiftState);
+  if ((virtualKey == VkMenu && shiftState == ShiftAlt) ||
+      (virtualKey == VkF10 && (shiftState & ShiftAlt) == 0)) {
+    if (alive(form) && !form->events().onMenuKey()) {
+      keyboardMenu_ = true;
+      record("keyboard menu");
+    }
+    return;
+  }
   if (character == 0 || !alive(form)) return;
   if ((shiftState & ShiftAlt) != 0) {
     // An access key nobody took: the system beeps.

@@ -285,6 +285,8 @@ class FakePlatform final : public Platform {
   // character the key types, if any (a double-byte character as lead byte *
   // 256 + trail byte). With ssAlt in the shift state the character is an
   // access key. What the form lets through acts on the focused control.
+  // Alt alone or F10 opens the window's menu from the keyboard unless the
+  // form keeps it closed; that menu takes the keys until Esc.
   void pressKey(unsigned virtualKey, unsigned character = 0, unsigned shiftState = 0);
   // The user types a code page 932 text, character by character.
   void type(std::string_view text);
@@ -405,6 +407,7 @@ class FakePlatform final : public Platform {
   std::vector<FakeWindow*> windows_;
   FakeWindow* active_ = nullptr;
   FakeWindow* focused_ = nullptr;
+  bool keyboardMenu_ = false;
   bool appActive_ = false;
   WindowHandle nextHandle_ = 0x100;
   int placedForms_ = 0;

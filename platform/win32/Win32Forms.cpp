@@ -213,6 +213,10 @@ class FormWindow final : public Win32Peer<FormPeer> {
         if (IsWindowVisible(hwnd())) events.onMoved(windowBounds());
         break;
       case WM_HOTKEY: events.onHotKey(static_cast<int>(wParam)); return 0;
+      case WM_SYSCOMMAND:
+        // Alt or F10 released alone asks for the menu with no character.
+        if ((wParam & 0xFFF0) == SC_KEYMENU && lParam == 0 && events.onMenuKey()) return 0;
+        break;
       case WmDpiChanged: {
         const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
         events.onDpiChange(LOWORD(wParam),

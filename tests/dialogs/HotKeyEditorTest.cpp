@@ -125,6 +125,14 @@ TEST_F(HotKeyEditorTest, ACombinationPressedInTheBoxIsRegisteredAndWorksAfterOk)
       platform.pressKey('P', 'p', ssAlt);
       EXPECT_EQ(text("ShortCut"), "Alt + P");
       EXPECT_EQ(text("FileName"), "");
+      // Alt alone or F10, released, opens no menu there: the next key is
+      // captured, not taken by the window's menu.
+      platform.pressKey(VkMenu, 0, ssAlt);
+      EXPECT_EQ(text("ShortCut"), "Alt + ");
+      platform.pressKey(VkF10);
+      EXPECT_EQ(text("ShortCut"), "F10");
+      platform.pressKey('M');
+      EXPECT_EQ(text("ShortCut"), "M");
       // Enter and Esc are captured too, and close nothing.
       platform.pressKey(VkReturn, '\r');
       EXPECT_EQ(text("ShortCut"), "Enter");
@@ -138,6 +146,10 @@ TEST_F(HotKeyEditorTest, ACombinationPressedInTheBoxIsRegisteredAndWorksAfterOk)
       platform.pressKey('N', 0, ssCtrl | ssAlt);
       platform.pressKey(VkTab);
       EXPECT_TRUE(control("CloseBtn")->defaultLook());
+      // Elsewhere Alt alone opens the window's menu, which takes Esc.
+      platform.pressKey(VkMenu, 0, ssAlt);
+      platform.pressKey(VkEscape, 27);
+      EXPECT_EQ(editor().ModalResult, mrNone);
       platform.type("notepad.exe");
       EXPECT_EQ(selected(), 1) << "moved from slot 0 to the first free slot";
       EXPECT_TRUE(control("AddBtn")->defaultLook());
