@@ -14,7 +14,8 @@
 //   VelmoraProbe control <class> <name>      prints the control named <name> (its
 //                     component name) of the form of that class: screen left top
 //                     width height, "enabled" or "disabled", and its text (UTF-8);
-//                     exit 1 when there is no such control
+//                     exit 1 when there is no such control; the name "." is the
+//                     form itself, its text the caption
 //   VelmoraProbe foreground                  prints the foreground window's class and the
 //                     component name of the window with the keyboard focus (or of
 //                     the nearest named window above it), "-" when none
@@ -415,7 +416,9 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (argc == 4 && std::wstring(argv[1]) == L"control") {
-    HWND control = velmora::probe::findNamedWindow(FindWindowW(argv[2], nullptr), argv[3]);
+    HWND form = FindWindowW(argv[2], nullptr);
+    HWND control =
+        std::wstring(argv[3]) == L"." ? form : velmora::probe::findNamedWindow(form, argv[3]);
     if (control == nullptr) return 1;
     std::printf("%s\n", velmora::probe::describeWindow(control).c_str());
     return 0;
