@@ -460,6 +460,66 @@ class ProgramE2eTest : public E2eTest {
   std::unique_ptr<Child> program_;
 };
 
+// Items of the tray menu: Velmoraを開く, 登録内容の編集, ホットキーの編集.
+inline constexpr int EditItem = 1;
+inline constexpr int HotkeyItem = 2;
+
+// The program started, its editor dialogs opened from the tray menu and
+// driven with the mouse on their controls found by name.
+class DialogE2eTest : public ProgramE2eTest {
+ protected:
+  // Right click on the tray icon and a click on the item: the tray menu
+  // takes no keys under Wine, its window being in front while hidden.
+  void openFromTrayMenu(int item, const std::string& formClass) {
+    const fs::path shot = folder_ / "tray.png";
+    run({"import", "-window", "root", shot.string()}, Work, 20);
+    const auto icon = findTrayIcon(shot);
+    ASSERT_TRUE(icon.has_value()) << "no icon in the notification area";
+    clickAt(icon->first, icon->second, 3);
+    ASSERT_TRUE(waitWindow("#32768", true, 5000)) << "no tray menu";
+    const auto menu = windowRect("#32768");
+    ASSERT_TRUE(menu.has_value());
+    // A one-pixel frame, then items 18 pixels high; the separators come later.
+    const auto clicked = Clock::now();
+    clickAt(menu->centreX(), menu->top + 1 + 18 * item + 9);
+    ASSERT_TRUE(waitWindow(formClass, true, 5000)) << formClass << " did not open";
+    report("menu click to " + formClass + " shown", secondsSince(clicked));
+    waitUntil([&] { return foreground().rfind(formClass + " ", 0) == 0; });
+  }
+
+  static std::string foreground() { return probeOutput("foreground"); }
+
+  void click(const std::string& formClass, const std::string& name) {
+    const auto c = control(formClass, name);
+    ASSERT_TRUE(c.has_value()) << "no " << name;
+    clickAt(c->rect.centreX(), c->rect.centreY());
+  }
+
+  // A click on row `row` of a list box with rows 13 pixels high inside its
+  // two-pixel sunken edge.
+  void clickRow(const std::string& formClass, const std::string& list, int row) {
+    const auto c = control(formClass, list);
+    ASSERT_TRUE(c.has_value()) << "no " << list;
+    clickAt(c->rect.left + 40, c->rect.top + 2 + 13 * row + 6);
+    EXPECT_TRUE(waitUntil([&] { return listRows(formClass, list).selected == row; }))
+        << "row " << row << " was not selected";
+  }
+
+  bool waitClosed(const std::string& formClass) {
+    return waitUntil([&] { return !windowRect(formClass).has_value(); });
+  }
+
+  static std::vector<std::string> launcherNames() { return listRows("TForm1", "Combo1").rows; }
+  static Rows editorRows() { return listRows("TForm2", "List1"); }
+};
+
+// The list file's lines for the entries.
+inline std::string listFile(const std::vector<std::pair<std::string, std::string>>& entries) {
+  std::string text;
+  for (const auto& [name, command] : entries) text += name + "\r\n" + command + "\r\n";
+  return text;
+}
+
 // Keeps the Wine desktop open for a few seconds, so that after the program
 // has ended its notification area can still be seen and asked.
 class DesktopKeeper {
