@@ -275,6 +275,7 @@ int TForm::ShowModal() {
   if (Visible() || modal_ || Application == nullptr) return mrCancel;
   ModalResult = mrNone;
   modal_ = true;
+  TForm* const activeBefore = Application->ActiveForm();
   const std::vector<TForm*> disabled = Application->disableOtherForms(this);
   // The end of the session may free this form while it is open (its owner
   // goes, and with it the form): the way out then touches nothing of it.
@@ -309,6 +310,13 @@ int TForm::ShowModal() {
   // The other forms are usable again before this one goes, so that the
   // activation returns to its owner rather than to another program.
   restore();
+  // The form that was active gets the activation back before this one goes:
+  // the system would give it to this form's owner, the hidden main window,
+  // or to whichever window comes next, another program's.
+  if (Application->ActiveForm() == this && activeBefore != nullptr && alive(activeBefore) &&
+      activeBefore->Visible() && activeBefore->Enabled()) {
+    activeBefore->BringToForeground();
+  }
   Hide();
   return ModalResult;
 }

@@ -368,6 +368,24 @@ TEST_F(RegistrationEditorTest, ANewNameAtTheLimitIsRefusedAndAFailedSaveKeepsThe
   quitAtTheEnd();
 }
 
+TEST_F(RegistrationEditorTest, AfterItsBoxTheEditorIsActiveAgainWithTheFocusWhereItWas) {
+  Entries full;
+  for (int i = 1; i <= MaxEntries; ++i) full.emplace_back(std::to_string(i), "t.exe");
+  writeEntries(full);
+  edit([&] {
+    typeInto("Edit1", "brand new");
+    typeInto("Edit2", "new.exe");
+    platform.then([&] { expectBox("ｴﾗｰ", ListFullMessage, "OK"); });
+    platform.pressKey(VkReturn, '\r');
+    // The box belongs to the hidden launcher: without more, the activation
+    // would go to another program and the keys with it.
+    EXPECT_EQ(platform.activeWindow(), dialog());
+    EXPECT_TRUE(w("Edit2")->focused());
+    platform.pressKey(VkEscape, 27);
+  });
+  quitAtTheEnd();
+}
+
 TEST_F(RegistrationEditorTest, SortMovesAndDeletesChangeTheRowsAndTheTablesTogether) {
   writeEntries({{"b", "1"}, {"表", "2"}, {"B", "3"}, {"a", "4"}, {"A", "5"}, {"a", "6"}});
   edit([&] {

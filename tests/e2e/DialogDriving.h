@@ -5,6 +5,8 @@
 #include "tests/e2e/E2eSupport.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace velmora::e2e {
 
@@ -80,6 +82,16 @@ class DialogE2eTest : public ProgramE2eTest {
   bool waitClosed(const std::string& formClass) {
     return waitUntil([&] { return !windowRect(formClass).has_value(); });
   }
+
+  static std::vector<std::string> launcherNames() { return listRows("TForm1", "Combo1").rows; }
+  static Rows editorRows() { return listRows("TForm2", "List1"); }
 };
+
+// The list file's lines for the entries.
+inline std::string listFile(const std::vector<std::pair<std::string, std::string>>& entries) {
+  std::string text;
+  for (const auto& [name, command] : entries) text += name + "\r\n" + command + "\r\n";
+  return text;
+}
 
 }  // namespace velmora::e2e

@@ -17,18 +17,7 @@ namespace {
 using namespace velmora::e2e;
 using Names = std::vector<std::string>;
 
-class EditorE2eTest : public DialogE2eTest {
- protected:
-  static Names launcherNames() { return listRows("TForm1", "Combo1").rows; }
-  static Rows editorRows() { return listRows("TForm2", "List1"); }
-};
-
-// The list file's lines for the entries.
-std::string listFile(const std::vector<std::pair<std::string, std::string>>& entries) {
-  std::string text;
-  for (const auto& [name, command] : entries) text += name + "\r\n" + command + "\r\n";
-  return text;
-}
+using EditorE2eTest = DialogE2eTest;
 
 TEST_F(EditorE2eTest, RegistrationEditorAddsByTypingAndBrowsingMovesDeletesAndOkKeepsIt) {
   const std::string bat = witness() + "|charlie";

@@ -32,6 +32,8 @@
 //   VelmoraProbe controls <class>            "client <width> <height>" of the form, then
 //                     each named control: name, left top width height in the form's
 //                     client area, enabled or disabled, and its text
+//   VelmoraProbe default-button <class>      the names of the form's buttons that draw the
+//                     default frame (BS_DEFPUSHBUTTON), one a line
 //   VelmoraProbe drop <class> <path>...      drops the files on the form as the shell
 //                     does: WM_DROPFILES with a DROPFILES block in the form's process
 //   VelmoraProbe common-controls <file>      makes the launcher's form with its combo
@@ -295,6 +297,21 @@ int listControls(const std::wstring& formClass) {
   return 0;
 }
 
+BOOL CALLBACK printDefaultButton(HWND window, LPARAM) {
+  if (_wcsicmp(className(window).c_str(), L"Button") == 0 &&
+      (GetWindowLongW(window, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
+    std::printf("%s\n", utf8(velmora::probe::nameOf(window)).c_str());
+  }
+  return TRUE;
+}
+
+int defaultButtons(const std::wstring& formClass) {
+  HWND form = FindWindowW(formClass.c_str(), nullptr);
+  if (form == nullptr) return 1;
+  EnumChildWindows(form, printDefaultButton, 0);
+  return 0;
+}
+
 // The shell hands the target a global memory block that it frees with
 // DragFinish; memory committed in its process and locked as a fixed block
 // reads the same way.
@@ -435,6 +452,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (argc == 4 && std::wstring(argv[1]) == L"rows") return listRows(argv[2], argv[3]);
   if (argc == 3 && std::wstring(argv[1]) == L"controls") return listControls(argv[2]);
+  if (argc == 3 && std::wstring(argv[1]) == L"default-button") return defaultButtons(argv[2]);
   if (argc >= 4 && std::wstring(argv[1]) == L"drop") {
     return dropFiles(argv[2], std::vector<std::wstring>(argv + 3, argv + argc));
   }
