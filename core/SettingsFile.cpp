@@ -164,6 +164,10 @@ std::string hexText(std::uint32_t value, int minimumDigits) {
 
 enum class FileState { Missing, Unreadable, Read };
 
+// A settings file that was there but could not be read by the last snapshot
+// of it: the defaults the program runs on must not replace it.
+std::optional<files::Path> unreadSettingsFile;
+
 struct LoadedFile {
   FileState state;
   std::string content;
@@ -301,8 +305,7 @@ bool SettingsReader::ReadFlag(std::string_view section, std::string_view key,
 
 namespace {
 
-std::optional<std::string> readableContents(const files::Path& path) {
-  LoadedFile file = loadFile(path);
+std::optional<std::string> readableContents(LoadedFile file) {
   if (file.state != FileState::Read) return std::nullopt;
   return std::move(file.content);
 }
@@ -311,9 +314,19 @@ std::optional<std::string> readableContents(const files::Path& path) {
 
 SettingsFile::SettingsFile(files::Path path) : path_(std::move(path)) {}
 
-std::optional<std::string> SettingsFile::contents() const { return readableContents(path_); }
+std::optional<std::string> SettingsFile::contents() const {
+  return readableContents(loadFile(path_));
+}
 
-SettingsSnapshot::SettingsSnapshot(const files::Path& path) : contents_(readableContents(path)) {}
+SettingsSnapshot::SettingsSnapshot(const files::Path& path) {
+  LoadedFile file = loadFile(path);
+  if (file.state == FileState::Unreadable) {
+    unreadSettingsFile = path;
+  } else if (unreadSettingsFile == path) {
+    unreadSettingsFile.reset();
+  }
+  contents_ = readableContents(std::move(file));
+}
 
 void SettingsFile::WriteText(std::string_view section, std::string_view key,
                              std::string_view text) {
@@ -331,6 +344,7 @@ void SettingsUpdate::WriteText(std::string_view section, std::string_view key,
 }
 
 void SettingsUpdate::Commit() {
+  if (unreadSettingsFile == path_) throw SettingsWriteError(path_);
   LoadedFile file = loadFile(path_);
   // A file that is there but cannot be read must not be replaced by one that
   // holds only these keys.

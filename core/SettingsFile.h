@@ -123,7 +123,10 @@ class SettingsFile : public SettingsReader, public SettingsWriter {
 };
 
 // The settings file read once, when made: the start's forty-odd reads would
-// each open and decode the whole file again.
+// each open and decode the whole file again. A file that is there but cannot
+// be read (another program holds it open for writing, no access) gives the
+// defaults, and is then never replaced until a later snapshot reads it: the
+// defaults must not overwrite the user's hotkeys at the exit.
 class SettingsSnapshot : public SettingsReader {
  public:
   explicit SettingsSnapshot(const files::Path& path);
@@ -145,8 +148,8 @@ class SettingsUpdate : public SettingsWriter {
   // std::invalid_argument here.
   void WriteText(std::string_view section, std::string_view key, std::string_view text) override;
   // Reads the file, applies every write in order and replaces the file once.
-  // Throws SettingsWriteError when the file cannot be read or written; it is
-  // then unchanged.
+  // Throws SettingsWriteError when the file cannot be read or written, or
+  // could not be read by the last snapshot of it; it is then unchanged.
   void Commit();
 
  private:

@@ -275,6 +275,25 @@ TEST_F(ProgramTest, TheSessionEndWhileTheConfirmationIsOpenSavesAndEnds) {
   EXPECT_EQ(read("Velmora.Lst"), "Memo\r\nnotepad.exe\r\n");
 }
 
+// The settings file could not be read at the start (a folder here; under
+// Wine and Windows a file another program held open for writing), so the
+// program ran on the defaults; by the log-off the user's file is back. It
+// keeps the user's hotkeys and window; the list is written as always.
+TEST_F(ProgramTest, ASettingsFileUnreadableAtTheStartIsNotOverwrittenWithTheDefaults) {
+  std::filesystem::create_directory(path("Velmora.ini"));
+  write("Velmora.Lst", "Memo\r\nnotepad.exe\r\n");
+  const std::string users = "[Window]\r\nLeft=12\r\n[Hotkey]\r\nkey1=$37B\r\nappli1=C:\\x.exe\r\n";
+  platform.then([&] {
+    EXPECT_EQ(form().Left(), 500);
+    std::filesystem::remove(path("Velmora.ini"));
+    write("Velmora.ini", users);
+    platform.endSession();
+  });
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(read("Velmora.ini"), users);
+  EXPECT_EQ(read("Velmora.Lst"), "Memo\r\nnotepad.exe\r\n");
+}
+
 TEST_F(ProgramTest, TheSessionEndShowsNoErrorBoxButWritesWhatItCan) {
   std::filesystem::create_directory(path("Velmora.ini"));
   platform.then([&] { platform.endSession(); });

@@ -537,6 +537,35 @@ TEST_F(SettingsFileOnDisk, AFolderInPlaceOfTheFileGivesDefaultsAndRefusesWrites)
   EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
 }
 
+// At start the file could not be read (here a folder stands in its place;
+// on Windows also a file that another program holds open for writing), so
+// the program runs on the defaults. Once the file is readable again, a save
+// must not replace the user's hotkeys and window with those defaults.
+TEST_F(SettingsFileOnDisk, AFileThatWasThereButUnreadableAtTheStartIsNeverReplaced) {
+  std::filesystem::create_directory(path);
+  const SettingsSnapshot start(path);
+  EXPECT_EQ(start.ReadText("Hotkey", "appli1", ""), "");
+
+  std::filesystem::remove(path);
+  const std::string users = "[Hotkey]\r\nappli1=C:\\Tools\\edit.exe\r\n";
+  putFile(path, users);
+  SettingsUpdate save(path);
+  save.WriteText("Hotkey", "appli1", "");
+  EXPECT_THROW(save.Commit(), SettingsWriteError);
+  EXPECT_THROW(SettingsFile(path).WriteFlag("Option", "StayTop", true), SettingsWriteError);
+  EXPECT_EQ(fileBytes(path), users);
+  EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+  SettingsUpdate other(folder.file("other.ini"));
+  other.WriteText("Hotkey", "appli1", "");
+  EXPECT_NO_THROW(other.Commit()) << "only that file is held back";
+
+  // A start that reads it ends the hold.
+  const SettingsSnapshot next(path);
+  EXPECT_EQ(next.ReadText("Hotkey", "appli1", ""), "C:\\Tools\\edit.exe");
+  SettingsFile(path).WriteFlag("Option", "StayTop", true);
+  EXPECT_EQ(fileBytes(path), users + "[Option]\r\nStayTop=1\r\n");
+}
+
 TEST_F(SettingsFileOnDisk, AWriteIntoAMissingFolderIsRefused) {
   SettingsFile settings(folder.file("missing") + "/Velmora.ini");
   EXPECT_THROW(settings.WriteText("Font", "Name", "x"), SettingsWriteError);
