@@ -36,6 +36,10 @@
 //                     default frame (BS_DEFPUSHBUTTON), one a line
 //   VelmoraProbe drop <class> <path>...      drops the files on the form as the shell
 //                     does: WM_DROPFILES with a DROPFILES block in the form's process
+//   VelmoraProbe hold-file <path> <read|write> <ms>  another program holds the file
+//                     open for <ms>: "read" as a virus scanner does (reading, others may
+//                     read and write but not delete or replace it), "write" as a sync
+//                     tool writing it (others may only read); prints "held" or "failed"
 //   VelmoraProbe common-controls <file>      makes the launcher's form with its combo
 //                     box, then a dialog with a tip, as the program does; writes
 //                     where the common controls and each window's class came from
@@ -222,6 +226,18 @@ int holdHotKey(UINT modifiers, UINT key, DWORD milliseconds) {
     if (msg.message == WM_HOTKEY) ++pressed;
   });
   std::printf("pressed %d\n", pressed);
+  return 0;
+}
+
+int holdFile(const std::wstring& path, bool writing, DWORD milliseconds) {
+  HANDLE file = CreateFileW(path.c_str(), writing ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ,
+                            writing ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  std::printf("%s\n", file != INVALID_HANDLE_VALUE ? "held" : "failed");
+  std::fflush(stdout);
+  if (file == INVALID_HANDLE_VALUE) return 1;
+  Sleep(milliseconds);
+  CloseHandle(file);
   return 0;
 }
 
@@ -445,6 +461,9 @@ int wmain(int argc, wchar_t** argv) {
     return holdHotKey(static_cast<UINT>(_wtoi(argv[2])),
                       static_cast<UINT>(wcstoul(argv[3], nullptr, 0)),
                       static_cast<DWORD>(_wtoi(argv[4])));
+  }
+  if (argc == 5 && std::wstring(argv[1]) == L"hold-file") {
+    return holdFile(argv[2], std::wstring(argv[3]) == L"write", static_cast<DWORD>(_wtoi(argv[4])));
   }
   if (argc == 3 && std::wstring(argv[1]) == L"common-controls") return commonControls(argv[2]);
   if (argc == 3 && std::wstring(argv[1]) == L"edit-window") {
