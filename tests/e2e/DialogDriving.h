@@ -16,14 +16,23 @@ inline constexpr int HotkeyItem = 2;
 
 class DialogE2eTest : public ProgramE2eTest {
  protected:
-  // Right click on the tray icon and a click on the item: the tray menu
-  // takes no keys under Wine, its window being in front while hidden.
-  void openFromTrayMenu(int item, const std::string& formClass) {
+  // A right click on the icon in the notification area. One within the
+  // double-click time of the last one there is a right double click, which
+  // shows the launcher instead of the menu.
+  void rightClickTrayIcon() {
     const fs::path shot = folder_ / "tray.png";
     run({"import", "-window", "root", shot.string()}, Work, 20);
     const auto icon = findTrayIcon(shot);
     ASSERT_TRUE(icon.has_value()) << "no icon in the notification area";
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
     clickAt(icon->first, icon->second, 3);
+  }
+
+  // Right click on the tray icon and a click on the item: the tray menu
+  // takes no keys under Wine while the launcher is hidden (the keyboard
+  // stays with the taskbar).
+  void openFromTrayMenu(int item, const std::string& formClass) {
+    rightClickTrayIcon();
     ASSERT_TRUE(waitWindow("#32768", true, 5000)) << "no tray menu";
     const auto menu = windowRect("#32768");
     ASSERT_TRUE(menu.has_value());
@@ -36,6 +45,13 @@ class DialogE2eTest : public ProgramE2eTest {
   }
 
   static std::string foreground() { return probeOutput("foreground"); }
+
+  // A message box of the program: its text once it shows.
+  static std::string messageBox() {
+    if (!waitWindow("TMessageForm", true, 5000)) return "<no box>";
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    return controlText("TMessageForm", "Message");
+  }
 
   void click(const std::string& formClass, const std::string& name) {
     const auto c = control(formClass, name);

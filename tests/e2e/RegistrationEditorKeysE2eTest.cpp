@@ -30,12 +30,6 @@ class RegistrationEditorKeysE2eTest : public DialogE2eTest {
     return control("TForm2", name).value_or(Control{}).enabled;
   }
   static std::string text(const std::string& name) { return controlText("TForm2", name); }
-  // A message box of the program: its text once it shows.
-  static std::string messageBox() {
-    if (!waitWindow("TMessageForm", true, 5000)) return "<no box>";
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    return controlText("TMessageForm", "Message");
-  }
 };
 
 TEST_F(RegistrationEditorKeysE2eTest, TabWalksTheEnabledControlsAndEveryAccessKeyPressesItsButton) {
