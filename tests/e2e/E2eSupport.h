@@ -216,9 +216,19 @@ inline void pressKey(const std::string& key) {
 
 // Waits inside the Wine desktop for a top-level window of the class.
 inline bool waitWindow(const std::string& className, bool visible, int milliseconds) {
-  return run({"wine", Probe, "wait-window", className, visible ? "visible" : "any",
-              std::to_string(milliseconds)},
-             Work, milliseconds / 1000.0 + 30) == 0;
+  // A probe that could not run (Wine busy ending the last test's programs)
+  // gives up at once: it is asked again for the time that is left.
+  const auto start = Clock::now();
+  for (;;) {
+    const int left = milliseconds - static_cast<int>(secondsSince(start) * 1000);
+    if (run({"wine", Probe, "wait-window", className, visible ? "visible" : "any",
+             std::to_string(std::max(left, 0))},
+            Work, std::max(left, 0) / 1000.0 + 30) == 0) {
+      return true;
+    }
+    if (left <= 200) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
 }
 
 // The path as Wine's programs see it.
