@@ -203,7 +203,23 @@ inline std::optional<std::pair<int, int>> findTrayIcon(const fs::path& shot) {
 
 // The probe's output, without the line end.
 inline std::string probeOutput(const std::string& arguments) {
-  std::string out = capture("wine '" + Probe + "' " + arguments + " 2>/dev/null");
+  // Now and then a probe ends at once with nothing, though its window is
+  // there (seen after a burst of other Wine processes): a probe that found
+  // nothing is asked twice more. Its errors go to the commands' log.
+  const std::string command =
+      "wine '" + Probe + "' " + arguments + " 2>>'" + (Work / "probe-errors.log").string() + "'";
+  std::string out;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    out.clear();
+    int status = -1;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+      char buffer[512];
+      while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
+      status = pclose(pipe);
+    }
+    if (status == 0) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
   while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
   return out;
 }
