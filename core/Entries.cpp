@@ -2,7 +2,6 @@
 // saving in one step, finding a name and appending an entry.
 #include "core/Entries.h"
 
-#include <optional>
 #include <utility>
 #include <vector>
 
@@ -25,10 +24,6 @@ constexpr char EndOfFileMark = '\x1A';  // Ctrl-Z ends a text file wherever it s
 constexpr std::size_t ChunkSize = 64 * 1024;
 
 LimitMessageSink limitMessageSink;
-
-// A list file that was there but could not be read (held by another
-// program, no access): the empty list in memory must not replace it.
-std::optional<files::Path> unreadListFile;
 
 // Reads lines from a byte source chunk by chunk. The input ends at the
 // source's end, at a read error (the source gives 0 bytes) or at the first
@@ -132,10 +127,10 @@ void LoadEntryListFromSource(const ByteSource& source) {
 
 void LoadEntryListFrom(const files::Path& path) {
   files::FileReader file;
-  unreadListFile.reset();
-  if (!file.open(path)) {
+  const bool opened = file.open(path);
+  files::noteLoad(path, !opened && files::exists(path));
+  if (!opened) {
     ClearEntries();
-    if (files::exists(path)) unreadListFile = path;
     return;
   }
   LoadEntryListFromSource(
@@ -156,7 +151,7 @@ std::string EntryListFileContent() {
 }
 
 bool SaveEntryListTo(const files::Path& path) {
-  if (unreadListFile == path) return false;
+  if (files::unreadableAtLoad(path)) return false;
   return files::replaceFileAtomically(path, EntryListFileContent());
 }
 

@@ -1,6 +1,9 @@
 // The parts of file access that are the same on every system.
 #include "core/FileAccess.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace velmora::files {
 
 std::optional<std::string> readWholeFile(const Path& path, std::size_t maxBytes) {
@@ -19,6 +22,19 @@ std::optional<std::string> readWholeFile(const Path& path, std::size_t maxBytes)
 }
 
 Path temporaryPathFor(const Path& path) { return path + ".tmp"; }
+
+namespace {
+std::vector<Path> unreadableFiles;
+}  // namespace
+
+void noteLoad(const Path& path, bool unreadable) {
+  std::erase(unreadableFiles, path);
+  if (unreadable) unreadableFiles.push_back(path);
+}
+
+bool unreadableAtLoad(const Path& path) {
+  return std::find(unreadableFiles.begin(), unreadableFiles.end(), path) != unreadableFiles.end();
+}
 
 bool retryWhileBusy(const std::function<AttemptResult()>& attempt, int limit, int interval,
                     int* attempts) {

@@ -56,6 +56,13 @@ bool replaceFileAtomically(const Path& path, std::string_view content);
 // True when a file or folder exists at `path`.
 bool exists(const Path& path);
 
+// What the last load of a data file found. A file that was there but could
+// not be read (held open by another program, no access) must not be
+// replaced by the state in memory, which is not its own, until a later load
+// reads it.
+void noteLoad(const Path& path, bool unreadable);
+bool unreadableAtLoad(const Path& path);
+
 // How a replace waits for a file that another program holds.
 inline constexpr int ReplaceRetryMilliseconds = 1000;
 inline constexpr int ReplaceRetryIntervalMilliseconds = 50;

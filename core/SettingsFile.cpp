@@ -164,10 +164,6 @@ std::string hexText(std::uint32_t value, int minimumDigits) {
 
 enum class FileState { Missing, Unreadable, Read };
 
-// A settings file that was there but could not be read by the last snapshot
-// of it: the defaults the program runs on must not replace it.
-std::optional<files::Path> unreadSettingsFile;
-
 struct LoadedFile {
   FileState state;
   std::string content;
@@ -320,11 +316,7 @@ std::optional<std::string> SettingsFile::contents() const {
 
 SettingsSnapshot::SettingsSnapshot(const files::Path& path) {
   LoadedFile file = loadFile(path);
-  if (file.state == FileState::Unreadable) {
-    unreadSettingsFile = path;
-  } else if (unreadSettingsFile == path) {
-    unreadSettingsFile.reset();
-  }
+  files::noteLoad(path, file.state == FileState::Unreadable);
   contents_ = readableContents(std::move(file));
 }
 
@@ -344,7 +336,7 @@ void SettingsUpdate::WriteText(std::string_view section, std::string_view key,
 }
 
 void SettingsUpdate::Commit() {
-  if (unreadSettingsFile == path_) throw SettingsWriteError(path_);
+  if (files::unreadableAtLoad(path_)) throw SettingsWriteError(path_);
   LoadedFile file = loadFile(path_);
   // A file that is there but cannot be read must not be replaced by one that
   // holds only these keys.
