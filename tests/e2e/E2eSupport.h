@@ -103,13 +103,17 @@ inline std::optional<int> run(const std::vector<std::string>& argv, const fs::pa
   return child.wait(seconds);
 }
 
-inline std::string capture(const std::string& command) {
+// The command's output; its exit status in `status` when asked (-1 when it
+// could not run).
+inline std::string capture(const std::string& command, int* status = nullptr) {
   std::string output;
+  int ended = -1;
   if (FILE* pipe = popen(command.c_str(), "r")) {
     char buffer[512];
     while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
-    pclose(pipe);
+    ended = pclose(pipe);
   }
+  if (status != nullptr) *status = ended;
   return output;
 }
 
@@ -210,13 +214,8 @@ inline std::string probeOutput(const std::string& arguments) {
       "wine '" + Probe + "' " + arguments + " 2>>'" + (Work / "probe-errors.log").string() + "'";
   std::string out;
   for (int attempt = 0; attempt < 3; ++attempt) {
-    out.clear();
     int status = -1;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-      char buffer[512];
-      while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
-      status = pclose(pipe);
-    }
+    out = capture(command, &status);
     if (status == 0) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
