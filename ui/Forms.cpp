@@ -223,13 +223,13 @@ void TForm::updateDefaultLooks() {
 TWinControl* TForm::focusedControl() const { return activeControl_; }
 
 void TForm::controlDisabled(TWinControl* control) {
-  for (TWinControl* at = activeControl_; at != nullptr && at != this; at = at->Parent()) {
-    if (at != control) continue;
-    controlFocused(nullptr);
-    // The keys come to the form's own window, which hands them on.
-    if (Visible() && Peer() != nullptr) Peer()->setFocus();
-    return;
-  }
+  // The focused control, or a panel holding it.
+  TWinControl* at = activeControl_;
+  while (at != nullptr && at != control) at = at->Parent();
+  if (at == nullptr) return;
+  controlFocused(nullptr);
+  // The keys come to the form's own window, which hands them on.
+  if (Visible() && Peer() != nullptr) Peer()->setFocus();
 }
 
 void TForm::SetVisible(bool visible) {
