@@ -330,9 +330,20 @@ class PrefixDpi {
  public:
   explicit PrefixDpi(int dpi) {
     if (dpi == 96) return;
-    run({"wine", "reg", "add", "HKCU\\Control Panel\\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
-         "/d", std::to_string(dpi), "/f"},
-        Work, 60);
+    // Checked by reading it back: a Wine command run just after a log-off
+    // has been seen to end at once without doing anything.
+    char value[16];
+    std::snprintf(value, sizeof value, "0x%x", dpi);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      run({"wine", "reg", "add", "HKCU\\Control Panel\\Desktop", "/v", "LogPixels", "/t",
+           "REG_DWORD", "/d", std::to_string(dpi), "/f"},
+          Work, 60);
+      if (capture("wine reg query 'HKCU\\Control Panel\\Desktop' /v LogPixels 2>/dev/null")
+              .find(value) != std::string::npos) {
+        return;
+      }
+    }
+    ADD_FAILURE() << "the prefix's DPI could not be set to " << dpi;
   }
   ~PrefixDpi() {
     run({"wine", "reg", "delete", "HKCU\\Control Panel\\Desktop", "/v", "LogPixels", "/f"}, Work,
