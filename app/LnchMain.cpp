@@ -2,6 +2,7 @@
 // looking up and registering names, the quick start, the system hotkeys, and
 // the creation and destruction order with the settings and files.
 #include "app/LnchMain.h"
+#include "ui/Application.h"
 
 #include "core/CommandLine.h"
 #include "core/Entries.h"
@@ -471,11 +472,16 @@ void TForm1::LaunchCommand(std::string_view commandLine) {
   Minimize1Click(this);
 }
 
-bool TForm1::DoQueryEndSession() {
+bool TForm1::HandleEvent(const platform::WindowEvent& event) {
+  const auto answer =
+      platform::handleEvent(event, [&](const platform::QueryEndSession&) { WMQueryEndSession(); });
+  return answer ? *answer : ui::TForm::HandleEvent(event);
+}
+
+void TForm1::WMQueryEndSession() {
   // The session may end; the quit request runs the exit order, and if the
   // session ends first, the end-session message runs it before its reply.
   ui::Application->Terminate();
-  return true;
 }
 
 }  // namespace velmora

@@ -111,9 +111,12 @@ class TForm1 : public ui::TForm, public TLauncherServices {
 
  protected:
   void CreateParams(platform::FormParams& params) override;
-  bool DoQueryEndSession() override;
+  bool HandleEvent(const platform::WindowEvent& event) override;
 
  private:
+  // The session is to end: the quit request, without the confirmation.
+  void WMQueryEndSession();
+
   // Set once the creation has read every file: only then is there a state
   // of the user's to write back.
   bool stateLoaded_ = false;

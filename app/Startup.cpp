@@ -1,6 +1,7 @@
 // Start-up: the single-instance guard, the application object and the
 // launcher window; after the loop, the exit order.
 #include "app/Startup.h"
+#include "ui/Application.h"
 
 #include "app/LnchMain.h"
 #include "core/Entries.h"

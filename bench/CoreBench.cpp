@@ -13,6 +13,7 @@
 #include <string>
 
 #include "core/Entries.h"
+#include "ui/Application.h"
 #include "core/HotKeys.h"
 #include "core/Registrations.h"
 #include "core/SettingsFile.h"

@@ -2,6 +2,7 @@
 #include "tasktray/TaskTray.h"
 
 #include "core/Text.h"
+#include "ui/Application.h"
 #include "ui/Forms.h"
 
 #include <algorithm>
@@ -376,8 +377,7 @@ void TNotifyWindow::shellRestarted() {
   });
 }
 
-void TNotifyWindow::DoTimer(unsigned id) {
-  if (id != TrayRetryTimerId) return;
+void TNotifyWindow::retryTimer() {
   forEachTray([](TTaskTray& component) {
     if (component.retriesLeft_ > 0) component.retryAdd();
   });
@@ -397,10 +397,19 @@ void TNotifyWindow::updateRetryTimer() {
   }
 }
 
-bool TNotifyWindow::DoWindowMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
-  if (message != WM_TRAYNOTIFY) return ui::TWinControl::DoWindowMessage(message, wParam, lParam);
-  WMTrayNotify(wParam, lParam);
-  return true;
+bool TNotifyWindow::HandleEvent(const platform::WindowEvent& event) {
+  using namespace platform;
+  const auto answer = handleEvent(
+      event,
+      [&](const Timer& e) {
+        if (e.id == TrayRetryTimerId) retryTimer();
+      },
+      [&](const WindowMessage& e) {
+        if (e.message != WM_TRAYNOTIFY) return false;
+        WMTrayNotify(e.wParam, e.lParam);
+        return true;
+      });
+  return answer ? *answer : ui::TWinControl::HandleEvent(event);
 }
 
 void TNotifyWindow::WMTrayNotify(std::uintptr_t wParam, std::intptr_t lParam) {

@@ -36,8 +36,7 @@ inline constexpr std::string_view NoIconMessage = "アイコンが指定され�
 using TButtonDblClick = std::function<void(ui::TComponent* Sender, ui::TMouseButton Button)>;
 using TMouseMoveEvent =
     std::function<void(ui::TComponent* Sender, ui::TShiftState Shift, int X, int Y)>;
-using TMouseEvent = std::function<void(ui::TComponent* Sender, ui::TMouseButton Button,
-                                       ui::TShiftState Shift, int X, int Y)>;
+using ui::TMouseEvent;
 
 class TTaskTray : public ui::TComponent {
  public:
@@ -133,12 +132,12 @@ class TNotifyWindow : public ui::TWinControl {
 
  protected:
   void HandleCreated() override;
-  bool DoWindowMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
-  void DoTimer(unsigned id) override;
+  bool HandleEvent(const platform::WindowEvent& event) override;
   void BeforeDestruction() override;
 
  private:
   friend class TTaskTray;
+  void retryTimer();
   void WMTrayNotify(std::uintptr_t wParam, std::intptr_t lParam);
   void shellRestarted();
   // Runs the retry timer while any component has tries to come.

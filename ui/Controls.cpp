@@ -2,6 +2,7 @@
 #include "ui/Controls.h"
 
 #include "core/Text.h"
+#include "ui/Application.h"
 #include "ui/Forms.h"
 #include "ui/Keys.h"
 
@@ -106,111 +107,24 @@ void TControl::SetCaption(std::string_view text) { text_ = text; }
 void TControl::SetFont(const TFont& font) { font_ = font; }
 void TControl::SetHint(std::string_view hint) { hint_ = hint; }
 
-// The platform's events, passed to the control. A handler's error is shown
-// in the application's error box and goes no further.
+// The one channel from the platform to the control. A handler's error is
+// shown in the application's error box and goes no further.
 class TWinControl::Events final : public platform::WindowEvents {
  public:
   explicit Events(TWinControl& control) : control_(control) {}
 
-  void onFocusChange(bool focused) override {
-    guard([&] { control_.DoFocusChange(focused); });
-  }
-  void onTimer(unsigned id) override {
-    guard([&] { control_.DoTimer(id); });
-  }
-  void onClick() override {
-    guard([&] { control_.DoClick(); });
-  }
-  void onTextChange(std::string_view text) override {
-    guard([&] { control_.DoTextChange(text); });
-  }
-  void onFieldEdit(std::string_view text, int itemIndex) override {
-    guard([&] { control_.DoFieldEdit(text, itemIndex); });
-  }
-  void onSelectionChange(int itemIndex) override {
-    guard([&] { control_.DoSelectionChange(itemIndex); });
-  }
-  void onDoubleClick() override {
-    guard([&] { control_.DoDoubleClick(); });
-  }
-  void onDropDown() override {
-    guard([&] { control_.DoDropDown(); });
-  }
-  void onCloseUp() override {
-    guard([&] { control_.DoCloseUp(); });
-  }
-  bool onKeyDown(unsigned virtualKey, unsigned shiftState) override {
-    return answer([&] { return control_.DoKeyDown(virtualKey, shiftState); });
-  }
-  bool onChar(unsigned character) override {
-    return answer([&] { return control_.DoChar(character); });
-  }
-  bool onAccessKey(unsigned character) override {
-    return answer([&] { return control_.DoAccessKey(character); });
-  }
-  bool onMenuKey() override {
-    return answer([&] { return control_.DoMenuKey(); });
-  }
-  bool onActivate(bool active) override {
-    return answer([&] { return control_.DoActivate(active); });
-  }
-  void onCloseRequest() override {
-    guard([&] { control_.DoCloseRequest(); });
-  }
-  void onApplicationActivate(bool active) override {
-    guard([&] { control_.DoApplicationActivate(active); });
-  }
-  bool onQueryEndSession() override {
-    bool mayEnd = true;
-    guard([&] { mayEnd = control_.DoQueryEndSession(); });
-    return mayEnd;
-  }
-  void onEndSession(bool ending) override {
-    guard([&] { control_.DoEndSession(ending); });
-  }
-  void onMoved(const platform::Rect& bounds) override {
-    guard([&] { control_.DoMoved(bounds); });
-  }
-  void onDpiChange(int dpi, const platform::Rect& suggested) override {
-    guard([&] { control_.DoDpiChange(dpi, suggested); });
-  }
-  void onMouseDown(platform::MouseButton button, platform::Point at) override {
-    guard([&] { control_.DoMouseDown(button, at); });
-  }
-  void onContextMenu(platform::Point at) override {
-    guard([&] { control_.DoContextMenu(at); });
-  }
-  void onDropFiles(std::string_view firstPath, int count) override {
-    guard([&] { control_.DoDropFiles(firstPath, count); });
-  }
-  void onHotKey(int id) override {
-    guard([&] { control_.DoHotKey(id); });
-  }
-  void onMenuCommand(unsigned command) override {
-    guard([&] { control_.DoMenuCommand(command); });
-  }
-  bool onWindowMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
-    return answer([&] { return control_.DoWindowMessage(message, wParam, lParam); });
+  bool onEvent(const platform::WindowEvent& event) override {
+    try {
+      return control_.HandleEvent(event);
+    } catch (const std::exception& error) {
+      if (Application != nullptr) Application->HandleException(error);
+      // A key or a message whose handler failed counts as handled: the
+      // error box has answered it. The session may end all the same.
+      return !std::holds_alternative<platform::QueryEndSession>(event);
+    }
   }
 
  private:
-  template <typename F>
-  void guard(F&& action) {
-    try {
-      action();
-    } catch (const std::exception& error) {
-      if (Application != nullptr) Application->HandleException(error);
-    }
-  }
-  // A key or message whose handler failed counts as handled: the error box
-  // has answered it.
-  template <typename F>
-  bool answer(F&& action) {
-    bool handled = true;
-    guard([&] { handled = action(); });
-    return handled;
-  }
-
   TWinControl& control_;
 };
 
@@ -405,44 +319,31 @@ void TWinControl::DoExit() {
   if (OnExit) OnExit(this);
 }
 
-bool TWinControl::DoKeyDown(unsigned, unsigned) { return false; }
-bool TWinControl::DoChar(unsigned) { return false; }
-bool TWinControl::DoAccessKey(unsigned) { return false; }
-bool TWinControl::DoMenuKey() { return false; }
-bool TWinControl::DoActivate(bool) { return false; }
-
-void TWinControl::DoFocusChange(bool focused) {
-  focused_ = focused;
-  if (focused) {
-    if (TForm* form = ParentForm(); form != nullptr && form != this) form->controlFocused(this);
-  }
+bool TWinControl::HandleEvent(const platform::WindowEvent& event) {
+  using namespace platform;
+  return handleEvent(
+             event,
+             [&](const FocusChange& e) {
+               focused_ = e.focused;
+               TForm* form = ParentForm();
+               if (e.focused && form != nullptr && form != this) form->controlFocused(this);
+             },
+             [&](const ApplicationActivate& e) {
+               if (Application != nullptr) Application->activationChanged(e.active);
+             },
+             [&](const EndSession& e) {
+               if (e.ending && Application != nullptr) Application->EndSession();
+             },
+             [&](const Moved& e) {
+               bounds_.left = Units(e.bounds.left);
+               bounds_.top = Units(e.bounds.top);
+             },
+             // A chosen menu command: the item with that number is clicked.
+             [&](const MenuCommand& e) {
+               if (TMenuItem* item = TMenuItem::FindCommand(e.command)) item->Click();
+             })
+      .value_or(false);
 }
-
-void TWinControl::DoApplicationActivate(bool active) {
-  if (Application != nullptr) Application->activationChanged(active);
-}
-
-void TWinControl::DoEndSession(bool ending) {
-  if (ending && Application != nullptr) Application->EndSession();
-}
-
-void TWinControl::DoMoved(const platform::Rect& bounds) {
-  bounds_.left = Units(bounds.left);
-  bounds_.top = Units(bounds.top);
-}
-
-void TWinControl::DoDpiChange(int, const platform::Rect&) {}
-
-void TWinControl::DoMouseDown(platform::MouseButton, platform::Point) {}
-void TWinControl::DoContextMenu(platform::Point) {}
-void TWinControl::DoDropFiles(std::string_view, int) {}
-void TWinControl::DoHotKey(int) {}
-
-void TWinControl::DoMenuCommand(unsigned command) {
-  if (TMenuItem* item = TMenuItem::FindCommand(command)) item->Click();
-}
-
-bool TWinControl::DoWindowMessage(unsigned, std::uintptr_t, std::intptr_t) { return false; }
 
 void TWinControl::addControl(TControl* control) {
   controls_.push_back(control);
@@ -483,6 +384,11 @@ void TButton::Click() {
   if (OnClick) OnClick(this);
 }
 
+bool TButton::HandleEvent(const platform::WindowEvent& event) {
+  const auto answer = platform::handleEvent(event, [&](const platform::Click&) { Click(); });
+  return answer ? *answer : TWinControl::HandleEvent(event);
+}
+
 std::unique_ptr<platform::WindowPeer> TButton::CreatePeer(platform::WindowPeer* parent) {
   platform::ButtonParams params;
   FillParams(params, parent);
@@ -494,6 +400,11 @@ TSpeedButton::TSpeedButton(TComponent* owner) : TWinControl(owner) { bounds_ = {
 
 void TSpeedButton::Click() {
   if (OnClick) OnClick(this);
+}
+
+bool TSpeedButton::HandleEvent(const platform::WindowEvent& event) {
+  const auto answer = platform::handleEvent(event, [&](const platform::Click&) { Click(); });
+  return answer ? *answer : TWinControl::HandleEvent(event);
 }
 
 std::unique_ptr<platform::WindowPeer> TSpeedButton::CreatePeer(platform::WindowPeer* parent) {

@@ -166,7 +166,7 @@ class TWinControl : public TControl {
   // bounds, and what a kind adds. Its form calls it when its DPI changed.
   virtual void ApplyDpi();
 
-  // Runs DoTimer(id) every `milliseconds` while the window exists.
+  // A Timer event every `milliseconds` while the window exists.
   void SetTimer(unsigned id, unsigned milliseconds);
   void KillTimer(unsigned id);
 
@@ -213,39 +213,11 @@ class TWinControl : public TControl {
   virtual void HandleCreated() {}
   void BeforeDestruction() override;
 
-  // Events from the platform, each one guarded so that an error raised by a
-  // handler goes to the application's error box.
-  virtual void DoClick() {}
-  virtual void DoFocusChange(bool focused);
-  virtual void DoTimer(unsigned id) { (void)id; }
-  virtual void DoTextChange(std::string_view text) { (void)text; }
-  virtual void DoFieldEdit(std::string_view text, int itemIndex) {
-    (void)text;
-    (void)itemIndex;
-  }
-  virtual void DoSelectionChange(int itemIndex) { (void)itemIndex; }
-  virtual void DoDoubleClick() {}
-  virtual void DoDropDown() {}
-  virtual void DoCloseUp() {}
-  virtual bool DoKeyDown(unsigned virtualKey, unsigned shiftState);
-  virtual bool DoChar(unsigned character);
-  virtual bool DoAccessKey(unsigned character);
-  virtual bool DoMenuKey();
-  virtual bool DoActivate(bool active);
-  virtual void DoCloseRequest() {}
-  virtual void DoApplicationActivate(bool active);
-  virtual bool DoQueryEndSession() { return true; }
-  virtual void DoEndSession(bool ending);
-  virtual void DoMoved(const platform::Rect& bounds);
-  virtual void DoDpiChange(int dpi, const platform::Rect& suggested);
-  virtual void DoMouseDown(platform::MouseButton button, platform::Point at);
-  virtual void DoContextMenu(platform::Point at);
-  virtual void DoDropFiles(std::string_view firstPath, int count);
-  virtual void DoHotKey(int id);
-  // A chosen menu command: the item with that number is clicked.
-  virtual void DoMenuCommand(unsigned command);
-  // A message of the program's own or a registered one; true when handled.
-  virtual bool DoWindowMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+  // The events of the control's window (platform/Events.h). A class handles
+  // those it knows with platform::handleEvent and passes the rest to its
+  // base; the answer is the event's own. The one channel that calls it turns
+  // a handler's error into the application's error box.
+  virtual bool HandleEvent(const platform::WindowEvent& event);
 
  private:
   friend class TControl;
@@ -277,7 +249,7 @@ class TButton : public TWinControl {
 
  protected:
   std::unique_ptr<platform::WindowPeer> CreatePeer(platform::WindowPeer* parent) override;
-  void DoClick() override { Click(); }
+  bool HandleEvent(const platform::WindowEvent& event) override;
 
  private:
   bool default_ = false;
@@ -294,7 +266,7 @@ class TSpeedButton : public TWinControl {
 
  protected:
   std::unique_ptr<platform::WindowPeer> CreatePeer(platform::WindowPeer* parent) override;
-  void DoClick() override { Click(); }
+  bool HandleEvent(const platform::WindowEvent& event) override;
 };
 
 // Static text, wrapped at its width. An auto-sized label is one line that

@@ -2,6 +2,7 @@
 // box: margins of 12 pixels, a 32-pixel icon, buttons of 75 x 23, all in
 // designed units that the form draws at its DPI.
 #include "ui/Dialogs.h"
+#include "ui/Application.h"
 
 #include "core/Text.h"
 

@@ -1,15 +1,14 @@
-// Forms, modal loops, dialog keys and the application object.
+// Forms, modal loops, dialog keys and the register of the forms.
 #include "ui/Forms.h"
 
 #include "core/Text.h"
+#include "ui/Application.h"
 #include "ui/Dialogs.h"
 #include "ui/Keys.h"
 
 #include <algorithm>
 
 namespace velmora::ui {
-
-TApplication* Application = nullptr;
 
 namespace {
 
@@ -21,6 +20,18 @@ std::vector<TForm*>& liveForms() {
 
 bool alive(TForm* form) {
   return std::find(liveForms().begin(), liveForms().end(), form) != liveForms().end();
+}
+
+// Disables the other shown forms while `modal` is modal; returns them.
+std::vector<TForm*> disableOtherForms(TForm* modal) {
+  std::vector<TForm*> disabled;
+  for (TForm* form : liveForms()) {
+    if (form != modal && form->Visible() && form->Enabled()) {
+      form->SetEnabled(false);
+      disabled.push_back(form);
+    }
+  }
+  return disabled;
 }
 
 }  // namespace
@@ -138,12 +149,12 @@ void TForm::SetScreenPosition(int left, int top) {
   }
 }
 
-void TForm::DoMoved(const platform::Rect& bounds) {
+void TForm::moved(const platform::Rect& bounds) {
   bounds_.left = ScaleFromDpi(bounds.left, systemDpi());
   bounds_.top = ScaleFromDpi(bounds.top, systemDpi());
 }
 
-void TForm::DoDpiChange(int dpi, const platform::Rect& suggested) {
+void TForm::dpiChanged(int dpi, const platform::Rect& suggested) {
   dpi_ = dpi;
   // The system's rectangle for the new DPI, then the designed sizes at it.
   if (auto* peer = formPeer()) peer->setBounds(suggested);
@@ -255,7 +266,7 @@ void TForm::SetVisible(bool visible) {
   }
 }
 
-bool TForm::DoActivate(bool active) {
+bool TForm::activated(bool active) {
   if (Application != nullptr) Application->formActivated(this, active);
   if (!active) {
     if (OnDeactivate) OnDeactivate(this);
@@ -276,7 +287,7 @@ int TForm::ShowModal() {
   ModalResult = mrNone;
   modal_ = true;
   TForm* const activeBefore = Application->ActiveForm();
-  const std::vector<TForm*> disabled = Application->disableOtherForms(this);
+  const std::vector<TForm*> disabled = disableOtherForms(this);
   // The end of the session may free this form while it is open (its owner
   // goes, and with it the form): the way out then touches nothing of it.
   auto restore = [&] {
@@ -426,14 +437,14 @@ bool TForm::dialogKey(unsigned virtualKey, unsigned shiftState) {
   }
 }
 
-bool TForm::DoKeyDown(unsigned virtualKey, unsigned shiftState) {
+bool TForm::keyDown(unsigned virtualKey, unsigned shiftState) {
   TWinControl* target = focusedControl();
   const bool wanted = target != nullptr && target->WantsKey(virtualKey);
   if (!wanted && dialogKey(virtualKey, shiftState)) return true;
   return target != nullptr && target->KeyDown(virtualKey, static_cast<TShiftState>(shiftState));
 }
 
-bool TForm::DoChar(unsigned character) {
+bool TForm::charTyped(unsigned character) {
   unsigned key = character;
   if (KeyPreview && OnKeyPress) {
     OnKeyPress(this, key);
@@ -449,14 +460,14 @@ bool TForm::DoChar(unsigned character) {
   return false;
 }
 
-bool TForm::DoAccessKey(unsigned character) {
+bool TForm::accessKeyTyped(unsigned character) {
   TWinControl* target = focusedControl();
   // That control has taken the key as a key already.
   if (target != nullptr && target->CaptureAccessKeys) return true;
   return pressAccessKey(character);
 }
 
-bool TForm::DoMenuKey() {
+bool TForm::menuKey() {
   const TWinControl* target = focusedControl();
   return target != nullptr && target->CaptureAccessKeys;
 }
@@ -474,7 +485,7 @@ bool TForm::pressAccessKey(unsigned character) {
   return false;
 }
 
-void TForm::DoMouseDown(platform::MouseButton button, platform::Point at) {
+void TForm::mouseDown(platform::MouseButton button, platform::Point at) {
   if (!OnMouseDown) return;
   TMouseButton which = TMouseButton::mbLeft;
   TShiftState shift = ssLeft;
@@ -488,7 +499,7 @@ void TForm::DoMouseDown(platform::MouseButton button, platform::Point at) {
   OnMouseDown(this, which, shift, Units(at.x), Units(at.y));
 }
 
-void TForm::DoContextMenu(platform::Point at) {
+void TForm::contextMenu(platform::Point at) {
   if (PopupMenu == nullptr) return;
   // From the keyboard the menu opens at the form's top left corner.
   if (at.x == -1 && at.y == -1) {
@@ -498,136 +509,34 @@ void TForm::DoContextMenu(platform::Point at) {
   PopupMenu->Popup(at.x, at.y);
 }
 
-void TForm::DoDropFiles(std::string_view firstPath, int) {
+void TForm::filesDropped(std::string_view firstPath) {
   if (!OnDropFiles) return;
   OnDropFiles(this, std::string(text::cutToBytes(firstPath, MaxDroppedPathBytes)));
 }
 
-void TForm::DoHotKey(int id) {
-  if (OnHotKey) OnHotKey(this, id);
+bool TForm::windowMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+  return Application != nullptr && Application->MainForm() == this &&
+         Application->runMainWindowHooks(message, wParam, lParam);
 }
 
-bool TForm::DoWindowMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
-  if (Application != nullptr && Application->MainForm() == this &&
-      Application->runMainWindowHooks(message, wParam, lParam)) {
-    return true;
-  }
-  return TWinControl::DoWindowMessage(message, wParam, lParam);
-}
-
-TApplication::TApplication(platform::Platform& platform)
-    : TComponent(nullptr), platform_(platform) {
-  Application = this;
-}
-
-TApplication::~TApplication() {
-  Shutdown();
-  if (Application == this) Application = nullptr;
-}
-
-void TApplication::Notification(TComponent* component, TOperation operation) {
-  TComponent::Notification(component, operation);
-  // A main form freed on its own is not freed again at the end.
-  if (operation == TOperation::opRemove && component == mainForm_) mainForm_ = nullptr;
-}
-
-void TApplication::Run() {
-  if (mainForm_ != nullptr && ShowMainForm) mainForm_->Show();
-  while (!terminated_) HandleMessage();
-}
-
-platform::LoopStep TApplication::handleOneMessage(bool wait) {
-  try {
-    const platform::LoopStep step = platform_.handleMessage(wait);
-    if (step == platform::LoopStep::Quit) terminated_ = true;
-    return step;
-  } catch (const std::exception& error) {
-    // The message was handled, if only by the error box.
-    HandleException(error);
-    return platform::LoopStep::Handled;
-  }
-}
-
-void TApplication::HandleMessage() { handleOneMessage(true); }
-
-void TApplication::ProcessMessages() {
-  while (handleOneMessage(false) == platform::LoopStep::Handled) {
-  }
-}
-
-void TApplication::Terminate() { platform_.postQuit(); }
-
-void TApplication::ShowException(const std::exception& error) { ShowErrorText(error.what()); }
-
-void TApplication::ShowErrorText(std::string_view text) {
-  // While the session ends nobody is there to answer a box, and the system
-  // ends the process soon after the reply.
-  if (endingSession_) return;
-  std::string message(text);
-  if (message.empty() || message.back() != '.') message += '.';
-  MessageBoxDialog(title_, message, platform::SystemIcon::Error, mbOK);
-}
-
-void TApplication::HandleException(const std::exception& error) { ShowException(error); }
-
-void TApplication::Shutdown() {
-  if (shutdownStarted_) return;
-  shutdownStarted_ = true;
-  if (mainForm_ != nullptr) TComponent::Free(mainForm_);
-  mainForm_ = nullptr;
-  DestroyComponents();
-}
-
-void TApplication::EndSession() {
-  endingSession_ = true;
-  Shutdown();
-  platform_.exitProcess(0);
-}
-
-int TApplication::HookMainWindow(TWindowHook hook) {
-  hooks_.emplace_back(++lastHook_, std::move(hook));
-  return lastHook_;
-}
-
-void TApplication::UnhookMainWindow(int hook) {
-  hooks_.erase(std::remove_if(hooks_.begin(), hooks_.end(),
-                              [hook](const auto& entry) { return entry.first == hook; }),
-               hooks_.end());
-}
-
-bool TApplication::runMainWindowHooks(unsigned message, std::uintptr_t wParam,
-                                      std::intptr_t lParam) {
-  // Copy: a hook may remove itself or others.
-  const auto hooks = hooks_;
-  for (const auto& [number, hook] : hooks) {
-    if (hook(message, wParam, lParam)) return true;
-  }
-  return false;
-}
-
-void TApplication::formActivated(TForm* form, bool active) {
-  if (active) {
-    activeForm_ = form;
-  } else if (activeForm_ == form) {
-    activeForm_ = nullptr;
-  }
-}
-
-void TApplication::activationChanged(bool active) {
-  if (active == active_) return;
-  active_ = active;
-  if (!active && OnDeactivate) OnDeactivate(this);
-}
-
-std::vector<TForm*> TApplication::disableOtherForms(TForm* modal) {
-  std::vector<TForm*> disabled;
-  for (TForm* form : liveForms()) {
-    if (form != modal && form->Visible() && form->Enabled()) {
-      form->SetEnabled(false);
-      disabled.push_back(form);
-    }
-  }
-  return disabled;
+bool TForm::HandleEvent(const platform::WindowEvent& event) {
+  using namespace platform;
+  const auto answer = handleEvent(
+      event, [&](const Moved& e) { moved(e.bounds); },
+      [&](const DpiChange& e) { dpiChanged(e.dpi, e.suggested); },
+      [&](const platform::KeyDown& e) { return keyDown(e.virtualKey, e.shiftState); },
+      [&](const Char& e) { return charTyped(e.character); },
+      [&](const AccessKey& e) { return accessKeyTyped(e.character); },
+      [&](const MenuKey&) { return menuKey(); },
+      [&](const Activate& e) { return activated(e.active); }, [&](const CloseRequest&) { Close(); },
+      [&](const MouseDown& e) { mouseDown(e.button, e.at); },
+      [&](const ContextMenu& e) { contextMenu(e.at); },
+      [&](const DropFiles& e) { filesDropped(e.firstPath); },
+      [&](const HotKey& e) {
+        if (OnHotKey) OnHotKey(this, e.id);
+      },
+      [&](const WindowMessage& e) { return windowMessage(e.message, e.wParam, e.lParam); });
+  return answer ? *answer : TWinControl::HandleEvent(event);
 }
 
 }  // namespace velmora::ui

@@ -1,5 +1,5 @@
-// Forms and the application object: top-level windows, modal loops, dialog
-// keys, and the program's message loop, quit request and error box.
+// Forms: top-level windows, modal loops, dialog keys, activation and the
+// register of the forms that exist.
 #pragma once
 
 #include "platform/Platform.h"
@@ -141,24 +141,25 @@ class TForm : public TWinControl {
   void BeforeDestruction() override;
   void SetVisible(bool visible) override;
   platform::Rect PixelBounds() const override;
-  void DoMoved(const platform::Rect& bounds) override;
-  void DoDpiChange(int dpi, const platform::Rect& suggested) override;
-  bool DoKeyDown(unsigned virtualKey, unsigned shiftState) override;
-  bool DoChar(unsigned character) override;
-  bool DoAccessKey(unsigned character) override;
-  bool DoMenuKey() override;
-  bool DoActivate(bool active) override;
-  void DoCloseRequest() override { Close(); }
-  void DoMouseDown(platform::MouseButton button, platform::Point at) override;
-  void DoContextMenu(platform::Point at) override;
-  void DoDropFiles(std::string_view firstPath, int count) override;
-  void DoHotKey(int id) override;
-  bool DoWindowMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
+  bool HandleEvent(const platform::WindowEvent& event) override;
   virtual void DoCreate();
   virtual void DoDestroy();
   platform::FormPeer* formPeer() const { return PeerAs<platform::FormPeer>(); }
 
  private:
+  // The form's events.
+  void moved(const platform::Rect& bounds);
+  void dpiChanged(int dpi, const platform::Rect& suggested);
+  bool keyDown(unsigned virtualKey, unsigned shiftState);
+  bool charTyped(unsigned character);
+  bool accessKeyTyped(unsigned character);
+  bool menuKey();
+  bool activated(bool active);
+  void mouseDown(platform::MouseButton button, platform::Point at);
+  void contextMenu(platform::Point at);
+  void filesDropped(std::string_view firstPath);
+  bool windowMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+
   std::vector<TWinControl*> tabOrder() const;
   std::vector<TWinControl*> allControls() const;
   TButton* findButton(bool wantDefault) const;
@@ -184,102 +185,9 @@ class TForm : public TWinControl {
   bool created_ = false;
 };
 
-// Sees a message of the main window before the window does; true when it
-// handled the message.
-using TWindowHook =
-    std::function<bool(unsigned Message, std::uintptr_t WParam, std::intptr_t LParam)>;
-
-class TApplication : public TComponent {
- public:
-  explicit TApplication(platform::Platform& platform);
-  ~TApplication() override;
-
-  platform::Platform& Platform() const { return platform_; }
-
-  void Initialize() {}
-  const std::string& Title() const { return title_; }
-  void SetTitle(std::string_view title) { title_ = title; }
-  std::string HelpFile;
-  bool ShowMainForm = true;
-  TForm* MainForm() const { return mainForm_; }
-
-  // Creates a form owned by the application; the first one is the main form.
-  template <typename T, typename... Args>
-  T* CreateForm(Args&&... args) {
-    T* form = TForm::Create<T>(this, std::forward<Args>(args)...);
-    if (mainForm_ == nullptr) {
-      mainForm_ = form;
-      // The main window exists from the start, hidden, so that it hears the
-      // system's session messages.
-      form->HandleNeeded();
-    }
-    return form;
-  }
-
-  // The message loop: shows the main form if wanted, then handles messages
-  // until the quit message has arrived.
-  void Run();
-  // Waits for one message and handles it.
-  void HandleMessage();
-  // Handles every message that is waiting, then returns.
-  void ProcessMessages();
-  // The quit request: the loop ends once the waiting messages are handled.
-  void Terminate();
-  bool Terminated() const { return terminated_; }
-
-  // Called whenever the program as a whole becomes inactive.
-  TNotifyEvent OnDeactivate;
-
-  // The error box: caption Title, error icon, the text with a final ".".
-  void ShowException(const std::exception& error);
-  void ShowErrorText(std::string_view text);
-  // What a handler's uncaught error comes to.
-  void HandleException(const std::exception& error);
-
-  // The exit order: the main form is destroyed (its OnDestroy saves the
-  // program's state), then everything else the application owns. Runs once.
-  void Shutdown();
-  bool ShuttingDown() const { return shutdownStarted_; }
-  // The system ends the session: the exit order runs now, before the reply,
-  // and then the process ends with exit code 0.
-  void EndSession();
-  bool EndingSession() const { return endingSession_; }
-
-  // Hooks on the main window, for parts that need the messages every
-  // top-level window hears (the shell's broadcasts). Returns the hook's
-  // number for UnhookMainWindow.
-  int HookMainWindow(TWindowHook hook);
-  void UnhookMainWindow(int hook);
-  bool runMainWindowHooks(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
-
-  void activationChanged(bool active);
-  // The form that is the active window, if one of the program's is.
-  TForm* ActiveForm() const { return activeForm_; }
-  void formActivated(TForm* form, bool active);
-  // Disables the other shown forms while `modal` is modal; returns them.
-  std::vector<TForm*> disableOtherForms(TForm* modal);
-
- protected:
-  void Notification(TComponent* component, TOperation operation) override;
-
- private:
-  // One step of the message loop; a handler's error goes to the error box.
-  platform::LoopStep handleOneMessage(bool wait);
-
-  platform::Platform& platform_;
-  std::string title_;
-  TForm* mainForm_ = nullptr;
-  TForm* activeForm_ = nullptr;
-  bool terminated_ = false;
-  bool active_ = false;
-  bool shutdownStarted_ = false;
-  bool endingSession_ = false;
-  std::vector<std::pair<int, TWindowHook>> hooks_;
-  int lastHook_ = 0;
-};
-
-// The application object of the running program; set while
-// a TApplication exists.
+class TApplication;
+// The application object of the running program (ui/Application.h); set
+// while a TApplication exists.
 extern TApplication* Application;
 
 }  // namespace velmora::ui

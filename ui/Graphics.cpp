@@ -1,6 +1,7 @@
 // The icon object.
 #include "ui/Graphics.h"
 
+#include "ui/Application.h"
 #include "ui/Forms.h"
 
 #include <string>

@@ -1,6 +1,7 @@
 // Menu items, their command numbers and the popup menu.
 #include "ui/Menus.h"
 
+#include "ui/Application.h"
 #include "ui/Forms.h"
 
 #include <algorithm>

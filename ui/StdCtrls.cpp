@@ -34,12 +34,15 @@ void TEdit::changed() {
   if (OnChange) OnChange(this);
 }
 
-void TEdit::DoTextChange(std::string_view text) {
-  // The window also reports the program's own changes; only a real change
-  // counts.
-  if (text_ == text) return;
-  text_ = text;
-  changed();
+bool TEdit::HandleEvent(const platform::WindowEvent& event) {
+  const auto answer = platform::handleEvent(event, [&](const platform::TextChange& e) {
+    // The window also reports the program's own changes; only a real
+    // change counts.
+    if (text_ == e.text) return;
+    text_ = e.text;
+    changed();
+  });
+  return answer ? *answer : TWinControl::HandleEvent(event);
 }
 
 platform::TextSelection TEdit::selection() const {
@@ -105,8 +108,11 @@ void TListControl::ApplyDpi() {
   TWinControl::ApplyDpi();
 }
 
-void TListControl::DoDoubleClick() {
-  if (OnDblClick) OnDblClick(this);
+bool TListControl::HandleEvent(const platform::WindowEvent& event) {
+  const auto answer = platform::handleEvent(event, [&](const platform::DoubleClick&) {
+    if (OnDblClick) OnDblClick(this);
+  });
+  return answer ? *answer : TWinControl::HandleEvent(event);
 }
 
 TComboBox::TComboBox(TComponent* owner) : TListControl(owner) { bounds_ = {0, 0, 145, 23}; }
@@ -165,25 +171,28 @@ void TComboBox::takeFieldHeight() {
   if (Peer() != nullptr) bounds_.height = Units(Peer()->bounds().height);
 }
 
-void TComboBox::DoFieldEdit(std::string_view text, int itemIndex) {
-  text_ = text;
-  itemIndex_ = itemIndex >= 0 && itemIndex < Count() ? itemIndex : -1;
-  if (OnChange) OnChange(this);
+bool TComboBox::HandleEvent(const platform::WindowEvent& event) {
+  using namespace platform;
+  const auto answer = handleEvent(
+      event,
+      [&](const FieldEdit& e) {
+        text_ = e.text;
+        itemIndex_ = e.itemIndex >= 0 && e.itemIndex < Count() ? e.itemIndex : -1;
+        if (OnChange) OnChange(this);
+      },
+      [&](const SelectionChange& e) {
+        if (e.itemIndex < 0 || e.itemIndex >= Count()) return;
+        itemIndex_ = e.itemIndex;
+        text_ = items_[static_cast<std::size_t>(e.itemIndex)];
+        if (OnChange) OnChange(this);
+      },
+      [&](const DropDown&) {
+        droppedDown_ = true;
+        if (OnDropDown) OnDropDown(this);
+      },
+      [&](const CloseUp&) { droppedDown_ = false; });
+  return answer ? *answer : TListControl::HandleEvent(event);
 }
-
-void TComboBox::DoSelectionChange(int itemIndex) {
-  if (itemIndex < 0 || itemIndex >= Count()) return;
-  itemIndex_ = itemIndex;
-  text_ = items_[static_cast<std::size_t>(itemIndex)];
-  if (OnChange) OnChange(this);
-}
-
-void TComboBox::DoDropDown() {
-  droppedDown_ = true;
-  if (OnDropDown) OnDropDown(this);
-}
-
-void TComboBox::DoCloseUp() { droppedDown_ = false; }
 
 TListBox::TListBox(TComponent* owner) : TListControl(owner) { bounds_ = {0, 0, 121, 97}; }
 
@@ -233,9 +242,12 @@ std::unique_ptr<platform::WindowPeer> TListBox::CreatePeer(platform::WindowPeer*
   return Platform().createListBox(params, EventSink());
 }
 
-void TListBox::DoSelectionChange(int itemIndex) {
-  itemIndex_ = itemIndex >= 0 && itemIndex < Count() ? itemIndex : -1;
-  if (OnClick) OnClick(this);
+bool TListBox::HandleEvent(const platform::WindowEvent& event) {
+  const auto answer = platform::handleEvent(event, [&](const platform::SelectionChange& e) {
+    itemIndex_ = e.itemIndex >= 0 && e.itemIndex < Count() ? e.itemIndex : -1;
+    if (OnClick) OnClick(this);
+  });
+  return answer ? *answer : TListControl::HandleEvent(event);
 }
 
 }  // namespace velmora::ui

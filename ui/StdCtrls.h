@@ -32,7 +32,7 @@ class TEdit : public TWinControl {
 
  protected:
   std::unique_ptr<platform::WindowPeer> CreatePeer(platform::WindowPeer* parent) override;
-  void DoTextChange(std::string_view text) override;
+  bool HandleEvent(const platform::WindowEvent& event) override;
 
  private:
   void changed();
@@ -65,7 +65,7 @@ class TListControl : public TWinControl {
 
  protected:
   void fillListParams(platform::ListParams& params, platform::WindowPeer* parent) const;
-  void DoDoubleClick() override;
+  bool HandleEvent(const platform::WindowEvent& event) override;
   platform::ListPeer* listPeer() const { return PeerAs<platform::ListPeer>(); }
 
   std::vector<std::string> items_;
@@ -105,10 +105,7 @@ class TComboBox : public TListControl {
  protected:
   std::unique_ptr<platform::WindowPeer> CreatePeer(platform::WindowPeer* parent) override;
   void HandleCreated() override;
-  void DoFieldEdit(std::string_view text, int itemIndex) override;
-  void DoSelectionChange(int itemIndex) override;
-  void DoDropDown() override;
-  void DoCloseUp() override;
+  bool HandleEvent(const platform::WindowEvent& event) override;
 
  private:
   // The field's height follows from the font: read it back from the window.
@@ -135,7 +132,7 @@ class TListBox : public TListControl {
 
  protected:
   std::unique_ptr<platform::WindowPeer> CreatePeer(platform::WindowPeer* parent) override;
-  void DoSelectionChange(int itemIndex) override;
+  bool HandleEvent(const platform::WindowEvent& event) override;
 };
 
 }  // namespace velmora::ui

@@ -389,7 +389,7 @@ void FakePlatform::popupMenu(WindowHandle owner, const std::vector<MenuLine>& li
   const unsigned command = chosenCommand_;
   if (command == 0) return;
   post([this, owner, command] {
-    if (FakeWindow* window = windowOf(owner)) window->events().onMenuCommand(command);
+    if (FakeWindow* window = windowOf(owner)) window->events().onEvent(MenuCommand{command});
   });
 }
 
@@ -476,8 +476,8 @@ bool FakePlatform::sendTrayMessage(std::uint32_t uID, unsigned mouseMessage) {
   FakeWindow* window = windowOf(icon.hWnd);
   if (window == nullptr || (icon.uFlags & NifMessage) == 0) return false;
   record("trayMessage " + std::to_string(uID) + " " + std::to_string(mouseMessage));
-  window->events().onWindowMessage(icon.uCallbackMessage, uID,
-                                   static_cast<std::intptr_t>(mouseMessage));
+  window->events().onEvent(
+      WindowMessage{icon.uCallbackMessage, uID, static_cast<std::intptr_t>(mouseMessage)});
   return true;
 }
 
@@ -502,7 +502,7 @@ void FakePlatform::restartShell() {
   const unsigned message = registerWindowMessage("TaskbarCreated");
   for (FakeWindow* window : std::vector<FakeWindow*>(windows_)) {
     if (alive(window) && window->kind() == WindowKind::Form) {
-      window->events().onWindowMessage(message, 0, 0);
+      window->events().onEvent(WindowMessage{message, 0, 0});
     }
   }
 }
@@ -525,11 +525,11 @@ bool FakePlatform::endSession() {
   };
   bool mayEnd = true;
   for (FakeWindow* window : topLevel()) {
-    if (alive(window) && !window->events().onQueryEndSession()) mayEnd = false;
+    if (alive(window) && window->events().onEvent(QueryEndSession{})) mayEnd = false;
   }
   record(mayEnd ? "endSession true" : "endSession false");
   for (FakeWindow* window : topLevel()) {
-    if (alive(window)) window->events().onEndSession(mayEnd);
+    if (alive(window)) window->events().onEvent(EndSession{mayEnd});
   }
   if (!mayEnd) return false;
   // The system ends the process once every window has replied.
@@ -548,16 +548,16 @@ void FakePlatform::pressKey(unsigned virtualKey, unsigned character, unsigned sh
   }
   record("key " + std::to_string(virtualKey));
   FakeWindow* control = focused_;
-  if (form->events().onKeyDown(virtualKey, shiftState)) return;
+  if (form->events().onEvent(KeyDown{virtualKey, shiftState})) return;
   if (!alive(form)) return;
   if ((shiftState & ShiftAlt) != 0 && virtualKey == VkF4) {
-    form->events().onCloseRequest();
+    form->events().onEvent(CloseRequest{});
     return;
   }
   if (control != nullptr && focused_ == control) control->keyEffect(virtualKey, shiftState);
   if ((virtualKey == VkMenu && shiftState == ShiftAlt) ||
       (virtualKey == VkF10 && (shiftState & ShiftAlt) == 0)) {
-    if (alive(form) && !form->events().onMenuKey()) {
+    if (alive(form) && !form->events().onEvent(MenuKey{})) {
       keyboardMenu_ = true;
       record("keyboard menu");
     }
@@ -566,10 +566,10 @@ void FakePlatform::pressKey(unsigned virtualKey, unsigned character, unsigned sh
   if (character == 0 || !alive(form)) return;
   if ((shiftState & ShiftAlt) != 0) {
     // An access key nobody took: the system beeps.
-    if (!form->events().onAccessKey(character)) record("beep");
+    if (!form->events().onEvent(AccessKey{character})) record("beep");
     return;
   }
-  if (form->events().onChar(character)) return;
+  if (form->events().onEvent(Char{character})) return;
   if (focused_ == nullptr || !alive(focused_)) return;
   std::string bytes;
   if (character > 0xFF) bytes += static_cast<char>(character >> 8);
@@ -603,7 +603,7 @@ void FakePlatform::activateOtherProgram() {
   if (focused_ != nullptr) {
     FakeWindow* old = focused_;
     focused_ = nullptr;
-    old->events().onFocusChange(false);
+    old->events().onEvent(FocusChange{false});
   }
   setApplicationActive(false);
 }
@@ -613,7 +613,7 @@ void FakePlatform::setApplicationActive(bool active) {
   appActive_ = active;
   for (FakeWindow* window : std::vector<FakeWindow*>(windows_)) {
     if (alive(window) && window->kind() == WindowKind::Form) {
-      window->events().onApplicationActivate(active);
+      window->events().onEvent(ApplicationActivate{active});
     }
   }
 }
@@ -623,10 +623,10 @@ void FakePlatform::activate(FakeWindow* form) {
   FakeWindow* previous = active_;
   active_ = form;
   if (form != nullptr) setApplicationActive(true);
-  if (previous != nullptr && alive(previous)) previous->events().onActivate(false);
+  if (previous != nullptr && alive(previous)) previous->events().onEvent(Activate{false});
   if (form == nullptr || !alive(form) || active_ != form) return;
   // Without a control to focus, the form itself has the keyboard.
-  if (!form->events().onActivate(true) && alive(form) && active_ == form &&
+  if (!form->events().onEvent(Activate{true}) && alive(form) && active_ == form &&
       (focused_ == nullptr || focused_->root() != form)) {
     focus(form);
   }
@@ -666,8 +666,8 @@ void FakePlatform::focus(FakeWindow* window) {
   if (window->kind() == WindowKind::ComboBox) {
     window->selection_ = {0, static_cast<int>(window->text().size())};
   }
-  if (old != nullptr && alive(old)) old->events().onFocusChange(false);
-  if (focused_ == window) window->events().onFocusChange(true);
+  if (old != nullptr && alive(old)) old->events().onEvent(FocusChange{false});
+  if (focused_ == window) window->events().onEvent(FocusChange{true});
 }
 
 bool FakePlatform::alive(const FakeWindow* window) const {
@@ -754,7 +754,7 @@ bool FakePlatform::pressHotKey(unsigned modifiers, unsigned virtualKey) {
   post([this, hotKey] {
     if (FakeWindow* window = windowOf(hotKey.window)) {
       record("hotKey " + std::to_string(hotKey.id));
-      window->events().onHotKey(hotKey.id);
+      window->events().onEvent(HotKey{hotKey.id});
     }
   });
   return true;
@@ -790,7 +790,7 @@ void FakePlatform::chooseFile(std::string path) {
 
 bool FakePlatform::fireTimer(FakeWindow* window, unsigned id) {
   if (window == nullptr || !alive(window) || window->timers().count(id) == 0) return false;
-  window->events().onTimer(id);
+  window->events().onEvent(Timer{id});
   return true;
 }
 

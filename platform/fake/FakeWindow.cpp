@@ -109,7 +109,7 @@ bool FakeWindow::click() {
   platform_.record("click " + state_.text);
   // A push button takes the focus when it goes down; a glyph button never.
   if (kind_ == WindowKind::Button) platform_.focus(this);
-  events_.onClick();
+  events_.onEvent(Click{});
   return true;
 }
 
@@ -125,27 +125,27 @@ bool FakeWindow::selectItem(int index) {
     platform_.record("selectItem " + state_.name + " " + std::to_string(index));
     platform_.focus(this);
     itemIndex_ = index;
-    events_.onSelectionChange(index);
+    events_.onEvent(SelectionChange{index});
     return true;
   }
   if (kind_ != WindowKind::ComboBox || !droppedDown_) return false;
   platform_.record("selectItem " + state_.name + " " + std::to_string(index));
   moveSelection(index);
   droppedDown_ = false;
-  events_.onCloseUp();
+  events_.onEvent(CloseUp{});
   return true;
 }
 
 bool FakeWindow::doubleClick(int index) {
   if (kind_ == WindowKind::ListBox) {
     if (!selectItem(index)) return false;
-    events_.onDoubleClick();
+    events_.onEvent(DoubleClick{});
     return true;
   }
   if (kind_ != WindowKind::ComboBox || !usable()) return false;
   platform_.record("doubleClick " + state_.name);
   platform_.focus(this);
-  events_.onDoubleClick();
+  events_.onEvent(DoubleClick{});
   return true;
 }
 
@@ -154,7 +154,7 @@ bool FakeWindow::dropDown() {
   platform_.record("dropDown " + state_.name);
   platform_.focus(this);
   droppedDown_ = true;
-  events_.onDropDown();
+  events_.onEvent(DropDown{});
   return true;
 }
 
@@ -162,20 +162,20 @@ bool FakeWindow::closeUp() {
   if (kind_ != WindowKind::ComboBox || !droppedDown_) return false;
   platform_.record("closeUp " + state_.name);
   droppedDown_ = false;
-  events_.onCloseUp();
+  events_.onEvent(CloseUp{});
   return true;
 }
 
 void FakeWindow::close() {
   platform_.record("close " + state_.text);
-  events_.onCloseRequest();
+  events_.onEvent(CloseRequest{});
 }
 
 void FakeWindow::moveTo(int left, int top) {
   state_.bounds.left = left;
   state_.bounds.top = top;
   followMonitorDpi();
-  events_.onMoved(state_.bounds);
+  events_.onEvent(Moved{state_.bounds});
 }
 
 int FakeWindow::dpi() const {
@@ -194,13 +194,13 @@ void FakeWindow::followMonitorDpi() {
   Rect suggested = state_.bounds;
   suggested.width = suggested.width * dpi / old;
   suggested.height = suggested.height * dpi / old;
-  events_.onDpiChange(dpi, suggested);
+  events_.onEvent(DpiChange{dpi, suggested});
 }
 
 bool FakeWindow::dropFiles(const std::vector<std::string>& paths) {
   if (kind_ != WindowKind::Form || !state_.acceptFiles || paths.empty()) return false;
   platform_.record("dropFiles " + std::to_string(paths.size()) + " " + paths.front());
-  events_.onDropFiles(paths.front(), static_cast<int>(paths.size()));
+  events_.onEvent(DropFiles{paths.front(), static_cast<int>(paths.size())});
   return true;
 }
 
@@ -208,14 +208,14 @@ bool FakeWindow::mouseDown(MouseButton button, Point at) {
   if (kind_ != WindowKind::Form || !usable()) return false;
   platform_.record("mouseDown " + std::to_string(at.x) + "," + std::to_string(at.y));
   platform_.activate(this);
-  events_.onMouseDown(button, at);
+  events_.onEvent(MouseDown{button, at});
   return true;
 }
 
 bool FakeWindow::rightClick(Point at) {
   if (kind_ != WindowKind::Form || !usable()) return false;
-  events_.onMouseDown(MouseButton::Right, at);
-  events_.onContextMenu({state_.bounds.left + at.x, state_.bounds.top + at.y});
+  events_.onEvent(MouseDown{MouseButton::Right, at});
+  events_.onEvent(ContextMenu{{state_.bounds.left + at.x, state_.bounds.top + at.y}});
   return true;
 }
 
@@ -338,15 +338,15 @@ void FakeWindow::setDroppedDown(bool droppedDown) {
   droppedDown_ = droppedDown;
   // As the system's combo box, it tells of a change made by the program too.
   if (droppedDown) {
-    events_.onDropDown();
+    events_.onEvent(DropDown{});
   } else {
-    events_.onCloseUp();
+    events_.onEvent(CloseUp{});
   }
 }
 
 void FakeWindow::moveSelection(int index) {
   setItemIndex(index);
-  events_.onSelectionChange(index);
+  events_.onEvent(SelectionChange{index});
 }
 
 void FakeWindow::keyEffect(unsigned virtualKey, unsigned shiftState) {
@@ -373,7 +373,7 @@ void FakeWindow::keyEffect(unsigned virtualKey, unsigned shiftState) {
     index = std::clamp(index, 0, count - 1);
     if (index != itemIndex_) {
       itemIndex_ = index;
-      events_.onSelectionChange(index);
+      events_.onEvent(SelectionChange{index});
     }
     return;
   }
@@ -427,13 +427,13 @@ void FakeWindow::replaceSelection(std::string_view text) {
   selection_ = {selection_.start + static_cast<int>(text.size()), 0};
   if (state_.text == before) return;
   if (kind_ == WindowKind::Edit) {
-    events_.onTextChange(state_.text);
+    events_.onEvent(TextChange{state_.text});
     return;
   }
   // Typing in a combo box's field: with the list down, the first item that
   // begins with the text is selected; with it closed, none is.
   itemIndex_ = droppedDown_ ? text::findPrefixIgnoringCase(items_, state_.text) : -1;
-  events_.onFieldEdit(state_.text, itemIndex_);
+  events_.onEvent(FieldEdit{state_.text, itemIndex_});
 }
 
 }  // namespace velmora::platform::fake

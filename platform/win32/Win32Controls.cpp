@@ -38,7 +38,7 @@ class ButtonWindow final : public Win32Peer<ButtonPeer> {
 
   void command(UINT code) override {
     // A disabled button cannot be pressed, not even by a BM_CLICK.
-    if (code == BN_CLICKED && IsWindowEnabled(hwnd())) events().onClick();
+    if (code == BN_CLICKED && IsWindowEnabled(hwnd())) events().onEvent(Click{});
   }
 
   HBRUSH controlColor(HDC dc) override { return transparentOnForm(hwnd(), dc); }
@@ -104,7 +104,7 @@ class EditWindow final : public Win32Peer<EditPeer> {
   }
 
   void command(UINT code) override {
-    if (code == EN_CHANGE && !quiet()) events().onTextChange(windowText());
+    if (code == EN_CHANGE && !quiet()) events().onEvent(TextChange{windowText()});
   }
 };
 
@@ -193,7 +193,7 @@ class GlyphButtonWindow final : public Win32Peer<WindowPeer> {
           const bool click = inside(lParam);
           setPressed(false);
           ReleaseCapture();
-          if (click) events().onClick();
+          if (click) events().onEvent(Click{});
         }
         return 0;
       case WM_CAPTURECHANGED:

@@ -201,38 +201,38 @@ class FormWindow final : public Win32Peer<FormPeer> {
         FillRect(reinterpret_cast<HDC>(wParam), &rect, brush_.get());
         return 1;
       }
-      case WM_CLOSE: events.onCloseRequest(); return 0;
+      case WM_CLOSE: events.onEvent(CloseRequest{}); return 0;
       case WM_ACTIVATE:
         // True: the ui has put the focus where it belongs itself.
-        if (events.onActivate(LOWORD(wParam) != WA_INACTIVE)) return 0;
+        if (events.onEvent(Activate{LOWORD(wParam) != WA_INACTIVE})) return 0;
         break;
-      case WM_ACTIVATEAPP: events.onApplicationActivate(wParam != FALSE); return 0;
-      case WM_QUERYENDSESSION: return events.onQueryEndSession() ? TRUE : FALSE;
-      case WM_ENDSESSION: events.onEndSession(wParam != FALSE); return 0;
+      case WM_ACTIVATEAPP: events.onEvent(ApplicationActivate{wParam != FALSE}); return 0;
+      case WM_QUERYENDSESSION: return events.onEvent(QueryEndSession{}) ? FALSE : TRUE;
+      case WM_ENDSESSION: events.onEvent(EndSession{wParam != FALSE}); return 0;
       case WM_MOVE:
-        if (IsWindowVisible(hwnd())) events.onMoved(windowBounds());
+        if (IsWindowVisible(hwnd())) events.onEvent(Moved{windowBounds()});
         break;
-      case WM_HOTKEY: events.onHotKey(static_cast<int>(wParam)); return 0;
+      case WM_HOTKEY: events.onEvent(HotKey{static_cast<int>(wParam)}); return 0;
       case WM_SYSCOMMAND:
         // Alt or F10 released alone asks for the menu with no character.
-        if ((wParam & 0xFFF0) == SC_KEYMENU && lParam == 0 && events.onMenuKey()) return 0;
+        if ((wParam & 0xFFF0) == SC_KEYMENU && lParam == 0 && events.onEvent(MenuKey{})) return 0;
         break;
       case WmDpiChanged: {
         const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
-        events.onDpiChange(LOWORD(wParam),
-                           {suggested.left, suggested.top, suggested.right - suggested.left,
-                            suggested.bottom - suggested.top});
+        events.onEvent(DpiChange{LOWORD(wParam),
+                                 {suggested.left, suggested.top, suggested.right - suggested.left,
+                                  suggested.bottom - suggested.top}});
         return 0;
       }
       case WM_DROPFILES: dropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
       case WM_CONTEXTMENU:
         if (lParam == -1) {
-          events.onContextMenu({-1, -1});
+          events.onEvent(ContextMenu{{-1, -1}});
           return 0;
         }
         // On the title bar it is the system menu's.
         if (SendMessageW(hwnd(), WM_NCHITTEST, 0, lParam) == HTCLIENT) {
-          events.onContextMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+          events.onEvent(ContextMenu{{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}});
           return 0;
         }
         break;
@@ -269,7 +269,7 @@ class FormWindow final : public Win32Peer<FormPeer> {
   }
 
   void mouseDown(MouseButton button, LPARAM lParam) {
-    events().onMouseDown(button, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    events().onEvent(MouseDown{button, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}});
   }
 
   // The drop is finished before the event, whatever happens on the way.
@@ -285,7 +285,7 @@ class FormWindow final : public Win32Peer<FormPeer> {
       path.resize(queryDropFile(drop.get(), 0, path.data(), length + 1));
       first = toAnsi(path);
     }
-    events().onDropFiles(first, static_cast<int>(count));
+    events().onEvent(DropFiles{std::move(first), static_cast<int>(count)});
   }
 
   GdiObject<HBRUSH> brush_;

@@ -114,8 +114,8 @@ class ListBoxWindow final : public ListWindow<ListPeer> {
 
   void command(UINT code) override {
     if (quiet()) return;
-    if (code == LBN_SELCHANGE) events().onSelectionChange(currentIndex());
-    if (code == LBN_DBLCLK) events().onDoubleClick();
+    if (code == LBN_SELCHANGE) events().onEvent(SelectionChange{currentIndex()});
+    if (code == LBN_DBLCLK) events().onEvent(DoubleClick{});
   }
 };
 
@@ -207,10 +207,10 @@ class ComboBoxWindow final : public ListWindow<ComboBoxPeer> {
 
   void command(UINT code) override {
     switch (code) {
-      case CBN_SETFOCUS: events().onFocusChange(true); break;
-      case CBN_KILLFOCUS: events().onFocusChange(false); break;
-      case CBN_DROPDOWN: events().onDropDown(); break;
-      case CBN_CLOSEUP: events().onCloseUp(); break;
+      case CBN_SETFOCUS: events().onEvent(FocusChange{true}); break;
+      case CBN_KILLFOCUS: events().onEvent(FocusChange{false}); break;
+      case CBN_DROPDOWN: events().onEvent(DropDown{}); break;
+      case CBN_CLOSEUP: events().onEvent(CloseUp{}); break;
       case CBN_EDITCHANGE:
         if (!quiet()) fieldEdited();
         break;
@@ -221,7 +221,7 @@ class ComboBoxWindow final : public ListWindow<ComboBoxPeer> {
     }
   }
 
-  void fieldDoubleClicked() { events().onDoubleClick(); }
+  void fieldDoubleClicked() { events().onEvent(DoubleClick{}); }
   WNDPROC fieldSystemProc() const { return fieldSystemProc_; }
   // The field has its own procedure again.
   void fieldGone() {
@@ -247,7 +247,7 @@ class ComboBoxWindow final : public ListWindow<ComboBoxPeer> {
       SendMessageW(list_, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
       index = currentIndex();
     }
-    events().onFieldEdit(windowText(), index);
+    events().onEvent(FieldEdit{windowText(), index});
   }
 
   // The field shows the chosen item when the event comes; Wine would
@@ -262,7 +262,7 @@ class ComboBoxWindow final : public ListWindow<ComboBoxPeer> {
       const std::string text = toAnsi(item);
       if (windowText() != text) setWindowText(text);
     }
-    events().onSelectionChange(index);
+    events().onEvent(SelectionChange{index});
   }
 
   // Left, top and width as asked; the field's height is the system's, from

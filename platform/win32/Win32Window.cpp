@@ -198,12 +198,12 @@ LRESULT Win32Window::message(UINT message, WPARAM wParam, LPARAM lParam) {
       // The window takes or leaves the focus first, so that a handler that
       // moves the focus on finds it settled.
       const LRESULT result = defaultMessage(message, wParam, lParam);
-      events_.onFocusChange(message == WM_SETFOCUS);
+      events_.onEvent(FocusChange{message == WM_SETFOCUS});
       return result;
     }
     case WM_TIMER:
       if ((wParam & TimerFlag) != 0) {
-        events_.onTimer(static_cast<unsigned>(wParam & ~TimerFlag));
+        events_.onEvent(Timer{static_cast<unsigned>(wParam & ~TimerFlag)});
         return 0;
       }
       break;
@@ -287,7 +287,7 @@ std::optional<LRESULT> containerMessage(Win32Window& window, UINT message, WPARA
           return 0;
         }
       } else if (HIWORD(wParam) == 0) {
-        window.events().onMenuCommand(LOWORD(wParam));
+        window.events().onEvent(MenuCommand{LOWORD(wParam)});
         return 0;
       }
       break;
@@ -310,8 +310,8 @@ std::optional<LRESULT> containerMessage(Win32Window& window, UINT message, WPARA
       break;
     default:
       if (message >= WM_USER &&
-          window.events().onWindowMessage(message, static_cast<std::uintptr_t>(wParam),
-                                          static_cast<std::intptr_t>(lParam))) {
+          window.events().onEvent(WindowMessage{message, static_cast<std::uintptr_t>(wParam),
+                                                static_cast<std::intptr_t>(lParam)})) {
         return 0;
       }
       break;
@@ -354,9 +354,9 @@ bool routeKey(const MSG& msg) {
   const auto value = static_cast<unsigned>(msg.wParam);
   switch (msg.message) {
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN: return events.onKeyDown(value, shiftState());
-    case WM_CHAR: return events.onChar(value);
-    default: return events.onAccessKey(value);
+    case WM_SYSKEYDOWN: return events.onEvent(KeyDown{value, shiftState()});
+    case WM_CHAR: return events.onEvent(Char{value});
+    default: return events.onEvent(AccessKey{value});
   }
 }
 

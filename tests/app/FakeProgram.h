@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/LnchMain.h"
+#include "ui/Application.h"
 #include "app/Startup.h"
 #include "core/Entries.h"
 #include "core/HotKeys.h"

@@ -3,6 +3,7 @@
 // with a chosen file, the quick start, hiding, placing on the monitors, the
 // menus, and the system hotkeys of the sixteen slots.
 #include "core/FileAccess.h"
+#include "ui/Application.h"
 #include "tests/app/FakeProgram.h"
 #include "ui/Keys.h"
 
@@ -393,7 +394,8 @@ TEST_F(LauncherTest, SlotsRegisterWithKeyCommandAndOptionAndRunTheirCommandAsItI
     EXPECT_FALSE(platform.pressHotKey(Ctrl | Alt, 'A')) << "a slot without a command is free";
 
     // Identifiers outside the slots do nothing; an emptied command neither.
-    for (int id : {99, 116}) platform.windowOf(form().Handle())->events().onHotKey(id);
+    for (int id : {99, 116})
+      platform.windowOf(form().Handle())->events().onEvent(platform::HotKey{id});
     HotKeys[1].Command.clear();
     EXPECT_TRUE(platform.pressHotKey(Ctrl | Alt, 'N'));
     ui::Application->ProcessMessages();

@@ -2,6 +2,7 @@
 // the creation and exit orders with the files they read and write, the
 // session end, the quit confirmation and launching through the shell.
 #include "core/FileAccess.h"
+#include "ui/Application.h"
 #include "tests/app/FakeProgram.h"
 #include "tests/app/WrittenSettings.h"
 
@@ -311,8 +312,8 @@ TEST_F(ProgramTest, LosingActivationHidesTheLauncherWindow) {
     form().Show();
     FakeWindow* window = platform.findForm("Velmora2");
     ASSERT_NE(window, nullptr);
-    window->events().onApplicationActivate(true);
-    window->events().onApplicationActivate(false);
+    window->events().onEvent(platform::ApplicationActivate{true});
+    window->events().onEvent(platform::ApplicationActivate{false});
     EXPECT_FALSE(form().Visible());
     form().Close();
   });

@@ -4,6 +4,7 @@
 // announces itself, and F12 works meanwhile. A refusal after the start is
 // reported as before.
 #include "core/FileAccess.h"
+#include "ui/Application.h"
 #include "tests/app/FakeProgram.h"
 #include "ui/Keys.h"
 

@@ -5,6 +5,7 @@
 // slots put back when anything but OK closes it; the system hotkeys are
 // released while it is open and registered from its result after it.
 #include "core/FileAccess.h"
+#include "ui/Application.h"
 #include "dialogs/LnchHot.h"
 #include "tests/app/FakeProgram.h"
 #include "ui/Keys.h"

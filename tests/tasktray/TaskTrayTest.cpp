@@ -17,8 +17,8 @@ namespace velmora {
 namespace {
 
 using platform::NotifyIconMessage;
-using platform::fake::WindowKind;
 using platform::fake::FakeWindow;
+using platform::fake::WindowKind;
 using LoadedIcon = platform::fake::FakePlatform::LoadedIcon;
 using platform::fake::TrayCall;
 using ui::TMouseButton;
@@ -340,15 +340,15 @@ TEST_F(TaskTrayTest, UnknownIdentifiersAndMessagesAreIgnored) {
   watch(tray);
   FakeWindow* callbackWindow = platform.windowOf(tray->IconData().hWnd);
   ASSERT_NE(callbackWindow, nullptr);
-  EXPECT_TRUE(callbackWindow->events().onWindowMessage(1126, 2, 513));
-  EXPECT_TRUE(callbackWindow->events().onWindowMessage(1126, 1, 0x405));
+  EXPECT_TRUE(callbackWindow->events().onEvent(platform::WindowMessage{1126, 2, 513}));
+  EXPECT_TRUE(callbackWindow->events().onEvent(platform::WindowMessage{1126, 1, 0x405}));
   EXPECT_TRUE(events().empty());
   // After a change of identifier the old one is unknown too.
   tray->SetIconID(3);
   callbackWindow = platform.windowOf(tray->IconData().hWnd);
-  callbackWindow->events().onWindowMessage(1126, 1, 515);
+  callbackWindow->events().onEvent(platform::WindowMessage{1126, 1, 515});
   EXPECT_TRUE(events().empty());
-  callbackWindow->events().onWindowMessage(1126, 3, 515);
+  callbackWindow->events().onEvent(platform::WindowMessage{1126, 3, 515});
   EXPECT_EQ(events(), (std::vector<std::string>{"event double left"}));
 }
 

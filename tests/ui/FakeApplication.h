@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/fake/FakePlatform.h"
+#include "ui/Application.h"
 #include "ui/Forms.h"
 
 #include <gtest/gtest.h>

@@ -44,6 +44,7 @@
 //                     box, then a dialog with a tip, as the program does; writes
 //                     where the common controls and each window's class came from
 #include "platform/win32/Win32Platform.h"
+#include "ui/Application.h"
 #include "tests/win32/platform/ProbeControls.h"
 #include "ui/Dialogs.h"
 
@@ -382,7 +383,9 @@ int commonControls(const std::wstring& report) {
   platform->restrictLibrarySearch();
   FILE* out = _wfopen(report.c_str(), L"wb");
   if (out == nullptr) return 1;
-  WindowEvents events;
+  struct : WindowEvents {
+    bool onEvent(const WindowEvent&) override { return false; }
+  } events;
   FormParams launcherParams;
   launcherParams.border = FormBorder::None;
   launcherParams.thinFrame = launcherParams.stayOnTop = launcherParams.toolWindow = true;

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace velmora::platform::win32 {
@@ -54,41 +55,49 @@ class RecordingEvents : public WindowEvents {
   // The lines heard so far, and forgets them.
   Lines take() { return std::exchange(lines, {}); }
 
-  void onFocusChange(bool focused) override { add(focused ? "focus" : "unfocus"); }
-  void onTimer(unsigned id) override { add("timer", id); }
-  void onClick() override { add("click"); }
-  void onTextChange(std::string_view text) override { add("text", text); }
-  void onFieldEdit(std::string_view text, int index) override { add("edit", text, index); }
-  void onSelectionChange(int index) override { add("select", index); }
-  void onDoubleClick() override { add("double click"); }
-  void onDropDown() override { add("drop down"); }
-  void onCloseUp() override { add("close up"); }
-  bool onKeyDown(unsigned key, unsigned shift) override {
-    return add("key", key, shift), swallowKeys;
-  }
-  bool onChar(unsigned c) override { return add("char", c), swallowChars; }
-  bool onAccessKey(unsigned c) override { return add("access", c), swallowAccessKeys; }
-  bool onActivate(bool active) override {
-    add(active ? "activate" : "deactivate");
-    return activate && activate(active);
-  }
-  void onCloseRequest() override { add("close"); }
-  void onMouseDown(MouseButton button, Point at) override {
-    add(button == MouseButton::Left ? "mouse left" : "mouse right", at.x, at.y);
-  }
-  void onContextMenu(Point at) override { add("context menu", at.x, at.y); }
-  void onDpiChange(int dpi, const Rect& r) override {
-    add("dpi", dpi, r.left, r.top, r.width, r.height);
-  }
-  void onDropFiles(std::string_view path, int count) override { add("drop", path, count); }
-  void onHotKey(int id) override { add("hotkey", id); }
-  void onMenuCommand(unsigned command) override { add("menu", command); }
-  bool onWindowMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
-    return add("message", message, wParam, lParam), true;
+  bool onEvent(const WindowEvent& event) override {
+    return std::visit([&](const auto& e) { return record(e); }, event);
   }
 
  private:
-  static std::string word(std::string_view text) { return std::string(text); }
+  bool record(const FocusChange& e) { return add(e.focused ? "focus" : "unfocus"), false; }
+  bool record(const Timer& e) { return add("timer", e.id), false; }
+  bool record(const Click&) { return add("click"), false; }
+  bool record(const TextChange& e) { return add("text", e.text), false; }
+  bool record(const FieldEdit& e) { return add("edit", e.text, e.itemIndex), false; }
+  bool record(const SelectionChange& e) { return add("select", e.itemIndex), false; }
+  bool record(const DoubleClick&) { return add("double click"), false; }
+  bool record(const DropDown&) { return add("drop down"), false; }
+  bool record(const CloseUp&) { return add("close up"), false; }
+  bool record(const KeyDown& e) { return add("key", e.virtualKey, e.shiftState), swallowKeys; }
+  bool record(const Char& e) { return add("char", e.character), swallowChars; }
+  bool record(const AccessKey& e) { return add("access", e.character), swallowAccessKeys; }
+  bool record(const Activate& e) {
+    add(e.active ? "activate" : "deactivate");
+    return activate && activate(e.active);
+  }
+  bool record(const CloseRequest&) { return add("close"), false; }
+  bool record(const MouseDown& e) {
+    return add(e.button == MouseButton::Left ? "mouse left" : "mouse right", e.at.x, e.at.y), false;
+  }
+  bool record(const ContextMenu& e) { return add("context menu", e.at.x, e.at.y), false; }
+  bool record(const DpiChange& e) {
+    const Rect& r = e.suggested;
+    return add("dpi", e.dpi, r.left, r.top, r.width, r.height), false;
+  }
+  bool record(const DropFiles& e) { return add("drop", e.firstPath, e.count), false; }
+  bool record(const HotKey& e) { return add("hotkey", e.id), false; }
+  bool record(const MenuCommand& e) { return add("menu", e.command), false; }
+  bool record(const WindowMessage& e) {
+    return add("message", e.message, e.wParam, e.lParam), true;
+  }
+  // The events that no test here looks at.
+  template <typename Event>
+  bool record(const Event&) {
+    return false;
+  }
+
+  static std::string word(const std::string& text) { return text; }
   template <typename Number>
   static std::string word(Number number) {
     return std::to_string(number);
