@@ -106,6 +106,18 @@ summarize() {
   [[ $failed -eq 0 ]]
 }
 
+# A merge or an editor leaves copies of files behind (*.orig, *.rej, *~);
+# the tree must track none of them.
+check_tree() {
+  git -C "$VELMORA_ROOT" rev-parse --is-inside-work-tree >/dev/null 2>&1 || return 0
+  local leftovers
+  leftovers=$(git -C "$VELMORA_ROOT" ls-files -- '*.orig' '*.rej' '*~')
+  [[ -z $leftovers ]] && return 0
+  log "the tree tracks leftovers of a merge or an editor:" $leftovers
+  return 1
+}
+
+check_tree || stage_failures=$((stage_failures + 1))
 for stage in $STAGES; do
   if ! "stage_$stage"; then
     if [[ ! -f $RESULTS/$stage.failed ]]; then
