@@ -97,6 +97,7 @@ TForm1::TForm1(ui::TComponent* owner) : ui::TForm(owner, "TForm1") {
                                   .itemHeight = 15,
                                   .dropDownCount = 12,
                                   .onChange = Handler(this, &TForm1::Combo1Change),
+                                  .onTextAdded = Handler(this, &TForm1::Combo1TextAdded),
                                   .onDropDown = Handler(this, &TForm1::Combo1DropDown),
                                   .onDblClick = Handler(this, &TForm1::GoBtnClick)});
 
@@ -117,6 +118,9 @@ TForm1::TForm1(ui::TComponent* owner) : ui::TForm(owner, "TForm1") {
                   {"BlankEnter1", "空Enter有効(&B)", true, Handler(this, &TForm1::ReverseCheck)});
   HKValid = addMenuItem(
       Option1, this, {"HKValid", "ホットキー有効(&H)", true, Handler(this, &TForm1::HKValidClick)});
+  AutoComplete1 =
+      addMenuItem(Option1, this,
+                  {"AutoComplete1", "名前の補完(&A)", false, Handler(this, &TForm1::ReverseCheck)});
   Minimize1 = addMenuItem(
       menu, this,
       {"Minimize1", "タスクトレイに戻す(&I)", false, Handler(this, &TForm1::Minimize1Click)});
@@ -230,6 +234,8 @@ void TForm1::LoadSettings() {
   BlankEnter1->Checked = settings.ReadFlag("Option", "BlankEnter", true);
   if (!settings.ReadFlag("Option", "StayTop", true)) SetFormStyle(ui::TFormStyle::fsNormal);
   HKValid->Checked = settings.ReadFlag("Option", "HotKeyValid", true);
+  AutoComplete1->Checked = settings.ReadFlag("Option", "AutoComplete", false);
+  autoCompleteStored_ = settings.HasKey("Option", "AutoComplete");
   const int left = settings.ReadNumber("Window", "Left", DefaultLeft);
   const int top = settings.ReadNumber("Window", "Top", DefaultTop);
   SetBounds(left, top, Width(), Height());
@@ -248,6 +254,9 @@ void TForm1::SaveSettings() {
   settings.WriteFlag("Option", "BlankEnter", BlankEnter1->Checked);
   settings.WriteFlag("Option", "StayTop", FormStyle() == ui::TFormStyle::fsStayOnTop);
   settings.WriteFlag("Option", "HotKeyValid", HKValid->Checked);
+  if (autoCompleteStored_ || AutoComplete1->Checked) {
+    settings.WriteFlag("Option", "AutoComplete", AutoComplete1->Checked);
+  }
   settings.WriteNumber("Window", "Left", Left());
   settings.WriteNumber("Window", "Top", Top());
   settings.WriteNumber("Window", "Width", Combo1->Width());
@@ -364,6 +373,20 @@ void TForm1::Combo1Change(ui::TComponent* Sender) {
   if (!DroppedDown) return;
   DroppedDown = false;
   if (Combo1->ItemIndex() >= 0 && Quick1->Checked) GoBtnClick(Sender);
+}
+
+void TForm1::Combo1TextAdded(ui::TComponent*) {
+  if (!AutoComplete1->Checked) return;
+  const std::string typed = Combo1->Text();
+  const int found = FindEntryByPrefix(typed);
+  if (found == 0) return;
+  const std::string& name = EntryNames[static_cast<std::size_t>(found)];
+  if (name.size() <= typed.size()) return;
+  // The typed text stays as typed; the rest of the name follows it,
+  // selected, so that the next character typed replaces it.
+  Combo1->SetText(typed + name.substr(typed.size()));
+  Combo1->SetSelStart(static_cast<int>(typed.size()));
+  Combo1->SetSelLength(static_cast<int>(name.size() - typed.size()));
 }
 
 void TForm1::ReverseCheck(ui::TComponent* Sender) {

@@ -49,6 +49,7 @@ class TForm1 : public ui::TForm, public TLauncherServices {
   ui::TMenuItem* Quick1 = nullptr;
   ui::TMenuItem* BlankEnter1 = nullptr;
   ui::TMenuItem* HKValid = nullptr;
+  ui::TMenuItem* AutoComplete1 = nullptr;
   ui::TMenuItem* Minimize1 = nullptr;
   ui::TMenuItem* N1 = nullptr;
   ui::TMenuItem* Help1 = nullptr;
@@ -75,6 +76,8 @@ class TForm1 : public ui::TForm, public TLauncherServices {
                      int Y);
   void GoBtnClick(ui::TComponent* Sender);
   void Combo1Change(ui::TComponent* Sender);
+  // Name completion: the user added text at the end of the field.
+  void Combo1TextAdded(ui::TComponent* Sender);
   void Combo1DropDown(ui::TComponent* Sender);
   void ReverseCheck(ui::TComponent* Sender);
   void HKValidClick(ui::TComponent* Sender);
@@ -120,6 +123,10 @@ class TForm1 : public ui::TForm, public TLauncherServices {
   // Set once the creation has read every file: only then is there a state
   // of the user's to write back.
   bool stateLoaded_ = false;
+  // The settings file held [Option] AutoComplete at the start: the option's
+  // mark is written back only then or once it is on, so that a user who never
+  // turns it on keeps the file as it always was.
+  bool autoCompleteStored_ = false;
 
   void unregisterSlotHotKeys(int first, int last);
   void refillCombo();

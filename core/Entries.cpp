@@ -163,6 +163,14 @@ int FindEntry(std::string_view name) {
   return 0;
 }
 
+int FindEntryByPrefix(std::string_view text) {
+  if (text.empty()) return 0;
+  for (int i = 1; i <= EntryCount; ++i) {
+    if (text::startsWithIgnoringCase(EntryNames[i], text)) return i;
+  }
+  return 0;
+}
+
 void SetLimitMessageSink(LimitMessageSink sink) { limitMessageSink = std::move(sink); }
 
 int AppendEntry(std::string_view name, std::string_view commandLine) {

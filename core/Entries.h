@@ -58,6 +58,11 @@ bool SaveEntryListTo(const files::Path& path);
 // regard to case, or 0.
 int FindEntry(std::string_view name);
 
+// Index 1..EntryCount of the first entry whose name begins with `text`
+// compared as FindEntry compares, the text ending on a whole character of
+// the name; 0 for none or an empty text.
+int FindEntryByPrefix(std::string_view text);
+
 // Where the limit message goes; the program sets it to its error box.
 using LimitMessageSink = std::function<void(std::string_view message)>;
 void SetLimitMessageSink(LimitMessageSink sink);

@@ -299,6 +299,11 @@ bool SettingsReader::ReadFlag(std::string_view section, std::string_view key,
   return ReadNumber(section, key, defaultValue ? 1 : 0) != 0;
 }
 
+bool SettingsReader::HasKey(std::string_view section, std::string_view key) const {
+  const std::optional<std::string> file = contents();
+  return file && ini::readValue(*file, section, key).has_value();
+}
+
 namespace {
 
 std::optional<std::string> readableContents(LoadedFile file) {

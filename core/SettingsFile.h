@@ -97,6 +97,8 @@ class SettingsReader {
   std::int32_t ReadNumber(std::string_view section, std::string_view key,
                           std::int32_t defaultValue) const;
   bool ReadFlag(std::string_view section, std::string_view key, bool defaultValue) const;
+  // The file holds the key, with any value.
+  bool HasKey(std::string_view section, std::string_view key) const;
 
  protected:
   // The file's contents to read from; nothing when it cannot be read.

@@ -141,14 +141,17 @@ void upperCaseInPlace(std::string& s) {
   }
 }
 
+bool startsWithIgnoringCase(std::string_view s, std::string_view prefix) {
+  if (s.size() < prefix.size()) return false;
+  std::size_t end = 0;
+  while (end < prefix.size()) end += charLength(s, end);
+  return end == prefix.size() && equalsIgnoringCase(s.substr(0, end), prefix);
+}
+
 int findPrefixIgnoringCase(const std::vector<std::string>& items, std::string_view prefix) {
   if (prefix.empty()) return -1;
-  const std::string wanted = upperCase(prefix);
   for (std::size_t i = 0; i < items.size(); ++i) {
-    if (items[i].size() >= wanted.size() &&
-        upperCase(std::string_view(items[i]).substr(0, wanted.size())) == wanted) {
-      return static_cast<int>(i);
-    }
+    if (startsWithIgnoringCase(items[i], prefix)) return static_cast<int>(i);
   }
   return -1;
 }

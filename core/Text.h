@@ -44,6 +44,10 @@ std::string upperCase(std::string_view s);
 // Equal after upper-casing both, byte for byte and of equal length.
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
 
+// `s` begins with `prefix` when both are upper-cased, and the prefix ends on
+// a whole character of `s`, never between the two bytes of one.
+bool startsWithIgnoringCase(std::string_view s, std::string_view prefix);
+
 // The first item that begins with `prefix`, letter case aside, as the
 // system's list search finds it; -1 for none or an empty prefix.
 int findPrefixIgnoringCase(const std::vector<std::string>& items, std::string_view prefix);

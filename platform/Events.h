@@ -40,6 +40,11 @@ struct FieldEdit {
   std::string text;
   int itemIndex = -1;
 };
+// Combo boxes: the user added text at the end of the field (a typed
+// character, a paste, or text an input method committed), and the caret
+// stands at the end with nothing selected. It follows the FieldEdit of the
+// same change; the text an input method is still composing never raises it.
+struct TextAdded {};
 // Combo boxes and list boxes: the user selected another item, with the
 // mouse or the keyboard (a combo box's field shows its text then).
 struct SelectionChange {
@@ -137,10 +142,10 @@ struct WindowMessage {
 };
 
 using WindowEvent =
-    std::variant<FocusChange, Timer, Click, TextChange, FieldEdit, SelectionChange, DoubleClick,
-                 DropDown, CloseUp, KeyDown, Char, AccessKey, MenuKey, Activate, CloseRequest,
-                 ApplicationActivate, QueryEndSession, EndSession, Moved, DpiChange, MouseDown,
-                 ContextMenu, DropFiles, HotKey, MenuCommand, WindowMessage>;
+    std::variant<FocusChange, Timer, Click, TextChange, FieldEdit, TextAdded, SelectionChange,
+                 DoubleClick, DropDown, CloseUp, KeyDown, Char, AccessKey, MenuKey, Activate,
+                 CloseRequest, ApplicationActivate, QueryEndSession, EndSession, Moved, DpiChange,
+                 MouseDown, ContextMenu, DropFiles, HotKey, MenuCommand, WindowMessage>;
 
 // Where a window's events go. The ui layer implements it.
 class WindowEvents {

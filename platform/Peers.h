@@ -153,6 +153,9 @@ class ListPeer : public WindowPeer {
 class ComboBoxPeer : public ListPeer {
  public:
   virtual void setDroppedDown(bool droppedDown) = 0;
+  // The field's caret and selection, as an edit box's.
+  virtual TextSelection selection() const = 0;
+  virtual void setSelection(TextSelection selection) = 0;
 };
 
 }  // namespace velmora::platform

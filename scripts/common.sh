@@ -6,7 +6,7 @@ VELMORA_BUILD=${VELMORA_BUILD:-$VELMORA_ROOT/build}
 
 VELMORA_PACKAGES=(cmake ninja-build g++ googletest libgtest-dev clang libclang-rt-14-dev
   g++-mingw-w64-x86-64 wine64 wine xvfb xdotool imagemagick fonts-ipafont-gothic locales
-  zip unzip)
+  zip unzip uim-xim uim-anthy x11-utils)
 
 log() { printf '==> %s\n' "$*" >&2; }
 

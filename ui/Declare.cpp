@@ -78,6 +78,7 @@ TComboBox* AddComboBox(TWinControl* parent, const ComboBoxSpec& spec) {
   combo->DropDownCount = spec.dropDownCount;
   combo->SetHint(spec.hint);
   combo->OnChange = spec.onChange;
+  combo->OnTextAdded = spec.onTextAdded;
   combo->OnDropDown = spec.onDropDown;
   combo->OnDblClick = spec.onDblClick;
   combo->SetParent(parent);

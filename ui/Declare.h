@@ -80,6 +80,7 @@ struct ComboBoxSpec {
   int dropDownCount = 8;
   std::string_view hint{};
   TNotifyEvent onChange{};
+  TNotifyEvent onTextAdded{};
   TNotifyEvent onDropDown{};
   TNotifyEvent onDblClick{};
 };

@@ -119,9 +119,29 @@ TComboBox::TComboBox(TComponent* owner) : TListControl(owner) { bounds_ = {0, 0,
 
 void TComboBox::SetText(std::string_view text) {
   SetCaption(text);
+  // The system's combo box selects the whole field for a new text.
+  selection_ = {0, static_cast<int>(text_.size())};
   // The system's list follows the new text as it follows typing.
   itemIndex_ = droppedDown_ ? text::findPrefixIgnoringCase(items_, text_) : -1;
 }
+
+platform::TextSelection TComboBox::selection() const {
+  if (auto* peer = PeerAs<platform::ComboBoxPeer>()) return peer->selection();
+  return selection_;
+}
+
+void TComboBox::select(platform::TextSelection selection) {
+  const int size = static_cast<int>(text_.size());
+  selection.start = std::clamp(selection.start, 0, size);
+  selection.length = std::clamp(selection.length, 0, size - selection.start);
+  selection_ = selection;
+  if (auto* peer = PeerAs<platform::ComboBoxPeer>()) peer->setSelection(selection);
+}
+
+int TComboBox::SelStart() const { return selection().start; }
+int TComboBox::SelLength() const { return selection().length; }
+void TComboBox::SetSelStart(int start) { select({start, 0}); }
+void TComboBox::SetSelLength(int length) { select({selection().start, length}); }
 
 void TComboBox::SetItemIndex(int index) {
   TListControl::SetItemIndex(index);
@@ -179,6 +199,9 @@ bool TComboBox::HandleEvent(const platform::WindowEvent& event) {
         text_ = e.text;
         itemIndex_ = e.itemIndex >= 0 && e.itemIndex < Count() ? e.itemIndex : -1;
         if (OnChange) OnChange(this);
+      },
+      [&](const TextAdded&) {
+        if (OnTextAdded) OnTextAdded(this);
       },
       [&](const SelectionChange& e) {
         if (e.itemIndex < 0 || e.itemIndex >= Count()) return;

@@ -94,8 +94,18 @@ class TComboBox : public TListControl {
   bool DroppedDown() const { return droppedDown_; }
   void SetDroppedDown(bool droppedDown);
   int DropDownCount = 8;
+  // The field's caret and selection, in bytes of the text, as an edit
+  // box's.
+  int SelStart() const;
+  int SelLength() const;
+  void SetSelStart(int start);
+  void SetSelLength(int length);
 
   TNotifyEvent OnChange;
+  // After OnChange, when the user added text at the end of the field (typed,
+  // pasted or committed from an input method) and the caret stands at the
+  // end with nothing selected.
+  TNotifyEvent OnTextAdded;
   TNotifyEvent OnDropDown;
 
   bool WantsKey(unsigned virtualKey) const override;
@@ -110,8 +120,11 @@ class TComboBox : public TListControl {
  private:
   // The field's height follows from the font: read it back from the window.
   void takeFieldHeight();
+  platform::TextSelection selection() const;
+  void select(platform::TextSelection selection);
 
   bool droppedDown_ = false;
+  platform::TextSelection selection_{};
 };
 
 // A list box with at most one selected item. OnClick runs when the user

@@ -162,6 +162,8 @@ class FakeComboBoxPeer final : public FakeListPeer<ComboBoxPeer> {
  public:
   using FakeListPeer::FakeListPeer;
   void setDroppedDown(bool droppedDown) override { window_->setDroppedDown(droppedDown); }
+  TextSelection selection() const override { return window_->selection(); }
+  void setSelection(TextSelection selection) override { window_->setSelection(selection); }
 };
 
 }  // namespace

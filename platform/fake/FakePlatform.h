@@ -101,6 +101,11 @@ class FakeWindow {
   bool closeUp();
   // The form's close box.
   void close();
+  // An input method composes `text` in a focused combo box's field: the
+  // text stands there selected, in place of the selection or of what it
+  // composed before, until it is committed as typed text.
+  bool compose(std::string_view text);
+  bool commitComposition();
   // The user drags the form to a new place. Onto a monitor of another DPI,
   // the form hears of the DPI first, as the system tells it while moving.
   void moveTo(int left, int top);
@@ -156,6 +161,8 @@ class FakeWindow {
   // A typed character's effect: an edit field takes it in.
   void typeEffect(std::string_view character);
   void replaceSelection(std::string_view text);
+  // A combo box's field changed; `added` when the user added text.
+  void fieldEdited(bool added);
   bool usable() const;
   // A combo box's selection moved by the user.
   void moveSelection(int index);
@@ -176,6 +183,8 @@ class FakeWindow {
   bool droppedDown_ = false;
   int dpi_ = DesignDpi;
   TextSelection selection_;
+  bool composing_ = false;
+  TextSelection composition_;
   std::map<unsigned, unsigned> timers_;
 };
 

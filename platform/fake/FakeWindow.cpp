@@ -362,7 +362,8 @@ void FakeWindow::keyEffect(unsigned virtualKey, unsigned shiftState) {
       index = std::clamp(index, 0, count - 1);
       if (index != itemIndex_) moveSelection(index);
     }
-    return;
+    // The other keys move the field's caret as in an edit box.
+    if (virtualKey == VkDown || virtualKey == VkUp || virtualKey == VkF4) return;
   }
   if (kind_ == WindowKind::ListBox && count > 0) {
     int index = itemIndex_;
@@ -377,7 +378,7 @@ void FakeWindow::keyEffect(unsigned virtualKey, unsigned shiftState) {
     }
     return;
   }
-  if (kind_ != WindowKind::Edit) return;
+  if (kind_ != WindowKind::Edit && kind_ != WindowKind::ComboBox) return;
   const std::string& text = state_.text;
   const auto size = static_cast<int>(text.size());
   const int caret = selection_.start + selection_.length;
@@ -430,10 +431,44 @@ void FakeWindow::replaceSelection(std::string_view text) {
     events_.onEvent(TextChange{state_.text});
     return;
   }
+  fieldEdited(!text.empty());
+}
+
+void FakeWindow::fieldEdited(bool added) {
   // Typing in a combo box's field: with the list down, the first item that
   // begins with the text is selected; with it closed, none is.
   itemIndex_ = droppedDown_ ? text::findPrefixIgnoringCase(items_, state_.text) : -1;
+  const WindowHandle handle = handle_;
   events_.onEvent(FieldEdit{state_.text, itemIndex_});
+  if (!added || platform_.windowOf(handle) != this) return;
+  if (selection_ == TextSelection{static_cast<int>(state_.text.size()), 0}) {
+    events_.onEvent(TextAdded{});
+  }
+}
+
+bool FakeWindow::compose(std::string_view text) {
+  if (kind_ != WindowKind::ComboBox || !focused()) return false;
+  platform_.record("compose " + state_.name + " " + std::string(text));
+  // The text being composed stands in the field, selected, as the input
+  // method draws it.
+  const int start = composing_ ? composition_.start : selection_.start;
+  state_.text.replace(
+      static_cast<std::size_t>(start),
+      static_cast<std::size_t>(composing_ ? composition_.length : selection_.length), text);
+  composing_ = true;
+  composition_ = {start, static_cast<int>(text.size())};
+  selection_ = composition_;
+  fieldEdited(false);
+  return true;
+}
+
+bool FakeWindow::commitComposition() {
+  if (!composing_) return false;
+  platform_.record("commit " + state_.name);
+  composing_ = false;
+  selection_ = {composition_.start + composition_.length, 0};
+  fieldEdited(true);
+  return true;
 }
 
 }  // namespace velmora::platform::fake

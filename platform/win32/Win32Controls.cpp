@@ -89,17 +89,13 @@ class EditWindow final : public Win32Peer<EditPeer> {
     DWORD start = 0, end = 0;
     SendMessageW(hwnd(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
                  reinterpret_cast<LPARAM>(&end));
-    const std::wstring text = toWide(windowText());
-    const int startByte = utf16ToByteOffset(text, static_cast<int>(start));
-    return {startByte, utf16ToByteOffset(text, static_cast<int>(end)) - startByte};
+    return byteSelection(wideText(), static_cast<int>(start), static_cast<int>(end));
   }
 
   void setSelection(TextSelection selection) override {
     if (hwnd() == nullptr) return;
-    const std::wstring text = toWide(windowText());
-    const int start = byteToUtf16Offset(text, selection.start);
-    const int end = byteToUtf16Offset(text, selection.start + selection.length);
-    SendMessageW(hwnd(), EM_SETSEL, static_cast<WPARAM>(start), end);
+    const Utf16Range range = utf16Range(wideText(), selection);
+    SendMessageW(hwnd(), EM_SETSEL, static_cast<WPARAM>(range.start), range.end);
     SendMessageW(hwnd(), EM_SCROLLCARET, 0, 0);
   }
 

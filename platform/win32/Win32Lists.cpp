@@ -3,6 +3,7 @@
 // edits, double clicks and drop-downs as events.
 #include <windows.h>
 #include <commctrl.h>
+#include <imm.h>
 #include <uxtheme.h>
 #include <vsstyle.h>
 
@@ -186,6 +187,38 @@ class ComboBoxWindow final : public ListWindow<ComboBoxPeer> {
     if (hwnd() != nullptr) SendMessageW(hwnd(), CB_SHOWDROPDOWN, droppedDown ? TRUE : FALSE, 0);
   }
 
+  TextSelection selection() const override {
+    if (hwnd() == nullptr) return {};
+    DWORD start = 0, end = 0;
+    SendMessageW(hwnd(), CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    return byteSelection(wideText(), static_cast<int>(start), static_cast<int>(end));
+  }
+
+  void setSelection(TextSelection selection) override {
+    if (hwnd() == nullptr) return;
+    const Utf16Range range = utf16Range(wideText(), selection);
+    SendMessageW(hwnd(), CB_SETEDITSEL, 0, MAKELPARAM(range.start, range.end));
+  }
+
+  // What the user does to the field while the system handles a message of
+  // it: the change that makes counts as added text only for typing, a paste
+  // and an input method's commit, never for the text it is composing.
+  enum class FieldInput { Other, Adding, Composing };
+  static FieldInput fieldInputOf(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+      case WM_CHAR:
+        return wParam >= L' ' && wParam != 0x7F ? FieldInput::Adding : FieldInput::Other;
+      case WM_IME_CHAR:
+      case WM_PASTE: return FieldInput::Adding;
+      case WM_IME_COMPOSITION:
+        return (lParam & GCS_RESULTSTR) != 0 ? FieldInput::Adding : FieldInput::Composing;
+      default: return FieldInput::Other;
+    }
+  }
+  FieldInput fieldInput() const { return fieldInput_; }
+  void setFieldInput(FieldInput input) { fieldInput_ = input; }
+
   std::vector<HWND> hintWindows() const override {
     if (field_ == nullptr) return {hwnd()};
     return {hwnd(), field_};
@@ -247,7 +280,20 @@ class ComboBoxWindow final : public ListWindow<ComboBoxPeer> {
       SendMessageW(list_, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
       index = currentIndex();
     }
+    const HWND window = hwnd();
     events().onEvent(FieldEdit{windowText(), index});
+    // Unless the change's handlers took the combo box away.
+    if (peerOf(window) == this && fieldInput_ == FieldInput::Adding && caretAtEnd()) {
+      events().onEvent(TextAdded{});
+    }
+  }
+
+  bool caretAtEnd() const {
+    DWORD start = 0, end = 0;
+    SendMessageW(hwnd(), CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    const auto length = static_cast<DWORD>(GetWindowTextLengthW(hwnd()));
+    return start == length && end == length;
   }
 
   // The field shows the chosen item when the event comes; Wine would
@@ -326,6 +372,7 @@ class ComboBoxWindow final : public ListWindow<ComboBoxPeer> {
   }
 
   const int dropDownCount_;
+  FieldInput fieldInput_ = FieldInput::Other;
   ThemeHandle theme_;
   HWND field_ = nullptr;
   WNDPROC fieldSystemProc_ = nullptr;
@@ -342,8 +389,14 @@ LRESULT CALLBACK fieldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
   }
   const WNDPROC systemProc = combo->fieldSystemProc();
   if (message == WM_NCDESTROY) combo->fieldGone();
+  const HWND comboWindow = combo->hwnd();
+  const auto input = combo->fieldInput();
+  combo->setFieldInput(ComboBoxWindow::fieldInputOf(message, wParam, lParam));
   // The field takes the click first (it selects a word), then the event.
   const LRESULT result = CallWindowProcW(systemProc, hwnd, message, wParam, lParam);
+  // The handlers of the change may have taken the combo box away.
+  if (peerOf(comboWindow) != combo) return result;
+  combo->setFieldInput(input);
   if (message == WM_LBUTTONDBLCLK) combo->fieldDoubleClicked();
   return result;
 }

@@ -222,13 +222,15 @@ void Win32Window::setWindowText(std::string_view text) {
   quietly([&] { SetWindowTextW(hwnd_, toWide(text).c_str()); });
 }
 
-std::string Win32Window::windowText() const {
+std::wstring Win32Window::wideText() const {
   if (hwnd_ == nullptr) return {};
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
   text.resize(
       static_cast<std::size_t>(GetWindowTextW(hwnd_, text.data(), static_cast<int>(text.size()))));
-  return toAnsi(text);
+  return text;
 }
+
+std::string Win32Window::windowText() const { return toAnsi(wideText()); }
 
 void Win32Window::moveWindow(const Rect& bounds) {
   if (hwnd_ == nullptr) return;
@@ -322,6 +324,16 @@ std::optional<LRESULT> containerMessage(Win32Window& window, UINT message, WPARA
 int utf16ToByteOffset(std::wstring_view text, int position) {
   const auto end = static_cast<std::size_t>(std::clamp(position, 0, static_cast<int>(text.size())));
   return ansiLength(text.substr(0, end));
+}
+
+TextSelection byteSelection(std::wstring_view text, int start, int end) {
+  const int startByte = utf16ToByteOffset(text, start);
+  return {startByte, utf16ToByteOffset(text, end) - startByte};
+}
+
+Utf16Range utf16Range(std::wstring_view text, TextSelection selection) {
+  return {byteToUtf16Offset(text, selection.start),
+          byteToUtf16Offset(text, selection.start + selection.length)};
 }
 
 int byteToUtf16Offset(std::wstring_view text, int offset) {

@@ -77,6 +77,7 @@ class Win32Window {
   // The shared part of the WindowPeer calls.
   void setWindowText(std::string_view text);
   std::string windowText() const;
+  std::wstring wideText() const;
   void moveWindow(const Rect& bounds);
   Rect windowBounds() const;
   void showWindow(bool visible);
@@ -163,5 +164,14 @@ void relayDisabledHint(HWND parent, UINT message, WPARAM wParam, LPARAM lParam);
 // character's start).
 int utf16ToByteOffset(std::wstring_view text, int position);
 int byteToUtf16Offset(std::wstring_view text, int offset);
+
+// A field's selection between UTF-16 positions of its text, in bytes of the
+// text's code page 932 form, and back.
+TextSelection byteSelection(std::wstring_view text, int start, int end);
+struct Utf16Range {
+  int start = 0;
+  int end = 0;
+};
+Utf16Range utf16Range(std::wstring_view text, TextSelection selection);
 
 }  // namespace velmora::platform::win32

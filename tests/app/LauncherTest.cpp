@@ -327,8 +327,10 @@ TEST_F(LauncherTest, TheWindowsMenuHasItsItemsAndTheRebuiltListKeepsTheText) {
                               "実行(&G)", "登録内容の編集(&E)", "ホットキーの編集(&H)",
                               "オプション(&O)", "タスクトレイに戻す(&I)", "-", "説明(&H)",
                               "バージョン情報(&V)", "-", "Velmoraの終了(&X)"}));
-      EXPECT_EQ(menu->lines[3].items.size(), 3u);
+      ASSERT_EQ(menu->lines[3].items.size(), 4u);
       EXPECT_TRUE(menu->lines[3].items[2].checked);
+      EXPECT_EQ(menu->lines[3].items[3].caption, "名前の補完(&A)");
+      EXPECT_FALSE(menu->lines[3].items[3].checked);
       EXPECT_TRUE(platform.chooseMenuItem("クイックスタート(&Q)"));
     });
     EXPECT_TRUE(window()->rightClick({108, 5}));

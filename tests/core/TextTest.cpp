@@ -90,5 +90,14 @@ TEST(EqualsIgnoringCase, ComparesTheUpperCasedFormsByteForByte) {
   EXPECT_TRUE(equalsIgnoringCase("", ""));
 }
 
+TEST(StartsWithIgnoringCase, ThePrefixEndsOnAWholeCharacterOfTheText) {
+  EXPECT_TRUE(startsWithIgnoringCase("Memo", "mE"));
+  EXPECT_TRUE(startsWithIgnoringCase("表計算", "表"));
+  // 0x95 0x5C is 表: its first byte alone is no prefix of it.
+  EXPECT_FALSE(startsWithIgnoringCase("表計算", "\x95"));
+  EXPECT_FALSE(startsWithIgnoringCase("me", "memo"));
+  EXPECT_EQ(findPrefixIgnoringCase({"\x95\x5C", "\x95"}, "\x95"), 1);
+}
+
 }  // namespace
 }  // namespace velmora::text

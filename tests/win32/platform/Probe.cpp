@@ -29,6 +29,8 @@
 //   VelmoraProbe rows <class> <name>         the rows of the list box or combo box named
 //                     <name> in the form of that class: "selected <index>", then one
 //                     row a line (UTF-8)
+//   VelmoraProbe field-selection <class> <name>  the caret and selection in the field of
+//                     the combo box named <name>: start and end in UTF-16 units
 //   VelmoraProbe controls <class>            "client <width> <height>" of the form, then
 //                     each named control: name, left top width height in the form's
 //                     client area, enabled or disabled, and its text
@@ -473,6 +475,16 @@ int wmain(int argc, wchar_t** argv) {
     return editWindow(static_cast<DWORD>(_wtoi(argv[2])));
   }
   if (argc == 4 && std::wstring(argv[1]) == L"rows") return listRows(argv[2], argv[3]);
+  if (argc == 4 && std::wstring(argv[1]) == L"field-selection") {
+    HWND combo = velmora::probe::findNamedWindow(FindWindowW(argv[2], nullptr), argv[3]);
+    DWORD_PTR range = 0;
+    if (combo == nullptr ||
+        SendMessageTimeoutW(combo, CB_GETEDITSEL, 0, 0, SMTO_ABORTIFHUNG, 2000, &range) == 0) {
+      return 1;
+    }
+    std::printf("%u %u\n", LOWORD(range), HIWORD(range));
+    return 0;
+  }
   if (argc == 3 && std::wstring(argv[1]) == L"controls") return listControls(argv[2]);
   if (argc == 3 && std::wstring(argv[1]) == L"default-button") return defaultButtons(argv[2]);
   if (argc >= 4 && std::wstring(argv[1]) == L"drop") {
