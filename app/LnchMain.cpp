@@ -9,7 +9,6 @@
 #include "core/HotKeys.h"
 #include "core/Registrations.h"
 #include "core/SettingsFile.h"
-#include "core/Text.h"
 #include "dialogs/LnchDilg.h"
 #include "dialogs/LnchHot.h"
 #include "ui/Declare.h"
@@ -53,27 +52,6 @@ bool overlaps(const platform::Rect& a, const platform::Rect& b) {
 }
 
 }  // namespace
-
-std::string extractFileDrive(std::string_view path) {
-  if (path.size() >= 2 && path[1] == ':') return std::string(path.substr(0, 2));
-  if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
-    // \\server\share: up to the separator after the share name.
-    std::size_t separators = 0;
-    for (std::size_t pos = 2; pos < path.size(); pos += text::charLength(path, pos)) {
-      if (path[pos] == '\\' && ++separators == 2) return std::string(path.substr(0, pos));
-    }
-    return std::string(path);
-  }
-  return {};
-}
-
-files::Path helpPagePath(std::string_view topic) {
-  // The folder separator of the platform the program runs on: the tests'
-  // ExeDir ends in "/".
-  const std::string exeDir = files::displayText(ExeDir);
-  const char separator = !exeDir.empty() && exeDir.back() == '/' ? '/' : '\\';
-  return ExeDir + ("help" + std::string(1, separator) + std::string(topic) + ".html");
-}
 
 TForm1::TForm1(ui::TComponent* owner) : ui::TForm(owner, "TForm1") {
   using ui::Handler;
@@ -186,7 +164,7 @@ void TForm1::FormCreate(ui::TComponent*) {
   const files::Path exePath = Platform().executablePath();
   ExeDir = exePath.folder();
   ui::Application->HelpFile = files::displayText(ExeDir) + std::string(HelpFileName);
-  OpenDialog1->InitialDir = extractFileDrive(files::displayText(exePath));
+  OpenDialog1->InitialDir = files::extractFileDrive(files::displayText(exePath));
   SetLimitMessageSink([](std::string_view message) {
     ui::MessageDlg(message, ui::TMsgDlgType::mtError, ui::mbOK);
   });
@@ -438,7 +416,7 @@ void TForm1::Hotkey1Click(ui::TComponent*) {
 }
 
 void TForm1::ShowHelpTopic(std::string_view topic) {
-  const files::Path page = helpPagePath(topic);
+  const files::Path page = files::helpPagePath(ExeDir, topic);
   if (!files::exists(page)) {
     ui::Application->ShowErrorText("ヘルプファイル " + files::displayText(page) +
                                    " が見つかりません");

@@ -123,9 +123,4 @@ class TForm1 : public ui::TForm, public TLauncherServices {
   void showSaveErrors(const std::vector<std::string>& errors);
 };
 
-// The drive of a path: "C:", "\\server\share", or empty.
-std::string extractFileDrive(std::string_view path);
-// The help page of a topic: ExeDir + "help\" + topic + ".html".
-files::Path helpPagePath(std::string_view topic);
-
 }  // namespace velmora
