@@ -12,7 +12,7 @@ namespace velmora {
 std::array<THotKeySlot, HotKeySlotCount> HotKeysBackup;
 
 TForm3::TForm3(ui::TComponent* owner, TLauncherServices& launcher)
-    : ui::TForm(owner, "TForm3"), launcher_(launcher) {
+    : TEditorForm(owner, "TForm3", launcher, HotKeyEditorHelpTopic) {
   using ui::Handler;
   SetName(HotKeyEditorName);
   SetCaption(HotKeyEditorCaption);
@@ -106,6 +106,7 @@ TForm3::TForm3(ui::TComponent* owner, TLauncherServices& launcher)
   for (int k = 0; k < HotKeySlotCount; ++k) ListBox1->AddItem("");
   DefaultButton = CloseBtn;
   SetActiveControl(CloseBtn);
+  KeepCopyOf(HotKeys, HotKeysBackup);
   OnShow = Handler(this, &TForm3::FormShow);
   OnClose = Handler(this, &TForm3::FormClose);
   OnDestroy = Handler(this, &TForm3::FormDestroy);
@@ -130,26 +131,16 @@ void TForm3::SelectNextFreeSlot() {
 }
 
 void TForm3::FormShow(ui::TComponent* Sender) {
-  HotKeysBackup = HotKeys;
-  open_ = true;
+  TakeCopy();
   DefaultButton = CloseBtn;
   for (int k = 0; k < HotKeySlotCount; ++k) ShowSlotLine(k);
   ListBox1->SetItemIndex(0);
   ListBox1Click(Sender);
 }
 
-void TForm3::FormClose(ui::TComponent*) {
-  if (ModalResult != ui::mrOk) HotKeys = HotKeysBackup;
-  open_ = false;
-}
+void TForm3::FormClose(ui::TComponent*) { PutCopyBackUnlessOk(); }
 
 void TForm3::FormDestroy(ui::TComponent*) { DiscardUnconfirmedChanges(); }
-
-void TForm3::DiscardUnconfirmedChanges() {
-  if (!open_) return;
-  HotKeys = HotKeysBackup;
-  open_ = false;
-}
 
 void TForm3::ListBox1Click(ui::TComponent* Sender) {
   const int s = selectedSlot();
@@ -208,7 +199,7 @@ void TForm3::ShortCutKeyPress(ui::TComponent* Sender, unsigned& Key) {
 void TForm3::FileNameKeyPress(ui::TComponent*, unsigned&) { SelectNextFreeSlot(); }
 
 void TForm3::WMDropFiles(ui::TComponent* Sender, const std::string& Path) {
-  FileName->SetText(Path);
+  if (!PutFileInBox(Path)) return;
   ShortCutChange(Sender);
   BringToForeground();
   SelectNextFreeSlot();
@@ -217,9 +208,7 @@ void TForm3::WMDropFiles(ui::TComponent* Sender, const std::string& Path) {
 }
 
 void TForm3::ReferBtnClick(ui::TComponent*) {
-  ui::TOpenDialog& dialog = launcher_.OpenFileDialog();
-  if (!dialog.Execute()) return;
-  FileName->SetText(dialog.FileName);
+  if (!BrowseForFile()) return;
   SelectNextFreeSlot();
 }
 
@@ -268,7 +257,7 @@ void TForm3::ExeBtnClick(ui::TComponent*) {
   if (s < 1 || s >= HotKeySlotCount) return;
   // The stored command, also when it was changed in this dialog.
   const std::string command = HotKeys[static_cast<std::size_t>(s)].Command;
-  if (!command.empty()) launcher_.LaunchCommand(command);
+  if (!command.empty()) launcher().LaunchCommand(command);
 }
 
 void TForm3::DelBtnClick(ui::TComponent*) {
@@ -278,7 +267,5 @@ void TForm3::DelBtnClick(ui::TComponent*) {
   ShowSlotLine(s);
   ExeBtn->SetEnabled(false);
 }
-
-void TForm3::Button1Click(ui::TComponent*) { launcher_.ShowHelpTopic(HotKeyEditorHelpTopic); }
 
 }  // namespace velmora
