@@ -379,38 +379,39 @@ void TForm1::WMHotKey(ui::TComponent*, int Id) {
   }
 }
 
-void TForm1::Edit1Click(ui::TComponent*) {
-  // The tray menu still works while the editor is open: the open one comes
+template <typename Editor>
+bool TForm1::runEditor(std::string_view name, const std::function<void()>& beforeShowing) {
+  // The tray menu still works while an editor is open: the open one comes
   // forward instead of a second one over the same tables.
-  if (auto* open = dynamic_cast<TForm2*>(FindComponent("Form2"))) {
+  if (auto* open = dynamic_cast<Editor*>(FindComponent(name))) {
     open->BringToForeground();
-    return;
+    return false;
   }
-  auto* editor = ui::TForm::Create<TForm2>(this, *this);
+  auto* editor = ui::TForm::Create<Editor>(this, *this);
   editor->SetAcceptFiles(true);
+  if (beforeShowing) beforeShowing();
   editor->ShowModal();
   // Freed only after a normal return: when the session ends inside the
   // dialog, this window has freed it, as its owner, on the way out.
   ui::TComponent::Free(editor);
+  return true;
+}
+
+void TForm1::Edit1Click(ui::TComponent*) {
+  if (!runEditor<TForm2>(RegistrationEditorName)) return;
   // Whatever the result, the list is built anew from the tables; the field
   // keeps its text.
   refillCombo();
 }
 
 void TForm1::Hotkey1Click(ui::TComponent*) {
-  // The tray menu still works while the editor is open: one editor at a time,
-  // so that no second one registers the hotkeys while the first is open.
-  if (auto* open = dynamic_cast<TForm3*>(FindComponent(HotKeyEditorName))) {
-    open->BringToForeground();
+  // While the editor is open none of the program's hotkeys is registered, so
+  // that the same combinations can be pressed in it; and only one editor is
+  // open, so that no second one registers them while the first is open.
+  if (!runEditor<TForm3>(HotKeyEditorName,
+                         [this] { unregisterSlotHotKeys(0, HotKeySlotCount - 1); })) {
     return;
   }
-  auto* editor = ui::TForm::Create<TForm3>(this, *this);
-  editor->SetAcceptFiles(true);
-  // While the editor is open none of the program's hotkeys is registered, so
-  // that the same combinations can be pressed in it.
-  unregisterSlotHotKeys(0, HotKeySlotCount - 1);
-  editor->ShowModal();
-  ui::TComponent::Free(editor);
   // From the table as the editor left it: edited after OK, restored else.
   for (int i = 0; i < HotKeySlotCount; ++i) RegisterSlotHotKey(i);
 }
