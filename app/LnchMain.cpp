@@ -12,6 +12,7 @@
 #include "dialogs/LnchDilg.h"
 #include "dialogs/LnchHot.h"
 #include "ui/Declare.h"
+#include "ui/Keys.h"
 
 namespace velmora {
 
@@ -325,10 +326,11 @@ void TForm1::GoBtnClick(ui::TComponent*) {
 }
 
 void TForm1::FormKeyPress(ui::TComponent* Sender, unsigned& Key) {
-  if (Key == 27) {
+  // Esc and Enter type the characters of their key codes.
+  if (Key == ui::VkEscape) {
     Key = 0;
     Minimize1Click(Sender);
-  } else if (Key == '\r') {
+  } else if (Key == ui::VkReturn) {
     Key = 0;
     if (!Combo1->Text().empty() || BlankEnter1->Checked) GoBtnClick(Sender);
   }

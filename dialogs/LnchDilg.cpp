@@ -5,6 +5,7 @@
 #include "core/Entries.h"
 #include "ui/Declare.h"
 #include "ui/Dialogs.h"
+#include "ui/Keys.h"
 
 #include <cstddef>
 
@@ -256,7 +257,7 @@ void TForm2::EditChange(ui::TComponent*) {
 }
 
 void TForm2::Edit1KeyPress(ui::TComponent*, unsigned& Key) {
-  if (Key != '\r') return;
+  if (Key != ui::VkReturn) return;
   Key = 0;
   Edit2->SetFocus();
 }

@@ -11,6 +11,13 @@ namespace velmora {
 
 std::array<THotKeySlot, HotKeySlotCount> HotKeysBackup;
 
+namespace {
+
+// Slots 1 to 15 hold command lines; slot 0 opens the launcher.
+constexpr int CommandSlotCount = HotKeySlotCount - 1;
+
+}  // namespace
+
 TForm3::TForm3(ui::TComponent* owner, TLauncherServices& launcher)
     : TEditorForm(owner, "TForm3", launcher, HotKeyEditorHelpTopic) {
   using ui::Handler;
@@ -124,9 +131,13 @@ void TForm3::SelectNextFreeSlot() {
   // else a itself (b = 15 comes round to it). Slot 0 is never chosen.
   int a = selectedSlot();
   if (a <= 0) a = 1;
+  // The command slot b places after a, counted round within 1 to 15.
+  const auto slotAfter = [a](int b) { return (a - 1 + b) % CommandSlotCount + 1; };
   int b = 0;
-  while (b < 15 && !HotKeys[static_cast<std::size_t>((b + a + 14) % 15 + 1)].Command.empty()) ++b;
-  ListBox1->SetItemIndex((b + a + 14) % 15 + 1);
+  while (b < CommandSlotCount && !HotKeys[static_cast<std::size_t>(slotAfter(b))].Command.empty()) {
+    ++b;
+  }
+  ListBox1->SetItemIndex(slotAfter(b));
   ListBox1Click(this);
 }
 
@@ -221,7 +232,9 @@ void TForm3::ClearBtnClick(ui::TComponent*) {
 void TForm3::AddBtnClick(ui::TComponent* Sender) {
   const int s = selectedSlot();
   const std::int32_t captured = CapturedHotKey();
-  if (s < 0 || (captured & 0xFF) == 0) return;
+  const UnpackedHotKey key = UnpackHotKey(captured);
+  // Modifiers alone are no combination.
+  if (s < 0 || key.VKey == 0) return;
   for (int i = 0; i < HotKeySlotCount; ++i) {
     const THotKeySlot& other = HotKeys[static_cast<std::size_t>(i)];
     if (i != s && PackHotKey(other.Modifiers, other.VKey) == captured) {
@@ -230,7 +243,6 @@ void TForm3::AddBtnClick(ui::TComponent* Sender) {
     }
   }
   THotKeySlot& slot = HotKeys[static_cast<std::size_t>(s)];
-  const UnpackedHotKey key = UnpackHotKey(captured);
   slot.Modifiers = key.Modifiers;
   slot.VKey = key.VKey;
   // Slot 0 opens the launcher; it takes no command.
