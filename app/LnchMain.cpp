@@ -10,10 +10,10 @@
 #include "core/HotKeys.h"
 #include "core/Registrations.h"
 #include "core/SettingsFile.h"
-#include "core/Text.h"
 #include "dialogs/LnchDilg.h"
 #include "dialogs/LnchHot.h"
 #include "ui/Declare.h"
+#include "ui/Keys.h"
 
 namespace velmora {
 
@@ -54,27 +54,6 @@ bool overlaps(const platform::Rect& a, const platform::Rect& b) {
 }
 
 }  // namespace
-
-std::string extractFileDrive(std::string_view path) {
-  if (path.size() >= 2 && path[1] == ':') return std::string(path.substr(0, 2));
-  if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
-    // \\server\share: up to the separator after the share name.
-    std::size_t separators = 0;
-    for (std::size_t pos = 2; pos < path.size(); pos += text::charLength(path, pos)) {
-      if (path[pos] == '\\' && ++separators == 2) return std::string(path.substr(0, pos));
-    }
-    return std::string(path);
-  }
-  return {};
-}
-
-files::Path helpPagePath(std::string_view topic) {
-  // The folder separator of the platform the program runs on: the tests'
-  // ExeDir ends in "/".
-  const std::string exeDir = files::displayText(ExeDir);
-  const char separator = !exeDir.empty() && exeDir.back() == '/' ? '/' : '\\';
-  return ExeDir + ("help" + std::string(1, separator) + std::string(topic) + ".html");
-}
 
 TForm1::TForm1(ui::TComponent* owner) : ui::TForm(owner, "TForm1") {
   using ui::Handler;
@@ -191,7 +170,7 @@ void TForm1::FormCreate(ui::TComponent*) {
   const files::Path exePath = Platform().executablePath();
   ExeDir = exePath.folder();
   ui::Application->HelpFile = files::displayText(ExeDir) + std::string(HelpFileName);
-  OpenDialog1->InitialDir = extractFileDrive(files::displayText(exePath));
+  OpenDialog1->InitialDir = files::extractFileDrive(files::displayText(exePath));
   SetLimitMessageSink([](std::string_view message) {
     ui::MessageDlg(message, ui::TMsgDlgType::mtError, ui::mbOK);
   });
@@ -357,10 +336,11 @@ void TForm1::GoBtnClick(ui::TComponent*) {
 }
 
 void TForm1::FormKeyPress(ui::TComponent* Sender, unsigned& Key) {
-  if (Key == 27) {
+  // Esc and Enter type the characters of their key codes.
+  if (Key == ui::VkEscape) {
     Key = 0;
     Minimize1Click(Sender);
-  } else if (Key == '\r') {
+  } else if (Key == ui::VkReturn) {
     Key = 0;
     if (!Combo1->Text().empty() || BlankEnter1->Checked) GoBtnClick(Sender);
   }
@@ -425,44 +405,45 @@ void TForm1::WMHotKey(ui::TComponent*, int Id) {
   }
 }
 
-void TForm1::Edit1Click(ui::TComponent*) {
-  // The tray menu still works while the editor is open: the open one comes
+template <typename Editor>
+bool TForm1::runEditor(std::string_view name, const std::function<void()>& beforeShowing) {
+  // The tray menu still works while an editor is open: the open one comes
   // forward instead of a second one over the same tables.
-  if (auto* open = dynamic_cast<TForm2*>(FindComponent("Form2"))) {
+  if (auto* open = dynamic_cast<Editor*>(FindComponent(name))) {
     open->BringToForeground();
-    return;
+    return false;
   }
-  auto* editor = ui::TForm::Create<TForm2>(this, *this);
+  auto* editor = ui::TForm::Create<Editor>(this, *this);
   editor->SetAcceptFiles(true);
+  if (beforeShowing) beforeShowing();
   editor->ShowModal();
   // Freed only after a normal return: when the session ends inside the
   // dialog, this window has freed it, as its owner, on the way out.
   ui::TComponent::Free(editor);
+  return true;
+}
+
+void TForm1::Edit1Click(ui::TComponent*) {
+  if (!runEditor<TForm2>(RegistrationEditorName)) return;
   // Whatever the result, the list is built anew from the tables; the field
   // keeps its text.
   refillCombo();
 }
 
 void TForm1::Hotkey1Click(ui::TComponent*) {
-  // The tray menu still works while the editor is open: one editor at a time,
-  // so that no second one registers the hotkeys while the first is open.
-  if (auto* open = dynamic_cast<TForm3*>(FindComponent(HotKeyEditorName))) {
-    open->BringToForeground();
+  // While the editor is open none of the program's hotkeys is registered, so
+  // that the same combinations can be pressed in it; and only one editor is
+  // open, so that no second one registers them while the first is open.
+  if (!runEditor<TForm3>(HotKeyEditorName,
+                         [this] { unregisterSlotHotKeys(0, HotKeySlotCount - 1); })) {
     return;
   }
-  auto* editor = ui::TForm::Create<TForm3>(this, *this);
-  editor->SetAcceptFiles(true);
-  // While the editor is open none of the program's hotkeys is registered, so
-  // that the same combinations can be pressed in it.
-  unregisterSlotHotKeys(0, HotKeySlotCount - 1);
-  editor->ShowModal();
-  ui::TComponent::Free(editor);
   // From the table as the editor left it: edited after OK, restored else.
   for (int i = 0; i < HotKeySlotCount; ++i) RegisterSlotHotKey(i);
 }
 
 void TForm1::ShowHelpTopic(std::string_view topic) {
-  const files::Path page = helpPagePath(topic);
+  const files::Path page = files::helpPagePath(ExeDir, topic);
   if (!files::exists(page)) {
     ui::Application->ShowErrorText("ヘルプファイル " + files::displayText(page) +
                                    " が見つかりません");

@@ -14,6 +14,7 @@
 #include "ui/Menus.h"
 #include "ui/StdCtrls.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -129,13 +130,13 @@ class TForm1 : public ui::TForm, public TLauncherServices {
   bool autoCompleteStored_ = false;
 
   void unregisterSlotHotKeys(int first, int last);
+  // Runs an editor modally, owned by this window and taking dropped files;
+  // `beforeShowing` runs once it is made. False when one of its kind was open
+  // already: that one comes forward, and nothing else is done.
+  template <typename Editor>
+  bool runEditor(std::string_view name, const std::function<void()>& beforeShowing = {});
   void refillCombo();
   void showSaveErrors(const std::vector<std::string>& errors);
 };
-
-// The drive of a path: "C:", "\\server\share", or empty.
-std::string extractFileDrive(std::string_view path);
-// The help page of a topic: ExeDir + "help\" + topic + ".html".
-files::Path helpPagePath(std::string_view topic);
 
 }  // namespace velmora

@@ -30,4 +30,25 @@ Path Path::operator+(std::string_view text) const {
   return fromNative(native_ + Path(text).native_);
 }
 
+std::string extractFileDrive(std::string_view path) {
+  if (path.size() >= 2 && path[1] == ':') return std::string(path.substr(0, 2));
+  if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
+    // \\server\share: up to the separator after the share name.
+    std::size_t separators = 0;
+    for (std::size_t pos = 2; pos < path.size(); pos += text::charLength(path, pos)) {
+      if (path[pos] == '\\' && ++separators == 2) return std::string(path.substr(0, pos));
+    }
+    return std::string(path);
+  }
+  return {};
+}
+
+Path helpPagePath(const Path& exeDir, std::string_view topic) {
+  // The folder separator of the platform the program runs on: the tests'
+  // ExeDir ends in "/".
+  const std::string folder = displayText(exeDir);
+  const char separator = !folder.empty() && folder.back() == '/' ? '/' : '\\';
+  return exeDir + ("help" + std::string(1, separator) + std::string(topic) + ".html");
+}
+
 }  // namespace velmora::files

@@ -44,4 +44,11 @@ class Path {
 // page cannot hold shows as "?".
 std::string displayText(const Path& path);
 
+// The drive of a path given as program text: "C:", "\\server\share", or
+// empty.
+std::string extractFileDrive(std::string_view path);
+// The help page of a topic in the program's folder:
+// exeDir + "help\" + topic + ".html".
+Path helpPagePath(const Path& exeDir, std::string_view topic);
+
 }  // namespace velmora::files

@@ -5,6 +5,7 @@
 #include "core/Entries.h"
 #include "ui/Declare.h"
 #include "ui/Dialogs.h"
+#include "ui/Keys.h"
 
 #include <cstddef>
 
@@ -26,9 +27,9 @@ std::string rowText(int index) {
 }  // namespace
 
 TForm2::TForm2(ui::TComponent* owner, TLauncherServices& launcher)
-    : ui::TForm(owner, "TForm2"), launcher_(launcher) {
+    : TEditorForm(owner, "TForm2", launcher, RegistrationEditorHelpTopic) {
   using ui::Handler;
-  SetName("Form2");
+  SetName(RegistrationEditorName);
   SetCaption(RegistrationEditorCaption);
   SetBorderStyle(ui::TFormBorderStyle::bsDialog);
   Position = ui::TPosition::poDefault;
@@ -134,24 +135,22 @@ TForm2::TForm2(ui::TComponent* owner, TLauncherServices& launcher)
                                   .hint = "参照",
                                   .onClick = Handler(this, &TForm2::ReferBtnClick)});
 
+  KeepCopyOf(EntryNames, EntryNamesBackup);
+  KeepCopyOf(EntryCommands, EntryCommandsBackup);
+  KeepCopyOf(EntryCount, EntryCountBackup);
   OnShow = Handler(this, &TForm2::FormShow);
   OnClose = Handler(this, &TForm2::FormClose);
   OnDropFiles = Handler(this, &TForm2::WMDropFiles);
 }
 
 void TForm2::FormShow(ui::TComponent*) {
-  EntryNamesBackup = EntryNames;
-  EntryCommandsBackup = EntryCommands;
-  EntryCountBackup = EntryCount;
+  TakeCopy();
   RefreshList();
 }
 
-void TForm2::FormClose(ui::TComponent*) {
-  if (ModalResult == ui::mrOk) return;
-  EntryNames = EntryNamesBackup;
-  EntryCommands = EntryCommandsBackup;
-  EntryCount = EntryCountBackup;
-}
+// Only closing puts the copy back: when the program ends inside the dialog,
+// the edits stay and are written at the exit.
+void TForm2::FormClose(ui::TComponent*) { PutCopyBackUnlessOk(); }
 
 void TForm2::RefreshList() {
   List1->ClearItems();
@@ -201,7 +200,7 @@ void TForm2::PasteBtnClick(ui::TComponent*) {
 void TForm2::ExeBtnClick(ui::TComponent*) {
   const int row = List1->ItemIndex();
   if (row < 0) return;
-  launcher_.LaunchCommand(EntryCommands[slot(row + 1)]);
+  launcher().LaunchCommand(EntryCommands[slot(row + 1)]);
 }
 
 void TForm2::DeleteBtnClick(ui::TComponent*) {
@@ -258,7 +257,7 @@ void TForm2::EditChange(ui::TComponent*) {
 }
 
 void TForm2::Edit1KeyPress(ui::TComponent*, unsigned& Key) {
-  if (Key != '\r') return;
+  if (Key != ui::VkReturn) return;
   Key = 0;
   Edit2->SetFocus();
 }
@@ -283,26 +282,22 @@ void TForm2::AddBtnClick(ui::TComponent*) {
   }
   // The launcher has shown which file was not written; without the settings
   // file the boxes keep their text so that nothing typed is lost.
-  if (!launcher_.SaveRegistrations()) return;
+  if (!launcher().SaveRegistrations()) return;
   ClearBtnClick(this);
   Edit1->SetFocus();
 }
 
 void TForm2::ReferBtnClick(ui::TComponent*) {
-  ui::TOpenDialog& dialog = launcher_.OpenFileDialog();
-  if (!dialog.Execute()) return;
-  Edit2->SetText(dialog.FileName);
+  if (!BrowseForFile()) return;
   EditChange(this);
   Edit2->SetFocus();
 }
 
 void TForm2::WMDropFiles(ui::TComponent*, const std::string& FileName) {
-  Edit2->SetText(FileName);
+  if (!PutFileInBox(FileName)) return;
   EditChange(this);
   BringToForeground();
   Edit2->SetFocus();
 }
-
-void TForm2::Button1Click(ui::TComponent*) { launcher_.ShowHelpTopic(RegistrationEditorHelpTopic); }
 
 }  // namespace velmora

@@ -3,6 +3,7 @@
 // copy back when it is closed with anything but OK.
 #pragma once
 
+#include "dialogs/EditorForm.h"
 #include "dialogs/LauncherServices.h"
 #include "res/ResourceIds.h"
 #include "ui/Controls.h"
@@ -18,12 +19,14 @@ namespace velmora {
 inline constexpr int UpArrowGlyph = IDB_ARROW_UP;
 inline constexpr int DownArrowGlyph = IDB_ARROW_DOWN;
 
+// The editor's component name under the launcher window that owns it.
+inline constexpr std::string_view RegistrationEditorName = "Form2";
 inline constexpr std::string_view RegistrationEditorCaption =
     "Velmora2 アプリケーション登録エディタ";
 inline constexpr std::string_view OverwriteConfirmation = "上書きします.よろしいですか?";
 inline constexpr std::string_view RegistrationEditorHelpTopic = "HID00000020";
 
-class TForm2 : public ui::TForm {
+class TForm2 : public TEditorForm {
  public:
   TForm2(ui::TComponent* owner, TLauncherServices& launcher);
 
@@ -45,6 +48,7 @@ class TForm2 : public ui::TForm {
   ui::TEdit* Edit2 = nullptr;
   ui::TButton* ReferBtn = nullptr;
 
+  // Button1Click, the help, is TEditorForm's.
   void FormShow(ui::TComponent* Sender);
   void FormClose(ui::TComponent* Sender);
   void List1Click(ui::TComponent* Sender);
@@ -60,7 +64,6 @@ class TForm2 : public ui::TForm {
   void AddBtnClick(ui::TComponent* Sender);
   void ReferBtnClick(ui::TComponent* Sender);
   void WMDropFiles(ui::TComponent* Sender, const std::string& FileName);
-  void Button1Click(ui::TComponent* Sender);
 
   // Rebuilds the rows from the tables and selects the first.
   void RefreshList();
@@ -69,10 +72,11 @@ class TForm2 : public ui::TForm {
   // Exchanges entries a and b (1..EntryCount) through slot 0.
   void SwapEntries(int a, int b);
 
+ protected:
+  ui::TEdit& FileBox() const override { return *Edit2; }
+
  private:
   void enableSortBtn();
-
-  TLauncherServices& launcher_;
 };
 
 }  // namespace velmora

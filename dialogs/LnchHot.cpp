@@ -11,8 +11,15 @@ namespace velmora {
 
 std::array<THotKeySlot, HotKeySlotCount> HotKeysBackup;
 
+namespace {
+
+// Slots 1 to 15 hold command lines; slot 0 opens the launcher.
+constexpr int CommandSlotCount = HotKeySlotCount - 1;
+
+}  // namespace
+
 TForm3::TForm3(ui::TComponent* owner, TLauncherServices& launcher)
-    : ui::TForm(owner, "TForm3"), launcher_(launcher) {
+    : TEditorForm(owner, "TForm3", launcher, HotKeyEditorHelpTopic) {
   using ui::Handler;
   SetName(HotKeyEditorName);
   SetCaption(HotKeyEditorCaption);
@@ -106,6 +113,7 @@ TForm3::TForm3(ui::TComponent* owner, TLauncherServices& launcher)
   for (int k = 0; k < HotKeySlotCount; ++k) ListBox1->AddItem("");
   DefaultButton = CloseBtn;
   SetActiveControl(CloseBtn);
+  KeepCopyOf(HotKeys, HotKeysBackup);
   OnShow = Handler(this, &TForm3::FormShow);
   OnClose = Handler(this, &TForm3::FormClose);
   OnDestroy = Handler(this, &TForm3::FormDestroy);
@@ -123,33 +131,27 @@ void TForm3::SelectNextFreeSlot() {
   // else a itself (b = 15 comes round to it). Slot 0 is never chosen.
   int a = selectedSlot();
   if (a <= 0) a = 1;
+  // The command slot b places after a, counted round within 1 to 15.
+  const auto slotAfter = [a](int b) { return (a - 1 + b) % CommandSlotCount + 1; };
   int b = 0;
-  while (b < 15 && !HotKeys[static_cast<std::size_t>((b + a + 14) % 15 + 1)].Command.empty()) ++b;
-  ListBox1->SetItemIndex((b + a + 14) % 15 + 1);
+  while (b < CommandSlotCount && !HotKeys[static_cast<std::size_t>(slotAfter(b))].Command.empty()) {
+    ++b;
+  }
+  ListBox1->SetItemIndex(slotAfter(b));
   ListBox1Click(this);
 }
 
 void TForm3::FormShow(ui::TComponent* Sender) {
-  HotKeysBackup = HotKeys;
-  open_ = true;
+  TakeCopy();
   DefaultButton = CloseBtn;
   for (int k = 0; k < HotKeySlotCount; ++k) ShowSlotLine(k);
   ListBox1->SetItemIndex(0);
   ListBox1Click(Sender);
 }
 
-void TForm3::FormClose(ui::TComponent*) {
-  if (ModalResult != ui::mrOk) HotKeys = HotKeysBackup;
-  open_ = false;
-}
+void TForm3::FormClose(ui::TComponent*) { PutCopyBackUnlessOk(); }
 
 void TForm3::FormDestroy(ui::TComponent*) { DiscardUnconfirmedChanges(); }
-
-void TForm3::DiscardUnconfirmedChanges() {
-  if (!open_) return;
-  HotKeys = HotKeysBackup;
-  open_ = false;
-}
 
 void TForm3::ListBox1Click(ui::TComponent* Sender) {
   const int s = selectedSlot();
@@ -208,7 +210,7 @@ void TForm3::ShortCutKeyPress(ui::TComponent* Sender, unsigned& Key) {
 void TForm3::FileNameKeyPress(ui::TComponent*, unsigned&) { SelectNextFreeSlot(); }
 
 void TForm3::WMDropFiles(ui::TComponent* Sender, const std::string& Path) {
-  FileName->SetText(Path);
+  if (!PutFileInBox(Path)) return;
   ShortCutChange(Sender);
   BringToForeground();
   SelectNextFreeSlot();
@@ -217,9 +219,7 @@ void TForm3::WMDropFiles(ui::TComponent* Sender, const std::string& Path) {
 }
 
 void TForm3::ReferBtnClick(ui::TComponent*) {
-  ui::TOpenDialog& dialog = launcher_.OpenFileDialog();
-  if (!dialog.Execute()) return;
-  FileName->SetText(dialog.FileName);
+  if (!BrowseForFile()) return;
   SelectNextFreeSlot();
 }
 
@@ -232,7 +232,9 @@ void TForm3::ClearBtnClick(ui::TComponent*) {
 void TForm3::AddBtnClick(ui::TComponent* Sender) {
   const int s = selectedSlot();
   const std::int32_t captured = CapturedHotKey();
-  if (s < 0 || (captured & 0xFF) == 0) return;
+  const UnpackedHotKey key = UnpackHotKey(captured);
+  // Modifiers alone are no combination.
+  if (s < 0 || key.VKey == 0) return;
   for (int i = 0; i < HotKeySlotCount; ++i) {
     const THotKeySlot& other = HotKeys[static_cast<std::size_t>(i)];
     if (i != s && PackHotKey(other.Modifiers, other.VKey) == captured) {
@@ -241,7 +243,6 @@ void TForm3::AddBtnClick(ui::TComponent* Sender) {
     }
   }
   THotKeySlot& slot = HotKeys[static_cast<std::size_t>(s)];
-  const UnpackedHotKey key = UnpackHotKey(captured);
   slot.Modifiers = key.Modifiers;
   slot.VKey = key.VKey;
   // Slot 0 opens the launcher; it takes no command.
@@ -268,7 +269,7 @@ void TForm3::ExeBtnClick(ui::TComponent*) {
   if (s < 1 || s >= HotKeySlotCount) return;
   // The stored command, also when it was changed in this dialog.
   const std::string command = HotKeys[static_cast<std::size_t>(s)].Command;
-  if (!command.empty()) launcher_.LaunchCommand(command);
+  if (!command.empty()) launcher().LaunchCommand(command);
 }
 
 void TForm3::DelBtnClick(ui::TComponent*) {
@@ -278,7 +279,5 @@ void TForm3::DelBtnClick(ui::TComponent*) {
   ShowSlotLine(s);
   ExeBtn->SetEnabled(false);
 }
-
-void TForm3::Button1Click(ui::TComponent*) { launcher_.ShowHelpTopic(HotKeyEditorHelpTopic); }
 
 }  // namespace velmora

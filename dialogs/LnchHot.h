@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/HotKeys.h"
+#include "dialogs/EditorForm.h"
 #include "dialogs/LauncherServices.h"
 #include "ui/Controls.h"
 #include "ui/Forms.h"
@@ -31,7 +32,7 @@ inline constexpr std::string_view DuplicateHotKeyMessage =
 // The slots as they were when the editor was shown last.
 extern std::array<THotKeySlot, HotKeySlotCount> HotKeysBackup;
 
-class TForm3 : public ui::TForm {
+class TForm3 : public TEditorForm {
  public:
   TForm3(ui::TComponent* owner, TLauncherServices& launcher);
 
@@ -61,6 +62,7 @@ class TForm3 : public ui::TForm {
   void ShowSlotLine(int k);
   void SelectNextFreeSlot();
 
+  // Button1Click, the help, is TEditorForm's.
   void FormShow(ui::TComponent* Sender);
   void FormClose(ui::TComponent* Sender);
   void FormDestroy(ui::TComponent* Sender);
@@ -78,18 +80,12 @@ class TForm3 : public ui::TForm {
   void PasteBtnClick(ui::TComponent* Sender);
   void ExeBtnClick(ui::TComponent* Sender);
   void DelBtnClick(ui::TComponent* Sender);
-  void Button1Click(ui::TComponent* Sender);
 
-  // The program ends while the editor is open, so that no answer closes it:
-  // the slots go back to the copy, as for any end other than OK.
-  void DiscardUnconfirmedChanges();
+ protected:
+  ui::TEdit& FileBox() const override { return *FileName; }
 
  private:
   int selectedSlot() const { return ListBox1->ItemIndex(); }
-
-  TLauncherServices& launcher_;
-  // Shown and not closed yet: the slots may hold changes nobody confirmed.
-  bool open_ = false;
 };
 
 }  // namespace velmora

@@ -335,17 +335,5 @@ TEST_F(ProgramTest, TheWindowDraggedToANewPlaceIsWrittenThereAtExit) {
   EXPECT_EQ(read("Velmora.ini"), expected);
 }
 
-TEST(ExeDirTest, PathsAndDrives) {
-  using files::Path;
-  EXPECT_EQ(Path("C:\\Program Files\\Velmora2.exe").folder(), Path("C:\\Program Files\\"));
-  EXPECT_EQ(Path("C:Velmora2.exe").folder(), Path("C:"));
-  EXPECT_EQ(Path("C:\\ソフト表\\Velmora2.exe").folder(), Path("C:\\ソフト表\\"));
-  EXPECT_EQ(Path("Velmora2.exe").folder(), Path());
-  EXPECT_EQ(extractFileDrive("C:\\Tools\\Velmora2.exe"), "C:");
-  EXPECT_EQ(extractFileDrive("\\\\server\\share\\dir\\Velmora2.exe"), "\\\\server\\share");
-  EXPECT_EQ(extractFileDrive("\\\\server\\share"), "\\\\server\\share");
-  EXPECT_EQ(extractFileDrive("/home/user/Velmora2.exe"), "");
-}
-
 }  // namespace
 }  // namespace velmora
