@@ -28,6 +28,8 @@ constexpr std::int32_t DefaultColor = 0xC0C0C0;
 constexpr std::int32_t DefaultComboWidth = 100;
 constexpr std::int32_t DefaultFontSize = 10;
 constexpr std::string_view OpenDialogTitle = "Velmora2 ファイル名指定";
+// What the user types in the field, as the refusal of a text names it.
+constexpr std::string_view RegistrationNameText = "登録名";
 constexpr std::string_view OpenDialogFilter =
     "実行ファイル|*.exe;*.com;*.bat|ショートカット,PIFファイル|*.lnk;*.pif|すべてのファイル|*.*";
 
@@ -316,6 +318,12 @@ void TForm1::GoBtnClick(ui::TComponent*) {
   const int selected = Combo1->ItemIndex();
   if (selected >= 0) {
     LaunchCommand(EntryCommands[static_cast<std::size_t>(selected + 1)]);
+    return;
+  }
+  // With "?" for what code page 932 cannot hold, the text would find or
+  // register another name.
+  if (!Combo1->TextHeld()) {
+    ui::ShowUnheldText(RegistrationNameText, text);
     return;
   }
   if (const int found = FindEntry(text); found > 0) {

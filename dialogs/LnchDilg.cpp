@@ -266,6 +266,15 @@ void TForm2::AddBtnClick(ui::TComponent*) {
   const std::string name = Edit1->Text();
   const std::string command = Edit2->Text();
   if (name.empty() || command.empty()) return;
+  // Stored with "?" in it, the text would be another name or another file.
+  if (!Edit1->TextHeld()) {
+    ui::ShowUnheldText(Label1->Caption(), name);
+    return;
+  }
+  if (!Edit2->TextHeld()) {
+    ui::ShowUnheldText(Label2->Caption(), command);
+    return;
+  }
   if (const int found = FindEntry(name); found == 0) {
     // At the limit AppendEntry has shown its message; nothing is saved.
     if (AppendEntry(name, command) == 0) return;

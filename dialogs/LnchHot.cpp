@@ -242,6 +242,11 @@ void TForm3::AddBtnClick(ui::TComponent* Sender) {
       return;
     }
   }
+  // A command the list file cannot hold as typed would run another file.
+  if (s != 0 && !FileName->TextHeld()) {
+    ui::ShowUnheldText(Label2->Caption(), FileName->Text());
+    return;
+  }
   THotKeySlot& slot = HotKeys[static_cast<std::size_t>(s)];
   slot.Modifiers = key.Modifiers;
   slot.VKey = key.VKey;

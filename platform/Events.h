@@ -30,15 +30,18 @@ struct Timer {
 
 // Buttons and glyph buttons: pressed with the mouse or the keyboard.
 struct Click {};
-// Edit boxes: the user changed the text; `text` is the text now.
+// Edit boxes: the user changed the text; `text` is the text now, `held`
+// false when it has characters code page 932 cannot hold (see SystemText).
 struct TextChange {
   std::string text;
+  bool held = true;
 };
 // Combo boxes: the user edited the field; the system selected `itemIndex`
-// for the new text (-1 for none).
+// for the new text (-1 for none). `held` as for TextChange.
 struct FieldEdit {
   std::string text;
   int itemIndex = -1;
+  bool held = true;
 };
 // Combo boxes: the user added text at the end of the field (a typed
 // character, a paste, or text an input method committed), and the caret
@@ -119,10 +122,13 @@ struct ContextMenu {
   Point at;
 };
 // Files were dropped on the form: the first file's full path and how many
-// there were. The drop is finished before the event.
+// there were. The drop is finished before the event. A path that code page
+// 932 cannot hold comes as the system's short name for the file when it has
+// one that it can; else `held` is false (see SystemText).
 struct DropFiles {
   std::string firstPath;
   int count = 0;
+  bool held = true;
 };
 // A system hotkey registered under this window was pressed.
 struct HotKey {

@@ -65,6 +65,15 @@ enum class FormBorder {
 
 enum class MouseButton { Left, Right, Middle };
 
+// A text that came from the system, in code page 932. A character the code
+// page has no place for stands as "?", and `held` is false then: such a text
+// is not what the user sees, and is never to be stored or run as if it were.
+struct SystemText {
+  std::string text;
+  bool held = true;
+  bool operator==(const SystemText&) const = default;
+};
+
 struct TextSelection {
   int start = 0;   // caret position, in bytes of the text
   int length = 0;  // bytes selected after it

@@ -108,8 +108,10 @@ class Platform {
   virtual void unregisterHotKey(WindowHandle window, int id) = 0;
 
   // The system's open-file dialog, modal to `owner`; the chosen file's full
-  // path, or nothing when the user cancelled.
-  virtual std::optional<std::string> openFileDialog(const OpenFileParams& params) = 0;
+  // path, or nothing when the user cancelled. A path that code page 932
+  // cannot hold comes as the system's short name for the file when it has
+  // one that it can; else it is not held (see SystemText).
+  virtual std::optional<SystemText> openFileDialog(const OpenFileParams& params) = 0;
 
   // The shell's verb on a file; the result is not reported.
   virtual void shellExecute(WindowHandle owner, std::string_view verb, std::string_view file,

@@ -110,6 +110,15 @@ int MessageDlg(std::string_view text, TMsgDlgType type, unsigned buttons) {
   return mrCancel;
 }
 
+void ShowUnheldFile(std::string_view path) {
+  MessageDlg(std::string(UnheldFileMessage) + "\r" + std::string(path), TMsgDlgType::mtError, mbOK);
+}
+
+void ShowUnheldText(std::string_view what, std::string_view text) {
+  MessageDlg(std::string(what) + std::string(UnheldTextMessage) + "\r" + std::string(text),
+             TMsgDlgType::mtError, mbOK);
+}
+
 std::vector<platform::FileFilter> ParseFilter(std::string_view filter) {
   std::vector<std::string_view> parts;
   std::size_t start = 0;
@@ -143,7 +152,7 @@ bool TOpenDialog::Execute() {
   params.pathMustExist = (Options & ofPathMustExist) != 0;
   params.fileMustExist = (Options & ofFileMustExist) != 0;
   executing_ = true;
-  std::optional<std::string> chosen;
+  std::optional<platform::SystemText> chosen;
   try {
     chosen = Application->Platform().openFileDialog(params);
   } catch (...) {
@@ -152,7 +161,11 @@ bool TOpenDialog::Execute() {
   }
   executing_ = false;
   if (!chosen) return false;
-  FileName = *chosen;
+  if (!chosen->held) {
+    ShowUnheldFile(chosen->text);
+    return false;
+  }
+  FileName = chosen->text;
   return true;
 }
 

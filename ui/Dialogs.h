@@ -42,6 +42,15 @@ int MessageBoxDialog(std::string_view caption, std::string_view text, platform::
 // information ("情報") or confirmation ("確認", question icon).
 int MessageDlg(std::string_view text, TMsgDlgType type, unsigned buttons);
 
+// The error boxes for texts that code page 932 cannot hold, so that nothing
+// is stored changed: a file's path (with "?" for what the code page has no
+// place for), and a text typed in a box, `what` naming the box ("登録名").
+inline constexpr std::string_view UnheldFileMessage =
+    "このファイルの名前には、保存できない文字が含まれています.";
+inline constexpr std::string_view UnheldTextMessage = "に、保存できない文字が含まれています.";
+void ShowUnheldFile(std::string_view path);
+void ShowUnheldText(std::string_view what, std::string_view text);
+
 enum TOpenOption : unsigned { ofHideReadOnly = 1, ofPathMustExist = 2, ofFileMustExist = 4 };
 
 // The system's open-file dialog. One object serves many uses: the file
@@ -60,7 +69,9 @@ class TOpenDialog : public TComponent {
   std::string FileName;
   unsigned Options = 0;
 
-  // Shows the dialog modally; true when the user chose a file.
+  // Shows the dialog modally; true when the user chose a file. A file whose
+  // path the program cannot hold (nor its short name) is refused with the
+  // error box, and FileName stays as it was.
   bool Execute();
   bool Executing() const { return executing_; }
 

@@ -509,8 +509,13 @@ void TForm::contextMenu(platform::Point at) {
   PopupMenu->Popup(at.x, at.y);
 }
 
-void TForm::filesDropped(std::string_view firstPath) {
+void TForm::filesDropped(std::string_view firstPath, bool held) {
   if (!OnDropFiles) return;
+  // A path the program cannot hold would name another file.
+  if (!held) {
+    ShowUnheldFile(firstPath);
+    return;
+  }
   OnDropFiles(this, std::string(text::cutToBytes(firstPath, MaxDroppedPathBytes)));
 }
 
@@ -531,7 +536,7 @@ bool TForm::HandleEvent(const platform::WindowEvent& event) {
       [&](const Activate& e) { return activated(e.active); }, [&](const CloseRequest&) { Close(); },
       [&](const MouseDown& e) { mouseDown(e.button, e.at); },
       [&](const ContextMenu& e) { contextMenu(e.at); },
-      [&](const DropFiles& e) { filesDropped(e.firstPath); },
+      [&](const DropFiles& e) { filesDropped(e.firstPath, e.held); },
       [&](const HotKey& e) {
         if (OnHotKey) OnHotKey(this, e.id);
       },

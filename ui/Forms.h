@@ -157,7 +157,7 @@ class TForm : public TWinControl {
   bool activated(bool active);
   void mouseDown(platform::MouseButton button, platform::Point at);
   void contextMenu(platform::Point at);
-  void filesDropped(std::string_view firstPath);
+  void filesDropped(std::string_view firstPath, bool held);
   bool windowMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
 
   std::vector<TWinControl*> tabOrder() const;

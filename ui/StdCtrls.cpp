@@ -23,6 +23,7 @@ TEdit::TEdit(TComponent* owner) : TWinControl(owner) {
 }
 
 void TEdit::SetText(std::string_view text) {
+  held_ = true;
   if (text_ == text) return;
   SetCaption(text);
   // A new text puts the caret at its start, as the system's edit box does.
@@ -38,6 +39,7 @@ bool TEdit::HandleEvent(const platform::WindowEvent& event) {
   const auto answer = platform::handleEvent(event, [&](const platform::TextChange& e) {
     // The window also reports the program's own changes; only a real
     // change counts.
+    held_ = e.held;
     if (text_ == e.text) return;
     text_ = e.text;
     changed();
@@ -119,6 +121,7 @@ TComboBox::TComboBox(TComponent* owner) : TListControl(owner) { bounds_ = {0, 0,
 
 void TComboBox::SetText(std::string_view text) {
   SetCaption(text);
+  held_ = true;
   // The system's combo box selects the whole field for a new text.
   selection_ = {0, static_cast<int>(text_.size())};
   // The system's list follows the new text as it follows typing.
@@ -145,7 +148,9 @@ void TComboBox::SetSelLength(int length) { select({selection().start, length}); 
 
 void TComboBox::SetItemIndex(int index) {
   TListControl::SetItemIndex(index);
-  if (itemIndex_ >= 0) SetCaption(items_[static_cast<std::size_t>(itemIndex_)]);
+  if (itemIndex_ < 0) return;
+  SetCaption(items_[static_cast<std::size_t>(itemIndex_)]);
+  held_ = true;
 }
 
 void TComboBox::ClearItems() {
@@ -197,6 +202,7 @@ bool TComboBox::HandleEvent(const platform::WindowEvent& event) {
       event,
       [&](const FieldEdit& e) {
         text_ = e.text;
+        held_ = e.held;
         itemIndex_ = e.itemIndex >= 0 && e.itemIndex < Count() ? e.itemIndex : -1;
         if (OnChange) OnChange(this);
       },
@@ -207,6 +213,7 @@ bool TComboBox::HandleEvent(const platform::WindowEvent& event) {
         if (e.itemIndex < 0 || e.itemIndex >= Count()) return;
         itemIndex_ = e.itemIndex;
         text_ = items_[static_cast<std::size_t>(e.itemIndex)];
+        held_ = true;
         if (OnChange) OnChange(this);
       },
       [&](const DropDown&) {

@@ -19,6 +19,9 @@ class TEdit : public TWinControl {
 
   const std::string& Text() const { return text_; }
   void SetText(std::string_view text);
+  // False while the user's text has characters code page 932 cannot hold:
+  // Text shows them as "?", and it must not be stored.
+  bool TextHeld() const { return held_; }
   // The caret and the selection, in bytes of the text; the user moves them.
   int SelStart() const;
   int SelLength() const;
@@ -40,6 +43,7 @@ class TEdit : public TWinControl {
   void select(platform::TextSelection selection);
 
   platform::TextSelection selection_{};
+  bool held_ = true;
 };
 
 // The items of a list control and the selected one (-1: none), shared by the
@@ -85,6 +89,8 @@ class TComboBox : public TListControl {
   // Like typing, a new text leaves no item selected while the list is
   // closed.
   void SetText(std::string_view text);
+  // As the edit box's.
+  bool TextHeld() const { return held_; }
   // Also shows the item's text in the field.
   void SetItemIndex(int index) override;
   // The field keeps its text.
@@ -125,6 +131,7 @@ class TComboBox : public TListControl {
 
   bool droppedDown_ = false;
   platform::TextSelection selection_{};
+  bool held_ = true;
 };
 
 // A list box with at most one selected item. OnClick runs when the user

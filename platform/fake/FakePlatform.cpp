@@ -599,6 +599,11 @@ void FakePlatform::type(std::string_view text) {
   }
 }
 
+void FakePlatform::typeForeignCharacter() {
+  record("typeForeignCharacter");
+  if (focused_ != nullptr) focused_->typeForeign();
+}
+
 void FakePlatform::activateOtherProgram() {
   record("activateOtherProgram");
   activate(nullptr);
@@ -762,7 +767,7 @@ bool FakePlatform::pressHotKey(unsigned modifiers, unsigned virtualKey) {
   return true;
 }
 
-std::optional<std::string> FakePlatform::openFileDialog(const OpenFileParams& params) {
+std::optional<SystemText> FakePlatform::openFileDialog(const OpenFileParams& params) {
   record("openFileDialog " + params.title);
   // The dialog is the active window while it is open; its owner gets the
   // activation back afterwards.
@@ -779,15 +784,15 @@ std::optional<std::string> FakePlatform::openFileDialog(const OpenFileParams& pa
     throw;
   }
   fileDialog_.reset();
-  std::optional<std::string> chosen = std::move(chosenFile_);
-  record("fileDialogClosed " + chosen.value_or(""));
+  std::optional<SystemText> chosen = std::move(chosenFile_);
+  record("fileDialogClosed " + (chosen ? chosen->text : ""));
   FakeWindow* back = owner != nullptr ? owner : wasActive;
   if (back != nullptr && alive(back) && back->visible()) activate(back);
   return chosen;
 }
 
-void FakePlatform::chooseFile(std::string path) {
-  if (fileDialog_) chosenFile_ = std::move(path);
+void FakePlatform::chooseFile(std::string path, bool held) {
+  if (fileDialog_) chosenFile_ = SystemText{std::move(path), held};
 }
 
 bool FakePlatform::fireTimer(FakeWindow* window, unsigned id) {

@@ -110,7 +110,7 @@ class FakeWindow {
   // the form hears of the DPI first, as the system tells it while moving.
   void moveTo(int left, int top);
   // Files dropped from the shell on a form that accepts them.
-  bool dropFiles(const std::vector<std::string>& paths);
+  bool dropFiles(const std::vector<std::string>& paths, bool held = true);
   // A mouse button goes down on the form's own surface, in client pixels.
   bool mouseDown(MouseButton button, Point at);
   // The right button on the form's own surface: its context menu.
@@ -161,6 +161,7 @@ class FakeWindow {
   // A typed character's effect: an edit field takes it in.
   void typeEffect(std::string_view character);
   void replaceSelection(std::string_view text);
+  void typeForeign();
   // A combo box's field changed; `added` when the user added text.
   void fieldEdited(bool added);
   bool usable() const;
@@ -183,6 +184,8 @@ class FakeWindow {
   bool droppedDown_ = false;
   int dpi_ = DesignDpi;
   TextSelection selection_;
+  // The text has a character the code page cannot hold.
+  bool foreign_ = false;
   bool composing_ = false;
   TextSelection composition_;
   std::map<unsigned, unsigned> timers_;
@@ -266,7 +269,7 @@ class FakePlatform final : public Platform {
   bool registerHotKey(WindowHandle window, int id, unsigned modifiers,
                       unsigned virtualKey) override;
   void unregisterHotKey(WindowHandle window, int id) override;
-  std::optional<std::string> openFileDialog(const OpenFileParams& params) override;
+  std::optional<SystemText> openFileDialog(const OpenFileParams& params) override;
   void shellExecute(WindowHandle owner, std::string_view verb, std::string_view file,
                     std::string_view parameters, std::string_view directory,
                     int showCommand) override;
@@ -299,6 +302,10 @@ class FakePlatform final : public Platform {
   void pressKey(unsigned virtualKey, unsigned character = 0, unsigned shiftState = 0);
   // The user types a code page 932 text, character by character.
   void type(std::string_view text);
+  // The user types a character that code page 932 has no place for (é from
+  // a keyboard layout, say): the focused box shows it as "?", and its text is
+  // not held until the program sets another or the box is emptied.
+  void typeForeignCharacter();
 
   // A message waiting in the queue: it runs at the next message step,
   // before any scripted action, also in a step that does not wait.
@@ -331,7 +338,10 @@ class FakePlatform final : public Platform {
   // The user, while the open-file dialog is open (in a scripted action):
   // chooses a file, or cancels. An action that does neither cancels.
   const std::optional<OpenFileParams>& fileDialog() const { return fileDialog_; }
-  void chooseFile(std::string path);
+  // A file whose path code page 932 cannot hold, and which has no short
+  // name that it can, is chosen as not held: the path with "?" for what the
+  // code page has no place for.
+  void chooseFile(std::string path, bool held = true);
   void cancelFileDialog() { chosenFile_.reset(); }
 
   // System hotkeys: the ones registered now, and pressing a combination
@@ -427,7 +437,7 @@ class FakePlatform final : public Platform {
   std::optional<OpenMenu> openMenu_;
   unsigned chosenCommand_ = 0;
   std::optional<OpenFileParams> fileDialog_;
-  std::optional<std::string> chosenFile_;
+  std::optional<SystemText> chosenFile_;
   std::vector<HotKeyRegistration> hotKeys_;
   std::vector<Rect> monitors_{{0, 0, 1024, 768}};
   std::vector<int> monitorDpis_{DesignDpi};

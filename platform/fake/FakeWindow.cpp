@@ -197,10 +197,10 @@ void FakeWindow::followMonitorDpi() {
   events_.onEvent(DpiChange{dpi, suggested});
 }
 
-bool FakeWindow::dropFiles(const std::vector<std::string>& paths) {
+bool FakeWindow::dropFiles(const std::vector<std::string>& paths, bool held) {
   if (kind_ != WindowKind::Form || !state_.acceptFiles || paths.empty()) return false;
   platform_.record("dropFiles " + std::to_string(paths.size()) + " " + paths.front());
-  events_.onEvent(DropFiles{paths.front(), static_cast<int>(paths.size())});
+  events_.onEvent(DropFiles{paths.front(), static_cast<int>(paths.size()), held});
   return true;
 }
 
@@ -221,6 +221,7 @@ bool FakeWindow::rightClick(Point at) {
 
 void FakeWindow::setText(std::string_view text) {
   state_.text = text;
+  foreign_ = false;
   // An edit box puts the caret at the start; a combo box selects its field
   // and its list follows the new text as it follows typing.
   selection_ = {0, kind_ == WindowKind::ComboBox ? static_cast<int>(state_.text.size()) : 0};
@@ -329,6 +330,7 @@ void FakeWindow::setItemIndex(int index) {
   itemIndex_ = index >= 0 && index < static_cast<int>(items_.size()) ? index : -1;
   if (kind_ == WindowKind::ComboBox && itemIndex_ >= 0) {
     state_.text = items_[static_cast<std::size_t>(itemIndex_)];
+    foreign_ = false;
     selection_ = {0, static_cast<int>(state_.text.size())};
   }
 }
@@ -427,11 +429,18 @@ void FakeWindow::replaceSelection(std::string_view text) {
   state_.text.replace(start, static_cast<std::size_t>(selection_.length), text);
   selection_ = {selection_.start + static_cast<int>(text.size()), 0};
   if (state_.text == before) return;
+  if (state_.text.empty()) foreign_ = false;
   if (kind_ == WindowKind::Edit) {
-    events_.onEvent(TextChange{state_.text});
+    events_.onEvent(TextChange{state_.text, !foreign_});
     return;
   }
   fieldEdited(!text.empty());
+}
+
+void FakeWindow::typeForeign() {
+  if (kind_ != WindowKind::Edit && kind_ != WindowKind::ComboBox) return;
+  foreign_ = true;
+  replaceSelection("?");
 }
 
 void FakeWindow::fieldEdited(bool added) {
@@ -439,7 +448,7 @@ void FakeWindow::fieldEdited(bool added) {
   // begins with the text is selected; with it closed, none is.
   itemIndex_ = droppedDown_ ? text::findPrefixIgnoringCase(items_, state_.text) : -1;
   const WindowHandle handle = handle_;
-  events_.onEvent(FieldEdit{state_.text, itemIndex_});
+  events_.onEvent(FieldEdit{state_.text, itemIndex_, !foreign_});
   if (!added || platform_.windowOf(handle) != this) return;
   if (selection_ == TextSelection{static_cast<int>(state_.text.size()), 0}) {
     events_.onEvent(TextAdded{});

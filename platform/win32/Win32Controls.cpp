@@ -100,7 +100,9 @@ class EditWindow final : public Win32Peer<EditPeer> {
   }
 
   void command(UINT code) override {
-    if (code == EN_CHANGE && !quiet()) events().onEvent(TextChange{windowText()});
+    if (code != EN_CHANGE || quiet()) return;
+    SystemText text = toSystemText(wideText());
+    events().onEvent(TextChange{std::move(text.text), text.held});
   }
 };
 

@@ -27,7 +27,7 @@ std::wstring filterText(const std::vector<FileFilter>& filters) {
 
 }  // namespace
 
-std::optional<std::string> Win32Platform::openFileDialog(const OpenFileParams& params) {
+std::optional<SystemText> Win32Platform::openFileDialog(const OpenFileParams& params) {
   const std::wstring title = toWide(params.title);
   const std::wstring filter = filterText(params.filters);
   const std::wstring initialDir = toWide(params.initialDir);
@@ -59,7 +59,7 @@ std::optional<std::string> Win32Platform::openFileDialog(const OpenFileParams& p
   // Under Wine the quit message (the session ending) ends the dialog with
   // TRUE and no file: a path without a name was never chosen.
   if (file[0] == L'\0') return std::nullopt;
-  return toAnsi(file.data());
+  return pathText(file.data());
 }
 
 }  // namespace velmora::platform::win32

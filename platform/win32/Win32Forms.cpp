@@ -274,7 +274,7 @@ class FormWindow final : public Win32Peer<FormPeer> {
 
   // The drop is finished before the event, whatever happens on the way.
   void dropFiles(HDROP handle) {
-    std::string first;
+    SystemText first;
     UINT count = 0;
     {
       DropHandle drop(handle);
@@ -283,9 +283,9 @@ class FormWindow final : public Win32Peer<FormPeer> {
       const UINT length = queryDropFile(drop.get(), 0, nullptr, 0);
       std::wstring path(length + 1, L'\0');
       path.resize(queryDropFile(drop.get(), 0, path.data(), length + 1));
-      first = toAnsi(path);
+      first = pathText(path);
     }
-    events().onEvent(DropFiles{std::move(first), static_cast<int>(count)});
+    events().onEvent(DropFiles{std::move(first.text), static_cast<int>(count), first.held});
   }
 
   GdiObject<HBRUSH> brush_;

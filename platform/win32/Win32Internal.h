@@ -125,7 +125,7 @@ class Win32Platform final : public Platform {
   Point cursorPos() override;
 
   // The common dialogs (Win32Dialogs.cpp).
-  std::optional<std::string> openFileDialog(const OpenFileParams& params) override;
+  std::optional<SystemText> openFileDialog(const OpenFileParams& params) override;
 
   // Shell, menus, icons and the notification area (Win32Shell.cpp).
   void shellExecute(WindowHandle owner, std::string_view verb, std::string_view file,

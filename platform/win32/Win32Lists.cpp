@@ -281,7 +281,8 @@ class ComboBoxWindow final : public ListWindow<ComboBoxPeer> {
       index = currentIndex();
     }
     const HWND window = hwnd();
-    events().onEvent(FieldEdit{windowText(), index});
+    SystemText text = toSystemText(wideText());
+    events().onEvent(FieldEdit{std::move(text.text), index, text.held});
     // Unless the change's handlers took the combo box away.
     if (peerOf(window) == this && fieldInput_ == FieldInput::Adding && caretAtEnd()) {
       events().onEvent(TextAdded{});

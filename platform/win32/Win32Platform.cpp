@@ -153,14 +153,32 @@ std::wstring toWide(std::string_view text) {
   return wide;
 }
 
-std::string toAnsi(std::wstring_view text) {
+SystemText toSystemText(std::wstring_view text) {
   if (text.empty()) return {};
   const int size = static_cast<int>(text.size());
-  const int length = WideCharToMultiByte(932, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return {};
-  std::string ansi(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(932, 0, text.data(), size, ansi.data(), length, nullptr, nullptr);
-  return ansi;
+  const int length =
+      WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, text.data(), size, nullptr, 0, "?", nullptr);
+  if (length <= 0) return {{}, false};
+  SystemText result{std::string(static_cast<std::size_t>(length), '\0'), true};
+  BOOL defaultUsed = FALSE;
+  WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, text.data(), size, result.text.data(), length, "?",
+                      &defaultUsed);
+  result.held = defaultUsed == FALSE;
+  return result;
+}
+
+std::string toAnsi(std::wstring_view text) { return toSystemText(text).text; }
+
+SystemText pathText(const std::wstring& path) {
+  SystemText text = toSystemText(path);
+  if (text.held) return text;
+  const DWORD length = GetShortPathNameW(path.c_str(), nullptr, 0);
+  if (length == 0) return text;
+  std::wstring shortPath(length, L'\0');
+  shortPath.resize(GetShortPathNameW(path.c_str(), shortPath.data(), length));
+  if (shortPath.empty()) return text;
+  SystemText shortText = toSystemText(shortPath);
+  return shortText.held ? shortText : text;
 }
 
 std::unique_ptr<Platform> createWin32Platform() { return std::make_unique<Win32Platform>(); }

@@ -10,9 +10,16 @@
 
 namespace velmora::platform::win32 {
 
-// Code page 932 to UTF-16 and back.
+// Code page 932 to UTF-16 and back. Back without the system's best fit,
+// which would write a look-alike (é as e) and so name another file: a
+// character the code page has no place for becomes "?", and the result says
+// whether every character was held.
 std::wstring toWide(std::string_view text);
+SystemText toSystemText(std::wstring_view text);
 std::string toAnsi(std::wstring_view text);
+// A file's path in code page 932: as it is when the code page holds it,
+// else the system's short name for it when there is one that it holds.
+SystemText pathText(const std::wstring& path);
 
 // A tip for the shell's notification-area record: at most 63 bytes of code
 // page 932, never half a character, as UTF-16.

@@ -54,8 +54,9 @@ unsigned shiftState() {
 
 int ansiLength(std::wstring_view text) {
   if (text.empty()) return 0;
-  return WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                             nullptr, nullptr);
+  // As toSystemText converts, without best fit.
+  return WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
+                             nullptr, 0, "?", nullptr);
 }
 
 }  // namespace

@@ -142,7 +142,7 @@ class OpenFileDialogTest : public WindowTest {
 TEST_F(OpenFileDialogTest,
        TheDialogShowsTitleFiltersAndFolderRefusesAMissingFileAndGivesTheFullPath) {
   DialogUser user(formWindow(), L"a.exe", L"\u306A\u3044.exe");
-  const std::optional<std::string> chosen = platform->openFileDialog(params);
+  const std::optional<SystemText> chosen = platform->openFileDialog(params);
   const Shown& shown = user.shown();
   EXPECT_EQ(shown.title, L"Velmora2 \u30D5\u30A1\u30A4\u30EB\u540D\u6307\u5B9A");
   EXPECT_EQ(shown.filterRows,
@@ -154,7 +154,7 @@ TEST_F(OpenFileDialogTest,
   EXPECT_EQ(shown.folder, folder);
   EXPECT_FALSE(shown.readOnlyBox);
   EXPECT_TRUE(shown.refusedMissingFile);
-  EXPECT_EQ(chosen, toAnsi(file)) << "the full path in code page 932";
+  EXPECT_EQ(chosen, SystemText{toAnsi(file)}) << "the full path in code page 932";
 }
 
 TEST_F(OpenFileDialogTest,
@@ -170,7 +170,7 @@ TEST_F(OpenFileDialogTest,
     EXPECT_TRUE(user.shown().readOnlyBox);
   }
   DialogUser user(formWindow(), L"", L"\u306A\u3044.exe");
-  EXPECT_EQ(platform->openFileDialog(params), toAnsi(folder) + "\\ない.exe");
+  EXPECT_EQ(platform->openFileDialog(params), SystemText{toAnsi(folder) + "\\ない.exe"});
   EXPECT_FALSE(user.shown().refusedMissingFile);
 }
 

@@ -31,6 +31,27 @@ TEST(Win32Text, CodePage932RoundTripsThroughUtf16) {
   EXPECT_EQ(toWide("ｷｬﾝｾﾙ"), L"\uFF77\uFF6C\uFF9D\uFF7E\uFF99");
 }
 
+TEST(Win32Text, WhatCodePage932CannotHoldIsToldNotBestFittedAndAPathTakesItsShortName) {
+  // Best fit would give "Jose", another name.
+  EXPECT_EQ(toSystemText(L"Jos\u00E9"), (SystemText{"Jos?", false}));
+  EXPECT_EQ(toSystemText(L"\uD55C"), (SystemText{"?", false}));
+  EXPECT_EQ(toSystemText(L"C:\\\u8868"), (SystemText{"C:\\表", true}));
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder =
+      std::wstring(temp) + L"Caf\u00E9." + std::to_wstring(GetCurrentProcessId());
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  const std::wstring file = folder + L"\\x.bat";
+  CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+  const SystemText path = pathText(file);
+  DeleteFileW(file.c_str());
+  RemoveDirectoryW(folder.c_str());
+  // Wine gives every long name a short one, as a volume that keeps them does.
+  EXPECT_TRUE(path.held) << path.text;
+  EXPECT_EQ(path.text.find("Caf"), std::string::npos) << path.text;
+  EXPECT_EQ(path.text.substr(path.text.size() - 6), "\\x.bat") << path.text;
+}
+
 TEST(Win32Mutex, CreatingTellsWhetherTheNameWasTakenAndClosingFreesIt) {
   auto platform = createWin32Platform();
   const std::string name = "Velmora2.test." + std::to_string(GetCurrentProcessId());
