@@ -364,7 +364,8 @@ void TForm1::Combo1Change(ui::TComponent* Sender) {
 }
 
 void TForm1::Combo1TextAdded(ui::TComponent*) {
-  if (!AutoComplete1->Checked) return;
+  // A text with "?" for what code page 932 cannot hold begins no name.
+  if (!AutoComplete1->Checked || !Combo1->TextHeld()) return;
   const std::string typed = Combo1->Text();
   const int found = FindEntryByPrefix(typed);
   if (found == 0) return;

@@ -19,7 +19,7 @@ using platform::fake::FakeWindow;
 using platform::fake::WindowKind;
 using ui::VkReturn;
 
-const std::string List = "Caf?\r\nwrong.exe\r\n";
+const std::string List = "Caf?x\r\nwrong.exe\r\n";
 const std::string ForeignFile = "Z:\\tmp\\Caf?\\x.bat";
 
 class HeldTextTest : public FakeProgramTest {
@@ -52,6 +52,7 @@ class HeldTextTest : public FakeProgramTest {
 };
 
 TEST_F(HeldTextTest, TheLauncherNeitherFindsNorRegistersNorRunsWhatItCannotHold) {
+  putFile(folder.file("Velmora.ini"), "[Option]\r\nAutoComplete=1\r\n");
   platform.then([&] {
     form().ShowLauncher();
     platform.type("Caf");
@@ -59,7 +60,7 @@ TEST_F(HeldTextTest, TheLauncherNeitherFindsNorRegistersNorRunsWhatItCannotHold)
     EXPECT_EQ(form().Combo1->Text(), "Caf?");
     expectError("登録名に、保存できない文字が含まれています.\rCaf?");
     platform.pressKey(VkReturn, '\r');
-    EXPECT_TRUE(platform.shellCalls().empty()) << "the entry named Caf? is another name";
+    EXPECT_TRUE(platform.shellCalls().empty()) << "the entry Caf?x is another name";
 
     // The box hid the launcher, as every box of the program does.
     form().ShowLauncher();
