@@ -15,6 +15,23 @@ namespace {
 
 bool isArrow(unsigned key) { return key >= VkLeft && key <= VkDown; }
 
+// The caret and selection of an edit box or a combo box's field: the
+// window's while there is one, else the one kept.
+template <typename Peer>
+platform::TextSelection selectionOf(const Peer* peer, platform::TextSelection kept) {
+  return peer != nullptr ? peer->selection() : kept;
+}
+
+// A selection within the text, given to the window; the one to keep.
+template <typename Peer>
+platform::TextSelection selectIn(Peer* peer, platform::TextSelection selection, std::size_t size) {
+  const int bytes = static_cast<int>(size);
+  selection.start = std::clamp(selection.start, 0, bytes);
+  selection.length = std::clamp(selection.length, 0, bytes - selection.start);
+  if (peer != nullptr) peer->setSelection(selection);
+  return selection;
+}
+
 }  // namespace
 
 TEdit::TEdit(TComponent* owner) : TWinControl(owner) {
@@ -47,23 +64,13 @@ bool TEdit::HandleEvent(const platform::WindowEvent& event) {
   return answer ? *answer : TWinControl::HandleEvent(event);
 }
 
-platform::TextSelection TEdit::selection() const {
-  if (auto* peer = PeerAs<platform::EditPeer>()) return peer->selection();
-  return selection_;
+platform::TextSelection TEdit::FieldSelection() const {
+  return selectionOf(PeerAs<platform::EditPeer>(), selection_);
 }
 
-void TEdit::select(platform::TextSelection selection) {
-  const int size = static_cast<int>(text_.size());
-  selection.start = std::clamp(selection.start, 0, size);
-  selection.length = std::clamp(selection.length, 0, size - selection.start);
-  selection_ = selection;
-  if (auto* peer = PeerAs<platform::EditPeer>()) peer->setSelection(selection);
+void TEdit::SelectInField(platform::TextSelection selection) {
+  selection_ = selectIn(PeerAs<platform::EditPeer>(), selection, text_.size());
 }
-
-int TEdit::SelStart() const { return selection().start; }
-int TEdit::SelLength() const { return selection().length; }
-void TEdit::SetSelStart(int start) { select({start, 0}); }
-void TEdit::SetSelLength(int length) { select({selection().start, length}); }
 
 bool TEdit::WantsKey(unsigned virtualKey) const { return isArrow(virtualKey); }
 
@@ -128,23 +135,13 @@ void TComboBox::SetText(std::string_view text) {
   itemIndex_ = droppedDown_ ? text::findPrefixIgnoringCase(items_, text_) : -1;
 }
 
-platform::TextSelection TComboBox::selection() const {
-  if (auto* peer = PeerAs<platform::ComboBoxPeer>()) return peer->selection();
-  return selection_;
+platform::TextSelection TComboBox::FieldSelection() const {
+  return selectionOf(PeerAs<platform::ComboBoxPeer>(), selection_);
 }
 
-void TComboBox::select(platform::TextSelection selection) {
-  const int size = static_cast<int>(text_.size());
-  selection.start = std::clamp(selection.start, 0, size);
-  selection.length = std::clamp(selection.length, 0, size - selection.start);
-  selection_ = selection;
-  if (auto* peer = PeerAs<platform::ComboBoxPeer>()) peer->setSelection(selection);
+void TComboBox::SelectInField(platform::TextSelection selection) {
+  selection_ = selectIn(PeerAs<platform::ComboBoxPeer>(), selection, text_.size());
 }
-
-int TComboBox::SelStart() const { return selection().start; }
-int TComboBox::SelLength() const { return selection().length; }
-void TComboBox::SetSelStart(int start) { select({start, 0}); }
-void TComboBox::SetSelLength(int length) { select({selection().start, length}); }
 
 void TComboBox::SetItemIndex(int index) {
   TListControl::SetItemIndex(index);

@@ -11,9 +11,24 @@
 
 namespace velmora::ui {
 
+// The caret and the selection of a text field, in bytes of its text; the
+// user moves them.
+class TTextField {
+ public:
+  virtual ~TTextField() = default;
+  int SelStart() const { return FieldSelection().start; }
+  int SelLength() const { return FieldSelection().length; }
+  void SetSelStart(int start) { SelectInField({start, 0}); }
+  void SetSelLength(int length) { SelectInField({FieldSelection().start, length}); }
+
+ protected:
+  virtual platform::TextSelection FieldSelection() const = 0;
+  virtual void SelectInField(platform::TextSelection selection) = 0;
+};
+
 // A one-line edit box. OnChange runs whenever the text really changes, by the
 // user or by the program.
-class TEdit : public TWinControl {
+class TEdit : public TWinControl, public TTextField {
  public:
   explicit TEdit(TComponent* owner);
 
@@ -22,11 +37,6 @@ class TEdit : public TWinControl {
   // False while the user's text has characters code page 932 cannot hold:
   // Text shows them as "?", and it must not be stored.
   bool TextHeld() const { return held_; }
-  // The caret and the selection, in bytes of the text; the user moves them.
-  int SelStart() const;
-  int SelLength() const;
-  void SetSelStart(int start);
-  void SetSelLength(int length);
 
   TNotifyEvent OnChange;
 
@@ -39,8 +49,8 @@ class TEdit : public TWinControl {
 
  private:
   void changed();
-  platform::TextSelection selection() const;
-  void select(platform::TextSelection selection);
+  platform::TextSelection FieldSelection() const override;
+  void SelectInField(platform::TextSelection selection) override;
 
   platform::TextSelection selection_{};
   bool held_ = true;
@@ -81,7 +91,7 @@ class TListControl : public TWinControl {
 // program's changes. Typing follows the system's combo box: with the list
 // closed no item is selected afterwards; with it dropped down, the first item
 // that begins with the text is.
-class TComboBox : public TListControl {
+class TComboBox : public TListControl, public TTextField {
  public:
   explicit TComboBox(TComponent* owner);
 
@@ -100,12 +110,6 @@ class TComboBox : public TListControl {
   bool DroppedDown() const { return droppedDown_; }
   void SetDroppedDown(bool droppedDown);
   int DropDownCount = 8;
-  // The field's caret and selection, in bytes of the text, as an edit
-  // box's.
-  int SelStart() const;
-  int SelLength() const;
-  void SetSelStart(int start);
-  void SetSelLength(int length);
 
   TNotifyEvent OnChange;
   // After OnChange, when the user added text at the end of the field (typed,
@@ -126,8 +130,8 @@ class TComboBox : public TListControl {
  private:
   // The field's height follows from the font: read it back from the window.
   void takeFieldHeight();
-  platform::TextSelection selection() const;
-  void select(platform::TextSelection selection);
+  platform::TextSelection FieldSelection() const override;
+  void SelectInField(platform::TextSelection selection) override;
 
   bool droppedDown_ = false;
   platform::TextSelection selection_{};

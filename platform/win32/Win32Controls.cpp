@@ -84,13 +84,7 @@ class EditWindow final : public Win32Peer<EditPeer> {
     if (params.visible) showWindow(true);
   }
 
-  TextSelection selection() const override {
-    if (hwnd() == nullptr) return {};
-    DWORD start = 0, end = 0;
-    SendMessageW(hwnd(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
-                 reinterpret_cast<LPARAM>(&end));
-    return byteSelection(wideText(), static_cast<int>(start), static_cast<int>(end));
-  }
+  TextSelection selection() const override { return textSelection(EM_GETSEL); }
 
   void setSelection(TextSelection selection) override {
     if (hwnd() == nullptr) return;

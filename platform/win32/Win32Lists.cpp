@@ -187,13 +187,7 @@ class ComboBoxWindow final : public ListWindow<ComboBoxPeer> {
     if (hwnd() != nullptr) SendMessageW(hwnd(), CB_SHOWDROPDOWN, droppedDown ? TRUE : FALSE, 0);
   }
 
-  TextSelection selection() const override {
-    if (hwnd() == nullptr) return {};
-    DWORD start = 0, end = 0;
-    SendMessageW(hwnd(), CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start),
-                 reinterpret_cast<LPARAM>(&end));
-    return byteSelection(wideText(), static_cast<int>(start), static_cast<int>(end));
-  }
+  TextSelection selection() const override { return textSelection(CB_GETEDITSEL); }
 
   void setSelection(TextSelection selection) override {
     if (hwnd() == nullptr) return;

@@ -233,6 +233,13 @@ std::wstring Win32Window::wideText() const {
 
 std::string Win32Window::windowText() const { return toAnsi(wideText()); }
 
+TextSelection Win32Window::textSelection(UINT getMessage) const {
+  if (hwnd_ == nullptr) return {};
+  DWORD start = 0, end = 0;
+  SendMessageW(hwnd_, getMessage, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  return byteSelection(wideText(), static_cast<int>(start), static_cast<int>(end));
+}
+
 void Win32Window::moveWindow(const Rect& bounds) {
   if (hwnd_ == nullptr) return;
   SetWindowPos(hwnd_, nullptr, bounds.left, bounds.top, bounds.width, bounds.height,

@@ -78,6 +78,9 @@ class Win32Window {
   void setWindowText(std::string_view text);
   std::string windowText() const;
   std::wstring wideText() const;
+  // The window's caret and selection, asked with EM_GETSEL or CB_GETEDITSEL,
+  // in bytes of its text.
+  TextSelection textSelection(UINT getMessage) const;
   void moveWindow(const Rect& bounds);
   Rect windowBounds() const;
   void showWindow(bool visible);
