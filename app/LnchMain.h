@@ -116,11 +116,8 @@ class TForm1 : public ui::TForm, public TLauncherServices {
   void ShowLauncher();
   // Registers slot i's hotkey when it is usable: a key, and for slots 1 to
   // 15 a command and the hotkey option checked. A refusal of the system is
-  // noted in RefusedSlots.
+  // noted.
   void RegisterSlotHotKey(int i);
-  // The slots whose hotkey the system refused at the last pass that tried
-  // them; a slot released since is not refused.
-  const std::array<bool, HotKeySlotCount>& RefusedSlots() const { return refusedSlots_; }
 
   // The launcher's services, for the editors too.
   ui::TOpenDialog& OpenFileDialog() override { return *OpenDialog1; }
@@ -149,6 +146,8 @@ class TForm1 : public ui::TForm, public TLauncherServices {
   // turns it on keeps the file as it always was.
   bool autoCompleteStored_ = false;
 
+  // The slots whose hotkey the system refused at the last pass that tried
+  // them; a slot released since is not refused.
   std::array<bool, HotKeySlotCount> refusedSlots_{};
 
   void unregisterSlotHotKeys(int first, int last);
