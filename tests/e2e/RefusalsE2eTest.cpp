@@ -51,13 +51,7 @@ TEST_F(RefusalsE2eTest, F12HeldByAnotherProgramAtTheStartIsToldByABalloonAndTheT
   report("balloon shown for", secondsSince(shown));
   const auto icon = findTrayIcon(screenshot("refused-f12-tip-before"));
   ASSERT_TRUE(icon.has_value());
-  for (int dx : {0, 1}) {
-    run({"xdotool", "mousemove", std::to_string(icon->first + dx), std::to_string(icon->second)},
-        Work, 10);
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  }
-  std::string tip;
-  waitUntil([&] { return !(tip = probeOutput("tooltip-text")).empty(); }, 4);
+  const std::string tip = trayTipOnHover(*icon);
   screenshot("refused-f12-tip");
   EXPECT_EQ(tip, "Velmora2 - 使えないホットキー: F12");
   EXPECT_EQ(endSession(*program_), 0);
