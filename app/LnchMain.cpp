@@ -10,6 +10,7 @@
 #include "core/HotKeys.h"
 #include "core/Registrations.h"
 #include "core/SettingsFile.h"
+#include "core/Text.h"
 #include "dialogs/LnchDilg.h"
 #include "dialogs/LnchHot.h"
 #include "ui/Declare.h"
@@ -178,6 +179,15 @@ void TForm1::FormCreate(ui::TComponent*) {
   });
   LoadSettings();
   for (int i = 0; i < HotKeySlotCount; ++i) RegisterSlotHotKey(i);
+  showRefusalsInTip();
+  // The program often starts at logon, where nobody waits for a box: the
+  // tray icon says it once.
+  if (refusedSlots_[0]) {
+    TaskTray1->ShowBalloon(LauncherKeyRefusedTitle,
+                           std::string(LauncherKeyRefusedBefore) + HotKeyDisplayText(HotKeys[0]) +
+                               std::string(LauncherKeyRefusedAfter),
+                           platform::NiifWarning);
+  }
   LoadEntryList();
   refillCombo();
   stateLoaded_ = true;
@@ -383,16 +393,39 @@ void TForm1::ReverseCheck(ui::TComponent* Sender) {
 }
 
 void TForm1::RegisterSlotHotKey(int i) {
-  const THotKeySlot& slot = HotKeys[static_cast<std::size_t>(i)];
+  const auto index = static_cast<std::size_t>(i);
+  const THotKeySlot& slot = HotKeys[index];
+  refusedSlots_[index] = false;
   if (slot.VKey == 0) return;
   if (i != 0 && (!HKValid->Checked || slot.Command.empty())) return;
   // A combination another program holds is refused; the slot stays silent
-  // until the next pass.
-  Platform().registerHotKey(Handle(), HotKeyIdBase + i, slot.Modifiers, slot.VKey);
+  // until the next pass, and the tray icon's tip names it.
+  refusedSlots_[index] =
+      !Platform().registerHotKey(Handle(), HotKeyIdBase + i, slot.Modifiers, slot.VKey);
 }
 
 void TForm1::unregisterSlotHotKeys(int first, int last) {
-  for (int i = first; i <= last; ++i) Platform().unregisterHotKey(Handle(), HotKeyIdBase + i);
+  for (int i = first; i <= last; ++i) {
+    Platform().unregisterHotKey(Handle(), HotKeyIdBase + i);
+    refusedSlots_[static_cast<std::size_t>(i)] = false;
+  }
+}
+
+std::vector<std::string> TForm1::refusedKeyNames() const {
+  std::vector<std::string> names;
+  for (std::size_t i = 0; i < HotKeys.size(); ++i) {
+    if (refusedSlots_[i]) names.push_back(HotKeyDisplayText(HotKeys[i]));
+  }
+  return names;
+}
+
+void TForm1::showRefusalsInTip() {
+  std::string tip(ApplicationTitle);
+  const std::vector<std::string> names = refusedKeyNames();
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    tip += std::string(i == 0 ? RefusedHotKeysTip : RefusedHotKeySeparator) + names[i];
+  }
+  TaskTray1->SetTipString(text::cutWithEllipsis(tip, platform::MaxTipBytes));
 }
 
 void TForm1::HKValidClick(ui::TComponent* Sender) {
@@ -402,6 +435,7 @@ void TForm1::HKValidClick(ui::TComponent* Sender) {
   } else {
     unregisterSlotHotKeys(1, HotKeySlotCount - 1);
   }
+  showRefusalsInTip();
 }
 
 void TForm1::WMHotKey(ui::TComponent*, int Id) {
@@ -415,21 +449,22 @@ void TForm1::WMHotKey(ui::TComponent*, int Id) {
 }
 
 template <typename Editor>
-bool TForm1::runEditor(std::string_view name, const std::function<void()>& beforeShowing) {
+std::optional<int> TForm1::runEditor(std::string_view name,
+                                     const std::function<void()>& beforeShowing) {
   // The tray menu still works while an editor is open: the open one comes
   // forward instead of a second one over the same tables.
   if (auto* open = dynamic_cast<Editor*>(FindComponent(name))) {
     open->BringToForeground();
-    return false;
+    return std::nullopt;
   }
   auto* editor = ui::TForm::Create<Editor>(this, *this);
   editor->SetAcceptFiles(true);
   if (beforeShowing) beforeShowing();
-  editor->ShowModal();
+  const int result = editor->ShowModal();
   // Freed only after a normal return: when the session ends inside the
   // dialog, this window has freed it, as its owner, on the way out.
   ui::TComponent::Free(editor);
-  return true;
+  return result;
 }
 
 void TForm1::Edit1Click(ui::TComponent*) {
@@ -440,15 +475,30 @@ void TForm1::Edit1Click(ui::TComponent*) {
 }
 
 void TForm1::Hotkey1Click(ui::TComponent*) {
+  const auto slotsBefore = HotKeys;
+  const auto refusedBefore = refusedSlots_;
   // While the editor is open none of the program's hotkeys is registered, so
   // that the same combinations can be pressed in it; and only one editor is
   // open, so that no second one registers them while the first is open.
-  if (!runEditor<TForm3>(HotKeyEditorName,
-                         [this] { unregisterSlotHotKeys(0, HotKeySlotCount - 1); })) {
-    return;
-  }
+  const std::optional<int> result = runEditor<TForm3>(
+      HotKeyEditorName, [this] { unregisterSlotHotKeys(0, HotKeySlotCount - 1); });
+  if (!result) return;
   // From the table as the editor left it: edited after OK, restored else.
   for (int i = 0; i < HotKeySlotCount; ++i) RegisterSlotHotKey(i);
+  showRefusalsInTip();
+  if (*result != ui::mrOk) return;
+  // The user is told of a refusal that is news: of a slot set in the editor,
+  // or of one that worked before it opened. A refusal known before stays in
+  // the tip alone.
+  bool news = false;
+  for (std::size_t i = 0; i < HotKeys.size(); ++i) {
+    news |= refusedSlots_[i] && (!refusedBefore[i] || HotKeys[i] != slotsBefore[i]);
+  }
+  if (!news) return;
+  std::string message = std::string(RefusedHotKeysMessage) + "\r";
+  for (const std::string& name : refusedKeyNames()) message += "\r" + name;
+  message += "\r\r" + std::string(RefusedHotKeysAdvice);
+  ui::MessageDlg(message, ui::TMsgDlgType::mtInformation, ui::mbOK);
 }
 
 void TForm1::ShowHelpTopic(std::string_view topic) {

@@ -5,6 +5,7 @@
 // system hotkeys.
 #pragma once
 
+#include "core/HotKeys.h"
 #include "core/Path.h"
 #include "dialogs/LauncherServices.h"
 #include "res/ResourceIds.h"
@@ -14,7 +15,9 @@
 #include "ui/Menus.h"
 #include "ui/StdCtrls.h"
 
+#include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +36,19 @@ inline constexpr int ApplicationIconResource = IDI_VELMORA2;
 inline constexpr int TrayIconId = 1;
 // System hotkey identifiers: slot i is HotKeyIdBase + i.
 inline constexpr int HotKeyIdBase = 100;
+// What the program says of hotkeys the system refused: the tip names them
+// after this, the balloon at the start and the box after the hotkey editor
+// tell what the user can do.
+inline constexpr std::string_view RefusedHotKeysTip = " - 使えないホットキー: ";
+inline constexpr std::string_view RefusedHotKeySeparator = "、";
+inline constexpr std::string_view LauncherKeyRefusedTitle = "ホットキーが使えません";
+inline constexpr std::string_view LauncherKeyRefusedBefore = "Velmora を開くホットキー ";
+inline constexpr std::string_view LauncherKeyRefusedAfter =
+    " は、ほかのプログラムが使っています.「ホットキーの編集(H)」で別のキーを選べます.";
+inline constexpr std::string_view RefusedHotKeysMessage =
+    "次のホットキーは、ほかのプログラムが使っているため使えません.";
+inline constexpr std::string_view RefusedHotKeysAdvice =
+    "別のキーにするには、もう一度「ホットキーの編集(H)」を開いてください.";
 
 // Set while the combo box's list is dropped down, for the quick start.
 extern bool DroppedDown;
@@ -99,7 +115,8 @@ class TForm1 : public ui::TForm, public TLauncherServices {
   // Shows the window and makes it the active one.
   void ShowLauncher();
   // Registers slot i's hotkey when it is usable: a key, and for slots 1 to
-  // 15 a command and the hotkey option checked.
+  // 15 a command and the hotkey option checked. A refusal of the system is
+  // noted.
   void RegisterSlotHotKey(int i);
 
   // The launcher's services, for the editors too.
@@ -129,12 +146,22 @@ class TForm1 : public ui::TForm, public TLauncherServices {
   // turns it on keeps the file as it always was.
   bool autoCompleteStored_ = false;
 
+  // The slots whose hotkey the system refused at the last pass that tried
+  // them; a slot released since is not refused.
+  std::array<bool, HotKeySlotCount> refusedSlots_{};
+
   void unregisterSlotHotKeys(int first, int last);
+  // The refused slots' key names, as the hotkey editor shows them.
+  std::vector<std::string> refusedKeyNames() const;
+  // The tray icon's tip: the title, and the refused keys if there are any.
+  void showRefusalsInTip();
   // Runs an editor modally, owned by this window and taking dropped files;
-  // `beforeShowing` runs once it is made. False when one of its kind was open
-  // already: that one comes forward, and nothing else is done.
+  // `beforeShowing` runs once it is made. Its modal result; nothing when one
+  // of its kind was open already: that one comes forward, and nothing else
+  // is done.
   template <typename Editor>
-  bool runEditor(std::string_view name, const std::function<void()>& beforeShowing = {});
+  std::optional<int> runEditor(std::string_view name,
+                               const std::function<void()>& beforeShowing = {});
   void refillCombo();
   void showSaveErrors(const std::vector<std::string>& errors);
 };

@@ -10,10 +10,6 @@ namespace velmora {
 
 files::Path SettingsFilePath() { return ExeDir + SettingsFileName; }
 
-std::string cannotWriteMessage(const files::Path& path) {
-  return files::displayText(path) + std::string(CannotWriteText);
-}
-
 SaveReport SaveRegistrationFiles(const files::Path& settingsPath, const files::Path& listPath) {
   SaveReport report;
   try {

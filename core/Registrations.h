@@ -7,13 +7,11 @@
 #include <vector>
 
 #include "core/Path.h"
+#include "core/SettingsFile.h"
 
 namespace velmora {
 
 files::Path SettingsFilePath();  // ExeDir + "Velmora.ini"
-
-// "<full path> に書き込めません"; the error box adds the final ".".
-std::string cannotWriteMessage(const files::Path& path);
 
 struct SaveReport {
   // Messages of the files that could not be written, in the order of the

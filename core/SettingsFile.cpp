@@ -179,8 +179,13 @@ LoadedFile loadFile(const files::Path& path) {
 
 }  // namespace
 
+std::string cannotWriteMessage(const files::Path& path) {
+  return files::displayText(path) + std::string(CannotWriteText) + ".\r" +
+         std::string(MoveFolderAdvice);
+}
+
 SettingsWriteError::SettingsWriteError(const files::Path& path)
-    : std::runtime_error(files::displayText(path) + std::string(CannotWriteText)), path_(path) {}
+    : std::runtime_error(cannotWriteMessage(path)), path_(path) {}
 
 namespace ini {
 

@@ -22,9 +22,16 @@ inline constexpr std::size_t MaxSettingsValueBytes = 1023;
 inline constexpr std::size_t MaxSettingsFileBytes = 16 * 1024 * 1024;
 // Follows the full path in the message of a refused write.
 inline constexpr std::string_view CannotWriteText = " に書き込めません";
+// The sentence after it: a folder the program cannot write to (under
+// "Program Files", on a protected stick) never becomes writable by itself.
+inline constexpr std::string_view MoveFolderAdvice =
+    "Velmora2 のフォルダーを、書き込みのできるフォルダーへ移動してください.";
 
-// A write that the system refused. what() is "<full path> に書き込めません",
-// the path as the user reads it.
+// The message of a file that could not be written, the path as the user
+// reads it: "<full path> に書き込めません." and, on the next line, the advice.
+std::string cannotWriteMessage(const files::Path& path);
+
+// A write that the system refused. what() is its cannotWriteMessage.
 class SettingsWriteError : public std::runtime_error {
  public:
   explicit SettingsWriteError(const files::Path& path);

@@ -37,6 +37,15 @@ std::string_view cutToBytes(std::string_view s, std::size_t maxBytes) noexcept {
   return s.substr(0, end);
 }
 
+std::string cutWithEllipsis(std::string_view s, std::size_t maxBytes) {
+  if (s.size() <= maxBytes) return std::string(s);
+  // "…" in code page 932 (the fuzz build compiles this file's literals as
+  // UTF-8, so it is written as its bytes).
+  constexpr std::string_view Ellipsis = "\x81\x63";
+  if (maxBytes < Ellipsis.size()) return std::string(cutToBytes(s, maxBytes));
+  return std::string(cutToBytes(s, maxBytes - Ellipsis.size())) + std::string(Ellipsis);
+}
+
 std::string upperCase(std::string_view s) {
   std::string copy(s);
   upperCaseInPlace(copy);

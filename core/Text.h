@@ -32,6 +32,10 @@ std::size_t findLastCharOf(std::string_view s, std::string_view chars) noexcept;
 // the middle of a double-byte character.
 std::string_view cutToBytes(std::string_view s, std::size_t maxBytes) noexcept;
 
+// `s` when it has at most `maxBytes` bytes; otherwise as much of it as fits
+// before "…" within them, never half a character.
+std::string cutWithEllipsis(std::string_view s, std::size_t maxBytes);
+
 // Upper-cases in place the way the system does at code page 932: ASCII, the
 // full-width Latin, Greek and Cyrillic letters and the small roman numerals,
 // and a character the code page holds twice becomes the code the system

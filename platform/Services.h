@@ -55,11 +55,16 @@ enum class NotifyIconResult {
 };
 
 // Which fields of NotifyIconData the shell reads.
-inline constexpr std::uint32_t NifMessage = 1, NifIcon = 2, NifTip = 4;
+inline constexpr std::uint32_t NifMessage = 1, NifIcon = 2, NifTip = 4, NifInfo = 0x10;
+// The picture of a balloon (dwInfoFlags).
+inline constexpr std::uint32_t NiifNone = 0, NiifInfo = 1, NiifWarning = 2, NiifError = 3;
+// The size of the record's second form, as the system counts it: only a
+// record of that size has the balloon's fields.
+inline constexpr std::uint32_t NotifyIconDataV2Size = 488;
 
 // The record the shell is given for a notification-area icon, field for
-// field as the system defines its first form. The shell knows an icon by
-// hWnd and uID together.
+// field as the system defines its first form, and the balloon's fields of
+// its second. The shell knows an icon by hWnd and uID together.
 struct NotifyIconData {
   std::uint32_t cbSize = 0;
   WindowHandle hWnd = 0;
@@ -69,9 +74,16 @@ struct NotifyIconData {
   IconHandle hIcon = 0;
   // At most 63 bytes: the system's field holds 64 with the final zero.
   std::string szTip;
+  // The balloon (with NifInfo, in a record of the second form's size): at
+  // most 255 and 63 bytes, and its picture.
+  std::string szInfo;
+  std::string szInfoTitle;
+  std::uint32_t dwInfoFlags = NiifNone;
   bool operator==(const NotifyIconData&) const = default;
 };
 inline constexpr std::size_t MaxTipBytes = 63;
+inline constexpr std::size_t MaxInfoBytes = 255;
+inline constexpr std::size_t MaxInfoTitleBytes = 63;
 
 // One line of a popup menu. Commands are numbers the caller chose, 1 to
 // 65535, unique within the menu; a line with items is a submenu.

@@ -142,6 +142,7 @@ void TTaskTray::ShowIcon() {
       retriesLeft_ = 0;
       NotifyWindow->updateRetryTimer();
     }
+    showPendingBalloon(*platform);
     return;
   }
   // Without a shell there is no icon, and nobody refused it: the icon stays
@@ -165,10 +166,35 @@ void TTaskTray::waitForShell(platform::Platform& platform, platform::NotifyIconR
           platform::NotifyIconResult::Done) {
     added_ = true;
     retriesLeft_ = 0;
+    showPendingBalloon(platform);
   } else if (retriesLeft_ == 0) {
     retriesLeft_ = TrayRetryCount;
   }
   NotifyWindow->updateRetryTimer();
+}
+
+void TTaskTray::ShowBalloon(std::string_view title, std::string_view text, std::uint32_t icon) {
+  platform::NotifyIconData balloon;
+  balloon.szInfoTitle = std::string(text::cutToBytes(title, platform::MaxInfoTitleBytes));
+  balloon.szInfo = std::string(text::cutToBytes(text, platform::MaxInfoBytes));
+  balloon.dwInfoFlags = icon;
+  pendingBalloon_ = std::move(balloon);
+  if (added_) {
+    if (platform::Platform* platform = currentPlatform()) showPendingBalloon(*platform);
+  }
+}
+
+void TTaskTray::showPendingBalloon(platform::Platform& platform) {
+  if (!pendingBalloon_) return;
+  platform::NotifyIconData record = iconData_;
+  record.cbSize = platform::NotifyIconDataV2Size;
+  record.uFlags |= platform::NifInfo;
+  record.szInfo = std::move(pendingBalloon_->szInfo);
+  record.szInfoTitle = std::move(pendingBalloon_->szInfoTitle);
+  record.dwInfoFlags = pendingBalloon_->dwInfoFlags;
+  pendingBalloon_.reset();
+  // A balloon the shell would not show is no error: the icon is there.
+  platform.shellNotifyIcon(platform::NotifyIconMessage::Modify, record);
 }
 
 void TTaskTray::retryAdd() {
@@ -205,6 +231,7 @@ void TTaskTray::RemoveIcon() {
   }
   added_ = false;
   registered_ = false;
+  pendingBalloon_.reset();
   if (retriesLeft_ > 0) {
     retriesLeft_ = 0;
     if (NotifyWindow != nullptr && !NotifyWindow->Destroying()) NotifyWindow->updateRetryTimer();

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -71,6 +72,13 @@ class TTaskTray : public ui::TComponent {
   // The tries still to come of an add refused at the start.
   int RetriesLeft() const { return retriesLeft_; }
 
+  // A balloon at the icon, once: at once when the icon is there, else as
+  // soon as an add succeeds (the shell of a session just begun may take a
+  // while). The record handed over for it is the icon's own in the second
+  // form's size; the icon's record stays in the first.
+  void ShowBalloon(std::string_view title, std::string_view text,
+                   std::uint32_t icon = platform::NiifInfo);
+
   // The icon is in the notification area now.
   bool Added() const { return added_; }
   // The record handed to the shell, as it was last filled.
@@ -103,6 +111,8 @@ class TTaskTray : public ui::TComponent {
   // answered too late but carried the add out), or is it to be tried again?
   void waitForShell(platform::Platform& platform, platform::NotifyIconResult result);
   void unlist();
+  // Hands the balloon waiting, if any, to the shell.
+  void showPendingBalloon(platform::Platform& platform);
   // The picture handed to the shell: Icon's resource at the small-icon size
   // the system asks for, so that it is drawn sharp instead of shrunk.
   platform::IconHandle shellImage(platform::Platform& platform);
@@ -113,6 +123,7 @@ class TTaskTray : public ui::TComponent {
   ui::TPopupMenu* popupMenuL_ = nullptr;
   ui::TPopupMenu* popupMenuR_ = nullptr;
   platform::NotifyIconData iconData_;
+  std::optional<platform::NotifyIconData> pendingBalloon_;
   std::unique_ptr<platform::IconImage> shellImage_;
   int shellImageResource_ = 0;
   platform::Size shellImageSize_;

@@ -434,8 +434,12 @@ std::optional<FakePlatform::LoadedIcon> FakePlatform::loadedIcon(IconHandle hand
 
 NotifyIconResult FakePlatform::shellNotifyIcon(NotifyIconMessage message,
                                                const NotifyIconData& data) {
+  // The shell reads the balloon's fields only in a record of their size.
+  const bool balloon = (data.uFlags & NifInfo) != 0 && data.cbSize >= NotifyIconDataV2Size &&
+                       message != NotifyIconMessage::Delete;
   record(std::string("shellNotifyIcon ") + trayMessageName(message) + " " +
-         std::to_string(data.uID) + " " + std::to_string(data.uFlags) + " " + data.szTip);
+         std::to_string(data.uID) + " " + std::to_string(data.uFlags) + " " + data.szTip +
+         (balloon ? " balloon " + data.szInfoTitle : ""));
   auto found = std::find_if(trayIcons_.begin(), trayIcons_.end(), [&](const NotifyIconData& icon) {
     return icon.hWnd == data.hWnd && icon.uID == data.uID;
   });
@@ -456,7 +460,7 @@ NotifyIconResult FakePlatform::shellNotifyIcon(NotifyIconMessage message,
       if ((data.uFlags & NifMessage) != 0) found->uCallbackMessage = data.uCallbackMessage;
       if ((data.uFlags & NifIcon) != 0) found->hIcon = data.hIcon;
       if ((data.uFlags & NifTip) != 0) found->szTip = data.szTip;
-      found->uFlags = data.uFlags;
+      found->uFlags = data.uFlags & ~NifInfo;
     }
   } else {
     ok = found != trayIcons_.end();
@@ -465,6 +469,9 @@ NotifyIconResult FakePlatform::shellNotifyIcon(NotifyIconMessage message,
   if (int& late = lateAnswers_[message]; late > 0) {
     --late;
     ok = false;
+  }
+  if (ok && balloon) {
+    balloons_.push_back({data.uID, data.szInfoTitle, data.szInfo, data.dwInfoFlags});
   }
   trayCalls_.push_back({message, data, ok});
   return ok ? NotifyIconResult::Done : NotifyIconResult::Refused;

@@ -217,6 +217,15 @@ struct TrayCall {
   bool succeeded = false;
 };
 
+// A balloon the shell showed at an icon.
+struct TrayBalloon {
+  std::uint32_t uID = 0;
+  std::string title;
+  std::string text;
+  std::uint32_t flags = 0;
+  bool operator==(const TrayBalloon&) const = default;
+};
+
 // A popup menu while it is open.
 struct OpenMenu {
   WindowHandle owner = 0;
@@ -377,6 +386,9 @@ class FakePlatform final : public Platform {
   const std::vector<TrayCall>& trayCalls() const { return trayCalls_; }
   // The icons in the notification area now, in the order they were added.
   std::vector<NotifyIconData> trayIcons() const { return trayIcons_; }
+  // The balloons shown, in order: an add or modify that the shell took,
+  // with NifInfo in a record of the second form.
+  const std::vector<TrayBalloon>& balloons() const { return balloons_; }
 
   FakeWindow* windowOf(WindowHandle handle) const;
   // The last made live window with this component name.
@@ -452,6 +464,7 @@ class FakePlatform final : public Platform {
   std::map<NotifyIconMessage, int> lateAnswers_;
   std::vector<TrayCall> trayCalls_;
   std::vector<NotifyIconData> trayIcons_;
+  std::vector<TrayBalloon> balloons_;
 };
 
 }  // namespace velmora::platform::fake

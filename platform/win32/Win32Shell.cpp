@@ -119,8 +119,10 @@ Size Win32Platform::smallIconSize() {
 NotifyIconResult Win32Platform::shellNotifyIcon(NotifyIconMessage message,
                                                 const NotifyIconData& data) {
   NOTIFYICONDATAW record{};
-  // The first form of the record: the shell reads no field after the tip.
-  record.cbSize = NOTIFYICONDATAW_V1_SIZE;
+  // The first form of the record, in which the shell reads no field after
+  // the tip; the second only for a balloon.
+  const bool secondForm = data.cbSize >= NotifyIconDataV2Size;
+  record.cbSize = secondForm ? NOTIFYICONDATAW_V2_SIZE : NOTIFYICONDATAW_V1_SIZE;
   record.hWnd = reinterpret_cast<HWND>(data.hWnd);
   record.uID = data.uID;
   record.uFlags = data.uFlags;
@@ -128,6 +130,14 @@ NotifyIconResult Win32Platform::shellNotifyIcon(NotifyIconMessage message,
   record.hIcon = reinterpret_cast<HICON>(data.hIcon);
   const std::wstring tip = notifyTipText(data.szTip);
   lstrcpynW(record.szTip, tip.c_str(), 64);
+  if (secondForm) {
+    // As many UTF-16 units as code page 932 bytes at the most: each fits.
+    const std::wstring info = toWide(text::cutToBytes(data.szInfo, MaxInfoBytes));
+    const std::wstring title = toWide(text::cutToBytes(data.szInfoTitle, MaxInfoTitleBytes));
+    lstrcpynW(record.szInfo, info.c_str(), ARRAYSIZE(record.szInfo));
+    lstrcpynW(record.szInfoTitle, title.c_str(), ARRAYSIZE(record.szInfoTitle));
+    record.dwInfoFlags = data.dwInfoFlags;
+  }
   DWORD operation = NIM_ADD;
   if (message == NotifyIconMessage::Modify) operation = NIM_MODIFY;
   if (message == NotifyIconMessage::Delete) operation = NIM_DELETE;

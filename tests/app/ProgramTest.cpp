@@ -2,6 +2,7 @@
 // the creation and exit orders with the files they read and write, the
 // session end, the quit confirmation and launching through the shell.
 #include "core/FileAccess.h"
+#include "core/SettingsFile.h"
 #include "ui/Application.h"
 #include "tests/app/FakeProgram.h"
 #include "tests/app/WrittenSettings.h"
@@ -238,7 +239,8 @@ TEST_F(ProgramTest, ASettingsFileThatCannotBeWrittenIsReportedOnceAndTheListIsSt
     FakeWindow* box = platform.findForm("Velmora2");
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->child(WindowKind::Label)->text(),
-              folder.file("Velmora.ini") + " に書き込めません.");
+              folder.file("Velmora.ini") + " に書き込めません.\r" +
+                  "Velmora2 のフォルダーを、書き込みのできるフォルダーへ移動してください.");
     EXPECT_EQ(box->child(WindowKind::Icon)->icon(), platform::SystemIcon::Error);
     // The list file is on disk before the box asks for anything.
     EXPECT_EQ(read("Velmora.Lst"), "Memo\r\nnotepad.exe\r\n");
@@ -257,7 +259,7 @@ TEST_F(ProgramTest, AListFileThatCannotBeWrittenIsReported) {
     FakeWindow* box = platform.findForm("Velmora2");
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->child(WindowKind::Label)->text(),
-              folder.file("Velmora.Lst") + " に書き込めません.");
+              cannotWriteMessage(folder.file("Velmora.Lst")));
     answer("Velmora2", "OK");
   });
   EXPECT_EQ(run(), 0);

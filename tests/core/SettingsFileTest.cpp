@@ -420,7 +420,7 @@ TEST_F(SettingsFileOnDisk, AnUpdateReplacesTheFileOnceWithAllItsKeysOrNotAtAll) 
     refused.Commit();
     ADD_FAILURE() << "the commit was not refused";
   } catch (const SettingsWriteError& error) {
-    EXPECT_EQ(std::string(error.what()), path + " に書き込めません");
+    EXPECT_EQ(std::string(error.what()), cannotWriteMessage(path));
     EXPECT_EQ(error.path(), path);
   }
   EXPECT_EQ(fileBytes(path),
@@ -531,7 +531,7 @@ TEST_F(SettingsFileOnDisk, AFolderInPlaceOfTheFileGivesDefaultsAndRefusesWrites)
     FAIL() << "the write was not refused";
   } catch (const SettingsWriteError& error) {
     EXPECT_EQ(error.path(), path);
-    EXPECT_EQ(std::string(error.what()), path + " に書き込めません");
+    EXPECT_EQ(std::string(error.what()), cannotWriteMessage(path));
   }
   EXPECT_TRUE(std::filesystem::is_directory(path));
   EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));

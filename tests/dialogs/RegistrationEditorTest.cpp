@@ -3,6 +3,7 @@
 // deleted, sorted and moved, the file taken from the open-file dialog or a
 // drop, and the dialog closed every way there is.
 #include "core/FileAccess.h"
+#include "core/SettingsFile.h"
 #include "dialogs/LnchDilg.h"
 #include "tests/app/FakeProgram.h"
 #include "ui/Keys.h"
@@ -332,7 +333,7 @@ TEST_F(RegistrationEditorTest, ANewNameAtTheLimitIsRefusedAndAFailedSaveKeepsThe
         w("List1")->selectItem(0);
         w("DeleteBtn")->click();
         platform.then([&] {
-          expectBox(ApplicationTitle, folder.file("Velmora.ini") + " に書き込めません.", "OK");
+          expectBox(ApplicationTitle, cannotWriteMessage(folder.file("Velmora.ini")), "OK");
         });
         w("AddBtn")->click();
         EXPECT_EQ(table().back(), (std::pair<std::string, std::string>{"brand new", "new.exe"}));
@@ -352,7 +353,7 @@ TEST_F(RegistrationEditorTest, ANewNameAtTheLimitIsRefusedAndAFailedSaveKeepsThe
         typeInto("Edit1", "newer");
         typeInto("Edit2", "new.exe");
         platform.then([&] {
-          expectBox(ApplicationTitle, folder.file("Velmora.Lst") + " に書き込めません.", "OK");
+          expectBox(ApplicationTitle, cannotWriteMessage(folder.file("Velmora.Lst")), "OK");
         });
         w("AddBtn")->click();
         EXPECT_EQ(table().back(), (std::pair<std::string, std::string>{"newer", "new.exe"}));

@@ -223,6 +223,23 @@ inline std::string probeOutput(const std::string& arguments) {
   return out;
 }
 
+// The pointer comes to rest on the tray icon at `icon`, and stays there; the
+// tip the taskbar then shows, empty when none came within 3 s.
+inline std::string trayTipOnHover(std::pair<int, int> icon) {
+  // Two moves on the icon, the second a pixel on: the tip waits for the
+  // pointer to rest after a move.
+  for (int dx : {0, 1}) {
+    run({"xdotool", "mousemove", std::to_string(icon.first + dx), std::to_string(icon.second)},
+        Work, 10);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  }
+  std::string tip;
+  for (int i = 0; i < 30 && (tip = probeOutput("tooltip-text")).empty(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return tip;
+}
+
 inline void pressKey(const std::string& key) {
   // The keyboard goes to the X window under the pointer: the Wine desktop.
   run({"xdotool", "mousemove", "5", "5"}, Work, 10);

@@ -239,15 +239,7 @@ TEST_F(E2eTest, TheTrayIconShowsItsTipOpensTheLauncherOnADoubleClickAndGoesWithT
   EXPECT_EQ(probeOutput("tooltip-text"), "") << "a tip before the pointer came";
 
   // The pointer rests on the icon: the tip appears.
-  run({"xdotool", "mousemove", std::to_string(icon->first), std::to_string(icon->second)}, Work,
-      10);
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  run({"xdotool", "mousemove", std::to_string(icon->first + 1), std::to_string(icon->second)}, Work,
-      10);
-  std::string tip;
-  for (int i = 0; i < 30 && (tip = probeOutput("tooltip-text")).empty(); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
+  const std::string tip = trayTipOnHover(*icon);
   screenshot("tray-tip-on-hover");
   EXPECT_EQ(tip, "Velmora2");
 

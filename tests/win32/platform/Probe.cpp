@@ -10,6 +10,8 @@
 //                     of its children; exit 1 when it knows none
 //   VelmoraProbe tray-has <window hex> <id>  exit 0 when the shell knows the icon
 //   VelmoraProbe tooltip-text                prints the shown tooltip's text (UTF-8)
+//   VelmoraProbe balloon-text                prints the text of the shown balloon, the
+//                     shell's tooltip of a notification-area icon (UTF-8)
 //   VelmoraProbe window-rect <class>         prints a shown window's left top width height
 //   VelmoraProbe control <class> <name>      prints the control named <name> (its
 //                     component name) of the form of that class: screen left top
@@ -127,19 +129,29 @@ int trayWindow(const std::wstring& className, UINT id) {
   return 0;
 }
 
+struct TooltipSearch {
+  bool balloon;
+  HWND found;
+};
+
 BOOL CALLBACK searchTooltip(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<TooltipSearch*>(param);
   wchar_t name[64] = {};
   GetClassNameW(window, name, 64);
   if (std::wstring(name) != TOOLTIPS_CLASSW || !IsWindowVisible(window)) return TRUE;
-  *reinterpret_cast<HWND*>(param) = window;
+  const bool balloon = (GetWindowLongPtrW(window, GWL_STYLE) & TTS_BALLOON) != 0;
+  if (balloon != search->balloon) return TRUE;
+  search->found = window;
   return FALSE;
 }
 
 // The tooltip belongs to the taskbar's process: its current tool, text
-// included, is read through memory in that process.
-int tooltipText() {
-  HWND tip = nullptr;
-  EnumWindows(searchTooltip, reinterpret_cast<LPARAM>(&tip));
+// included, is read through memory in that process. A balloon is a tracked
+// tool, which is never the current one: its first tool is read instead.
+int tooltipText(bool balloon) {
+  TooltipSearch search{balloon, nullptr};
+  EnumWindows(searchTooltip, reinterpret_cast<LPARAM>(&search));
+  HWND tip = search.found;
   if (tip == nullptr) return 1;
   DWORD processId = 0;
   GetWindowThreadProcessId(tip, &processId);
@@ -159,7 +171,8 @@ int tooltipText() {
     if (WriteProcessMemory(process, remote, &info, sizeof info, nullptr) &&
         WriteProcessMemory(process, remote + sizeof info, text.data(), TextUnits * sizeof(wchar_t),
                            nullptr) &&
-        SendMessageW(tip, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(remote)) != 0 &&
+        SendMessageW(tip, balloon ? TTM_ENUMTOOLSW : TTM_GETCURRENTTOOLW, 0,
+                     reinterpret_cast<LPARAM>(remote)) != 0 &&
         ReadProcessMemory(process, remote + sizeof info, text.data(),
                           (TextUnits - 1) * sizeof(wchar_t), nullptr)) {
       char utf8[4 * TextUnits] = {};
@@ -439,7 +452,8 @@ int wmain(int argc, wchar_t** argv) {
     HWND window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(wcstoull(argv[2], nullptr, 16)));
     return shellKnows(window, static_cast<UINT>(_wtoi(argv[3]))) ? 0 : 1;
   }
-  if (argc == 2 && std::wstring(argv[1]) == L"tooltip-text") return tooltipText();
+  if (argc == 2 && std::wstring(argv[1]) == L"tooltip-text") return tooltipText(false);
+  if (argc == 2 && std::wstring(argv[1]) == L"balloon-text") return tooltipText(true);
   if ((argc == 3 || argc == 4) && std::wstring(argv[1]) == L"load-library") {
     auto platform = velmora::platform::win32::createWin32Platform();
     if (argc == 4 && std::wstring(argv[3]) == L"restricted") platform->restrictLibrarySearch();
