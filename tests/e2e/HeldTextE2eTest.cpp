@@ -1,6 +1,7 @@
 // A file in a folder whose name code page 932 cannot hold ("Café"), chosen
 // through the system's open-file dialog of the real launcher under Wine: it
-// is registered under its short name, which names the same file, and runs.
+// is registered under its short name, which names the same file, and runs;
+// a name typed with é is refused with its box.
 #include "tests/e2e/E2eSupport.h"
 
 #include <gtest/gtest.h>
@@ -35,6 +36,21 @@ TEST_F(HeldTextE2eTest, AFileInCafeIsRegisteredUnderItsShortNameAndRuns) {
   EXPECT_EQ(command.find("Cafe"), std::string::npos) << "best fit named another folder";
   EXPECT_EQ(command.find('?'), std::string::npos) << command;
   EXPECT_EQ(command.substr(command.size() - 12), "\\witness.bat");
+
+  // A name typed with é: no entry "cafe" is found, nothing is registered.
+  forgetWitness();
+  pressF12AndWait();
+  pressKey("ctrl+a");
+  typeText("café");
+  pressKey("Return");
+  ASSERT_TRUE(waitWindow("TMessageForm", true, 5000)) << "no refusal box";
+  EXPECT_NE(controlText("TMessageForm", "Message").find("登録名に、保存できない文字"),
+            std::string::npos)
+      << controlText("TMessageForm", "Message");
+  screenshot("held-text-refused-name");
+  pressKey("Return");
+  EXPECT_FALSE(witnessed(1).has_value()) << "the refused name ran an entry";
+  EXPECT_EQ(readFile(where / "Velmora.Lst"), list);
   EXPECT_EQ(endSession(*program_), 0);
 }
 
