@@ -267,6 +267,20 @@ inline std::optional<WindowRect> windowRect(const std::string& className) {
   return r;
 }
 
+// Whether a shown window of the class has its caption drawn active in the
+// screenshot: blue here, where an inactive one is grey.
+inline bool captionDrawnActive(const fs::path& shot, const std::string& className) {
+  const auto rect = windowRect(className);
+  if (!rect) return false;
+  // The middle third of a row in the caption, between the title and the
+  // close box.
+  const auto row = pixels(shot, rect->left + rect->width / 3, rect->top + 10, rect->width / 3, 1);
+  const auto blue = std::count_if(row.begin(), row.end(), [](const Pixel& p) {
+    return static_cast<int>(p.colour & 0xFF) - static_cast<int>(p.colour >> 16) > 64;
+  });
+  return !row.empty() && blue * 2 > static_cast<long>(row.size());
+}
+
 // A shown top-level window of the class cut out of a screenshot, into
 // Shots/help: the pictures of the help pages come from here.
 inline void windowShot(const fs::path& shot, const std::string& className,

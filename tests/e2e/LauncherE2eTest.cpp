@@ -204,7 +204,11 @@ TEST_F(LauncherE2eTest, TheExitSentinelAsksAndQuitsWithExitCodeZero) {
   pressKey("Return");
   ASSERT_TRUE(waitWindow("TMessageForm", true, 5000)) << "no confirmation";
   std::this_thread::sleep_for(std::chrono::milliseconds(400));
-  screenshot("launcher-exit-confirmation");
+  const fs::path shot = screenshot("launcher-exit-confirmation");
+  // The box has the keys: in front, drawn active (the launcher hid behind it
+  // without handing the activation to the taskbar on the way).
+  EXPECT_EQ(probeOutput("foreground"), "TMessageForm OK");
+  EXPECT_TRUE(captionDrawnActive(shot, "TMessageForm")) << shot.string();
   DesktopKeeper keeper(folder_);
   pressKey("Return");
   EXPECT_EQ(program_->wait(15), 0);
