@@ -16,6 +16,8 @@ start_time=$(date +%s)
 ensure_packages || { log "could not install the packages"; echo "0 passed, 1 failed"; exit 1; }
 rm -rf "$RESULTS"
 mkdir -p "$RESULTS"
+# Where the time goes: seconds per stage, printed at the end.
+timings=("packages $(($(date +%s) - start_time))")
 
 configure_and_build() {  # dir, cmake args...
   local dir=$1; shift
@@ -101,18 +103,22 @@ summarize() {
     fi
   done
   failed=$((failed + stage_failures))
-  log "took $(($(date +%s) - start_time)) s"
+  local detail
+  printf -v detail '%s s, ' "${timings[@]}"
+  log "took $(($(date +%s) - start_time)) s (${detail%, })"
   echo "$passed passed, $failed failed"
   [[ $failed -eq 0 ]]
 }
 
 for stage in $STAGES; do
+  stage_start=$(date +%s)
   if ! "stage_$stage"; then
     if [[ ! -f $RESULTS/$stage.failed ]]; then
       log "stage $stage failed before its tests could report"
       stage_failures=$((stage_failures + 1))
     fi
   fi
+  timings+=("$stage $(($(date +%s) - stage_start))")
 done
 stop_wine
 summarize
