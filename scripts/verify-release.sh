@@ -2,7 +2,7 @@
 # Builds the release of one commit twice, each time in a fresh clone in a
 # folder of its own (another path, time zone, umask and locale for the
 # second), and compares the bytes: the zip, the exe in it and SHA256SUMS
-# must be the same. Not part of the test command (about 4 minutes here).
+# must be the same. Not part of the test command (about 3 minutes here).
 #   scripts/verify-release.sh [commit]    # HEAD by default
 # Prints both SHA256SUMS; ends with "identical" or with what differs.
 set -u
