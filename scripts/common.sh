@@ -127,7 +127,10 @@ start_xvfb() {  # log file
   local display=90
   while [[ -e /tmp/.X$display-lock || -e /tmp/.X11-unix/X$display ]]; do display=$((display + 1)); done
   # A session of its own: a Ctrl+C meant for the script must not end it first.
-  setsid Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$1" 2>&1 &
+  # No key repeat (-r): only xdotool types here, and on a busy machine its
+  # release of a key can come later than the repeat delay (660 ms): a
+  # repeated Return would press the button of the box that comes next.
+  setsid Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp -r >"$1" 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 100); do
     [[ -e /tmp/.X11-unix/X$display ]] && break
