@@ -10,6 +10,15 @@ VELMORA_PACKAGES=(cmake ninja-build g++ googletest libgtest-dev clang libclang-r
 
 log() { printf '==> %s\n' "$*" >&2; }
 
+# The time of the commit the sources come from: the release's exe and zip
+# carry it instead of the time they were built, so that the same commit gives
+# the same bytes on any machine. Without a commit to take it from, the exe
+# carries no time stamp at all (see app/CMakeLists.txt).
+if [[ -z ${SOURCE_DATE_EPOCH:-} ]]; then
+  SOURCE_DATE_EPOCH=$(git -C "$VELMORA_ROOT" log -1 --format=%ct 2>/dev/null) || SOURCE_DATE_EPOCH=
+fi
+if [[ -n $SOURCE_DATE_EPOCH ]]; then export SOURCE_DATE_EPOCH; else unset SOURCE_DATE_EPOCH; fi
+
 # Installs the Debian packages that are missing, and the Japanese locale Wine
 # takes its ANSI code page from.
 ensure_packages() {
@@ -44,6 +53,13 @@ build_program() {
   cmake --build "$build" --target Velmora2 >&2 || return 1
   [[ -f $build/app/Velmora2.exe ]] || { log "Velmora2.exe was not built"; return 1; }
   echo "$build/app/Velmora2.exe"
+}
+
+# The time stamp in the header of a Windows program (PE), in seconds since 1970.
+pe_time_stamp() {  # exe
+  local header
+  header=$(od -An -tu4 -j 60 -N 4 "$1") && [[ -n $header ]] || return 1
+  od -An -tu4 -j $((header + 8)) -N 4 "$1" | tr -d ' '
 }
 
 # Wine with its own prefix inside the build folder and a Japanese code page.
@@ -111,7 +127,10 @@ start_xvfb() {  # log file
   local display=90
   while [[ -e /tmp/.X$display-lock || -e /tmp/.X11-unix/X$display ]]; do display=$((display + 1)); done
   # A session of its own: a Ctrl+C meant for the script must not end it first.
-  setsid Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$1" 2>&1 &
+  # No key repeat (-r): only xdotool types here, and on a busy machine its
+  # release of a key can come later than the repeat delay (660 ms): a
+  # repeated Return would press the button of the box that comes next.
+  setsid Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp -r >"$1" 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 100); do
     [[ -e /tmp/.X11-unix/X$display ]] && break

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <stdexcept>
+#include <utility>
 
 namespace velmora::platform::win32 {
 
@@ -177,6 +178,21 @@ class FormWindow final : public Win32Peer<FormPeer> {
     if (hwnd() != nullptr) SetForegroundWindow(hwnd());
   }
 
+  void setVisible(bool visible) override {
+    // Hidden as the activation leaves it for another window of the program
+    // (the launcher hides behind a box it opens), the window is still the
+    // active one: a plain hide would hand the activation to a window of the
+    // system's choosing, the taskbar or another program's, and the box would
+    // open drawn inactive and without the keys. The activation is on its way
+    // to the box already.
+    if (!visible && leavingForOwnWindow_ && hwnd() != nullptr) {
+      SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0,
+                   SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+      return;
+    }
+    showWindow(visible);
+  }
+
   void dragMove() override {
     if (hwnd() == nullptr) return;
     ReleaseCapture();
@@ -204,7 +220,7 @@ class FormWindow final : public Win32Peer<FormPeer> {
       case WM_CLOSE: events.onEvent(CloseRequest{}); return 0;
       case WM_ACTIVATE:
         // True: the ui has put the focus where it belongs itself.
-        if (events.onEvent(Activate{LOWORD(wParam) != WA_INACTIVE})) return 0;
+        if (activate(LOWORD(wParam) != WA_INACTIVE, reinterpret_cast<HWND>(lParam))) return 0;
         break;
       case WM_ACTIVATEAPP: events.onEvent(ApplicationActivate{wParam != FALSE}); return 0;
       case WM_QUERYENDSESSION: return events.onEvent(QueryEndSession{}) ? FALSE : TRUE;
@@ -253,6 +269,17 @@ class FormWindow final : public Win32Peer<FormPeer> {
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
 
+  // The activation event. While it leaves this window for another window of
+  // the same thread, a hide keeps out of the activation's way (setVisible).
+  bool activate(bool active, HWND other) {
+    const bool ours =
+        other != nullptr && GetWindowThreadProcessId(other, nullptr) == GetCurrentThreadId();
+    const bool before = std::exchange(leavingForOwnWindow_, !active && ours);
+    const bool placed = events().onEvent(Activate{active});
+    leavingForOwnWindow_ = before;
+    return placed;
+  }
+
   bool isTopmost() const { return (GetWindowLongPtrW(hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 
   // The tips are owned by the form and go with its window.
@@ -290,6 +317,8 @@ class FormWindow final : public Win32Peer<FormPeer> {
 
   GdiObject<HBRUSH> brush_;
   HWND toolTip_ = nullptr;
+  // While this window is deactivated for another window of its thread.
+  bool leavingForOwnWindow_ = false;
   struct {
     HWND parent = nullptr;
     HWND child = nullptr;

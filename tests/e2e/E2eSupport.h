@@ -241,6 +241,21 @@ inline std::string trayTipOnHover(std::pair<int, int> icon) {
 }
 
 inline void pressKey(const std::string& key) {
+  // F13 to F24 have no key in the display's keyboard map: xdotool would press
+  // them on a spare key mapped for the moment, and the Wine desktop, which
+  // reads the map only when it gets to the key, lost the key when busy. They
+  // go in through the system's input queue instead.
+  int function = 0;
+  if (std::sscanf(key.c_str(), "F%d", &function) == 1 && function >= 13 && function <= 24 &&
+      key == "F" + std::to_string(function)) {
+    const std::string virtualKey = std::to_string(0x7C + function - 13);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      if (run({"wine", Probe, "send-key", virtualKey}, Work, 30) == 0) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ADD_FAILURE() << "the probe could not press " << key;
+    return;
+  }
   // The keyboard goes to the X window under the pointer: the Wine desktop.
   run({"xdotool", "mousemove", "5", "5"}, Work, 10);
   run({"xdotool", "key", key}, Work, 10);
@@ -282,6 +297,20 @@ inline std::optional<WindowRect> windowRect(const std::string& className) {
   WindowRect r;
   if (!(rect >> r.left >> r.top >> r.width >> r.height)) return std::nullopt;
   return r;
+}
+
+// Whether a shown window of the class has its caption drawn active in the
+// screenshot: blue here, where an inactive one is grey.
+inline bool captionDrawnActive(const fs::path& shot, const std::string& className) {
+  const auto rect = windowRect(className);
+  if (!rect) return false;
+  // The middle third of a row in the caption, between the title and the
+  // close box.
+  const auto row = pixels(shot, rect->left + rect->width / 3, rect->top + 10, rect->width / 3, 1);
+  const auto blue = std::count_if(row.begin(), row.end(), [](const Pixel& p) {
+    return static_cast<int>(p.colour & 0xFF) - static_cast<int>(p.colour >> 16) > 64;
+  });
+  return !row.empty() && blue * 2 > static_cast<long>(row.size());
 }
 
 // A shown top-level window of the class cut out of a screenshot, into
@@ -343,9 +372,22 @@ inline Rows listRows(const std::string& formClass, const std::string& name) {
   return result;
 }
 
-// Typing goes to the X window under the pointer, the Wine desktop. Kanji and
-// the open-file dialog need 20 to 40 ms between keys.
+// Typing goes to the X window under the pointer, the Wine desktop; the
+// open-file dialog needs 20 to 40 ms between keys. A character the keyboard
+// map lacks (kana, kanji) xdotool types on a spare key mapped to it for the
+// moment, and Wine reads the map only when it gets to the key: a busy Wine
+// found it mapped to the next character already and lost one (日本語 came as
+// 日語). Text with such characters goes to the focused window as characters,
+// the way an input method gives them.
 inline void typeText(const std::string& text) {
+  if (std::any_of(text.begin(), text.end(), [](char c) { return (c & 0x80) != 0; })) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      if (run({"wine", Probe, "type-chars", text}, Work, 30) == 0) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ADD_FAILURE() << "no window with the focus to type " << text << " into";
+    return;
+  }
   run({"xdotool", "mousemove", "5", "5"}, Work, 10);
   run({"xdotool", "type", "--delay", "40", text}, Work, 60);
 }

@@ -216,7 +216,10 @@ TEST_F(E2eTest, TheMessageDialogLooksRightAndAnswersEnterAndEsc) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.type + " " + c.key);
     Child box({"wine", Probe, "show-dialog", c.type, c.buttons}, folder_, Work / "probe.log");
-    ASSERT_TRUE(waitWindow("TMessageForm", true, 15000));
+    const bool shown = waitWindow("TMessageForm", true, 15000);
+    const auto ended = box.wait(0);
+    ASSERT_TRUE(shown) << (ended ? "the probe ended with " + std::to_string(*ended)
+                                 : std::string("the probe runs"));
     std::this_thread::sleep_for(std::chrono::milliseconds(400));
     screenshot("dialog-" + c.type + "-" + c.key);
     pressKey(c.key);

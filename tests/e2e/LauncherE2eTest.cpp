@@ -204,7 +204,11 @@ TEST_F(LauncherE2eTest, TheExitSentinelAsksAndQuitsWithExitCodeZero) {
   pressKey("Return");
   ASSERT_TRUE(waitWindow("TMessageForm", true, 5000)) << "no confirmation";
   std::this_thread::sleep_for(std::chrono::milliseconds(400));
-  screenshot("launcher-exit-confirmation");
+  const fs::path shot = screenshot("launcher-exit-confirmation");
+  // The box has the keys: in front, drawn active (the launcher hid behind it
+  // without handing the activation to the taskbar on the way).
+  EXPECT_EQ(probeOutput("foreground"), "TMessageForm OK");
+  EXPECT_TRUE(captionDrawnActive(shot, "TMessageForm")) << shot.string();
   DesktopKeeper keeper(folder_);
   pressKey("Return");
   EXPECT_EQ(program_->wait(15), 0);
@@ -323,9 +327,20 @@ class PrefixDpi {
     }
     ADD_FAILURE() << "the prefix's DPI could not be set to " << dpi;
   }
+  // Checked too: left at 144, it spoilt every later test (no icon of the
+  // expected pixels in the notification area, no menu items where expected).
   ~PrefixDpi() {
-    run({"wine", "reg", "delete", "HKCU\\Control Panel\\Desktop", "/v", "LogPixels", "/f"}, Work,
-        60);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      run({"wine", "reg", "delete", "HKCU\\Control Panel\\Desktop", "/v", "LogPixels", "/f"}, Work,
+          60);
+      // The key's values, listed: a command that did nothing lists none.
+      const std::string values = capture("wine reg query 'HKCU\\Control Panel\\Desktop'");
+      if (values.find("Control Panel\\Desktop") != std::string::npos &&
+          values.find("LogPixels") == std::string::npos) {
+        return;
+      }
+    }
+    ADD_FAILURE() << "the prefix's DPI could not be set back";
   }
 };
 

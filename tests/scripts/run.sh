@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Tests of the project's own commands, run the way a newcomer runs them:
-# Ctrl+C in the run command on a machine without a display, and the test
-# command's set-up on a machine whose Japanese locale is not generated yet.
+# Ctrl+C in the run command on a machine without a display, the test
+# command's set-up on a machine whose Japanese locale is not generated yet,
+# and the release made twice of the same build.
 #   tests/scripts/run.sh <results-dir>
 # Writes <results-dir>/scripts.xml in the form of GoogleTest's reports.
 set -u
@@ -145,13 +146,42 @@ AFreshlyGeneratedLocalePrintsNoWarningAndReachesThePrograms() {
   return $ok
 }
 
+# The release made twice of the same build, the second time in another
+# time zone and with another umask, is the same bytes; its exe and every
+# entry carry the commit's time, and SHA256SUMS holds what was packed.
+PackingTheSameBuildTwiceGivesTheSameBytesWithTheCommitsTime() {
+  local first=$WORK/first-release dist=$VELMORA_ROOT/dist zip ok=0
+  zip=$("$VELMORA_ROOT/scripts/package.sh" 2>"$WORK/package.log") ||
+    { echo "the package command failed:"; cat "$WORK/package.log"; return 1; }
+  mkdir -p "$first"
+  cp "$zip" "$dist/SHA256SUMS" "$first/"
+  (umask 077 && TZ=Asia/Tokyo "$VELMORA_ROOT/scripts/package.sh" >/dev/null 2>>"$WORK/package.log") ||
+    { echo "the package command failed the second time:"; cat "$WORK/package.log"; return 1; }
+  cmp "$first/${zip##*/}" "$zip" || { echo "the second zip differs from the first"; ok=1; }
+  diff "$first/SHA256SUMS" "$dist/SHA256SUMS" || ok=1
+  unzip -q -o "$zip" Velmora2.exe -d "$WORK" || return 1
+  cp "$dist/SHA256SUMS" "$dist/${zip##*/}" "$WORK/"
+  (cd "$WORK" && sha256sum --quiet -c SHA256SUMS) || { echo "SHA256SUMS does not match"; ok=1; }
+  local commit stamp
+  commit=$(git -C "$VELMORA_ROOT" log -1 --format=%ct)
+  stamp=$(pe_time_stamp "$WORK/Velmora2.exe")
+  [[ $stamp == "$commit" ]] || { echo "the exe's time stamp is $stamp, the commit's $commit"; ok=1; }
+  # The zip keeps even seconds, rounded up.
+  local times expected
+  times=$(TZ=UTC zipinfo -T "$zip" | awk '/^[-d]/ { print $7 }' | sort -u)
+  expected=$(TZ=UTC date -d "@$(((commit + 1) / 2 * 2))" +%Y%m%d.%H%M%S)
+  [[ $times == "$expected" ]] || { echo "entry times $times, not the commit's $expected"; ok=1; }
+  return $ok
+}
+
 run_case CtrlCInTheRunCommandEndsTheProgramLikeALogOffAndKeepsItsFiles
 run_case AFreshlyGeneratedLocalePrintsNoWarningAndReachesThePrograms
+run_case PackingTheSameBuildTwiceGivesTheSameBytesWithTheCommitsTime
 
 {
   echo '<?xml version="1.0" encoding="UTF-8"?>'
-  echo "<testsuites tests=\"2\" failures=\"$failures\" name=\"AllTests\">"
-  echo "  <testsuite name=\"Scripts\" tests=\"2\" failures=\"$failures\">"
+  echo "<testsuites tests=\"3\" failures=\"$failures\" name=\"AllTests\">"
+  echo "  <testsuite name=\"Scripts\" tests=\"3\" failures=\"$failures\">"
   printf '%s\n' "${report[@]}"
   echo "  </testsuite>"
   echo "</testsuites>"

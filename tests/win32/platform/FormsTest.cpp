@@ -79,6 +79,38 @@ TEST_F(WindowTest, WhenTheActivationEventPlacesTheFocusTheSystemLeavesItThere) {
   EXPECT_EQ(GetFocus(), formWindow()) << "the system's own focus when the ui placed none";
 }
 
+// A window that hides as the activation leaves it for a box of its own, as
+// the launcher does behind its boxes and editors, leaves the activation to
+// the box: no other window gets it on the way (here the form below, on a
+// desktop the taskbar or another program), and the box opens in front.
+TEST_F(WindowTest, AWindowHidingAsItsBoxTakesTheActivationLeavesItToTheBox) {
+  FormParams launcherParams;
+  launcherParams.bounds = {300, 300, 114, 32};
+  launcherParams.border = FormBorder::None;
+  launcherParams.stayOnTop = launcherParams.toolWindow = launcherParams.visible = true;
+  RecordingEvents launcherEvents, boxEvents;
+  auto launcher = platform->createForm(launcherParams, launcherEvents);
+  launcher->bringToForeground();
+  pump();
+  FormParams boxParams;
+  boxParams.parent = launcher.get();
+  boxParams.bounds = {350, 320, 240, 120};
+  auto box = platform->createForm(boxParams, boxEvents);
+  launcherEvents.activate = [&](bool active) {
+    if (!active) launcher->setVisible(false);
+    return false;
+  };
+  formEvents.take();
+  // As a modal box opens: its owner disabled, the box shown and in front.
+  launcher->setEnabled(false);
+  box->setVisible(true);
+  box->bringToForeground();
+  pump();
+  EXPECT_FALSE(IsWindowVisible(windowOf(*launcher)));
+  EXPECT_EQ(formEvents.take(), Lines{}) << "the form below was activated on the way";
+  EXPECT_EQ(GetForegroundWindow(), windowOf(*box));
+}
+
 Size clientSize(HWND window) {
   RECT client{};
   GetClientRect(window, &client);

@@ -21,6 +21,11 @@
 //   VelmoraProbe foreground                  prints the foreground window's class and the
 //                     component name of the window with the keyboard focus (or of
 //                     the nearest named window above it), "-" when none
+//   VelmoraProbe type-chars <text>           gives the text to the window with the keyboard
+//                     focus as characters (WM_CHAR), the way an input method does;
+//                     exit 1 when no window has the focus
+//   VelmoraProbe send-key <vk>                the key pressed and released through the
+//                     system's input queue, as the keyboard sends it
 //   VelmoraProbe hold-hotkey <mod> <vk> <ms>  another program: registers the hotkey,
 //                     prints "registered" or "refused" at once, keeps it for <ms>
 //                     and prints "pressed <n>" at the end
@@ -216,6 +221,29 @@ int foreground() {
   }
   std::printf("%s %s\n", utf8(className(window)).c_str(), utf8(focusName).c_str());
   return 0;
+}
+
+int typeChars(const std::wstring& text) {
+  HWND window = GetForegroundWindow();
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (window == nullptr || !GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ||
+      info.hwndFocus == nullptr) {
+    return 1;
+  }
+  for (wchar_t c : text) PostMessageW(info.hwndFocus, WM_CHAR, c, 1);
+  return 0;
+}
+
+int sendKey(WORD key) {
+  INPUT inputs[2]{};
+  for (INPUT& input : inputs) {
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+  }
+  inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  return SendInput(2, inputs, sizeof(INPUT)) == 2 ? 0 : 1;
 }
 
 // Runs the thread's messages for `milliseconds`; `handle` sees each one.
@@ -476,6 +504,10 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (argc == 2 && std::wstring(argv[1]) == L"foreground") return foreground();
+  if (argc == 3 && std::wstring(argv[1]) == L"type-chars") return typeChars(argv[2]);
+  if (argc == 3 && std::wstring(argv[1]) == L"send-key") {
+    return sendKey(static_cast<WORD>(wcstoul(argv[2], nullptr, 0)));
+  }
   if (argc == 5 && std::wstring(argv[1]) == L"hold-hotkey") {
     return holdHotKey(static_cast<UINT>(_wtoi(argv[2])),
                       static_cast<UINT>(wcstoul(argv[3], nullptr, 0)),
