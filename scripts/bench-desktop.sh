@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # The desktop benchmark: Velmora2.exe against a minimal launcher of the same
 # shape (bench/desktop), both under Wine in one virtual desktop on an Xvfb
-# display of its own, timed at the pixel with XTest. Installs what is
-# missing, builds both as the test command builds the Windows program
-# (release), runs them alternately and prints the medians and the ratios.
-# Not part of the test command. BENCH_RUNS (7), BENCH_TRIALS (5 typed
-# characters per run) and BENCH_SHOWINGS (100) change the counts.
+# display of its own, timed at the pixel with XTest, with an empty list and
+# with a full one of 250 entries, and a soak of many showings. Installs what
+# is missing, builds both as the test command builds the Windows program
+# (release), runs them alternately and prints the medians, their spread and
+# the ratios. Not part of the test command. BENCH_RUNS (11), BENCH_TRIALS (5
+# typed characters per run), BENCH_DROPS (3), BENCH_ENTERS (3),
+# BENCH_SHOWINGS (100) and BENCH_SOAK (10000 showings) change the counts.
 set -u
 source "$(dirname "$0")/common.sh"
 VELMORA_PACKAGES=(cmake ninja-build g++ g++-mingw-w64-x86-64 wine64 wine xvfb libx11-dev
@@ -29,16 +31,15 @@ build() {  # dir, target..., then -- and cmake arguments
 ensure_packages || { log "could not install the packages"; exit 1; }
 mkdir -p "$BENCH"
 log "building Velmora2.exe, the minimal launcher and the measuring program"
-build "$BENCH/windows" Velmora2 MinimalLauncher DesktopKeeper -- \
+build "$BENCH/windows" Velmora2 MinimalLauncher DesktopKeeper Witness GuiObjects -- \
   -DCMAKE_TOOLCHAIN_FILE="$VELMORA_ROOT/cmake/mingw-w64-x86_64.cmake" || exit 1
 build "$BENCH/native" desktop_bench -- || exit 1
 
-# Fresh copies in folders of their own: Velmora2 writes its files beside it.
+# The measuring program copies the programs into fresh folders of their own
+# there: Velmora2 writes its files beside it.
 run=$BENCH/run
 rm -rf "$run"
-mkdir -p "$run/Velmora2" "$run/minimal" "$run/logs"
-cp "$BENCH/windows/app/Velmora2.exe" "$run/Velmora2/"
-cp "$BENCH/windows/bench/desktop/MinimalLauncher.exe" "$run/minimal/"
+mkdir -p "$run/logs"
 
 start_xvfb "$run/logs/xvfb.log"
 export WINEPREFIX=$BENCH/wineprefix
@@ -48,8 +49,9 @@ wine "$BENCH/windows/bench/desktop/DesktopKeeper.exe" >"$run/logs/keeper.log" 2>
 sleep 2
 
 log "measuring on Xvfb $DISPLAY"
-"$BENCH/native/bench/desktop/desktop_bench" "$run/Velmora2/Velmora2.exe" \
-  "$run/minimal/MinimalLauncher.exe" "$run/logs"
+desktop="$BENCH/windows/bench/desktop"
+"$BENCH/native/bench/desktop/desktop_bench" "$BENCH/windows/app/Velmora2.exe" \
+  "$desktop/MinimalLauncher.exe" "$desktop/Witness.exe" "$desktop/GuiObjects.exe" "$run"
 rc=$?
 log "took $(($(date +%s) - began)) s"
 exit $rc

@@ -1,27 +1,31 @@
 // The desktop benchmark's measuring side: runs Velmora2.exe and the minimal
 // launcher alternately under Wine in the virtual desktop on this X display,
 // presses keys with XTest and takes the time when the pixels change on the
-// screen. scripts/bench-desktop.sh prepares the display and the prefix.
-//   desktop_bench <Velmora2.exe> <MinimalLauncher.exe> <log folder>
-// BENCH_RUNS, BENCH_TRIALS and BENCH_SHOWINGS change the counts.
+// screen; first with an empty list, then with a full one of 250 entries that
+// both programs load, and last a soak of many showings of each.
+// scripts/bench-desktop.sh prepares the display and the prefix.
+//   desktop_bench <Velmora2.exe> <MinimalLauncher.exe> <Witness.exe> <GuiObjects.exe> <folder>
+// The programs are copied into fresh folders under <folder>, whose logs/
+// gets the samples. BENCH_RUNS, BENCH_TRIALS, BENCH_DROPS, BENCH_ENTERS,
+// BENCH_SHOWINGS and BENCH_SOAK change the counts.
 #include "bench/desktop/DesktopMeasure.h"
+#include "bench/desktop/FullList.h"
+#include "harness/ChildProcess.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
-#include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
@@ -31,7 +35,9 @@
 
 namespace {
 
+namespace fs = std::filesystem;
 using namespace velmora::bench;
+using velmora::harness::ChildProcess;
 using Clock = std::chrono::steady_clock;
 
 // The taskbar and its notification area take the bottom rows of the desktop;
@@ -39,7 +45,17 @@ using Clock = std::chrono::steady_clock;
 constexpr int TaskbarRows = 40;
 constexpr double WindowShare = 0.5;  // of the window's area changed: it is shown
 constexpr double GoneShare = 0.02;   // at most this much still differs: hidden
+constexpr double ListShare = 0.95;   // of the dropped list's pixels there: it is drawn
 constexpr double RetypeMs = 3;
+// Esc again after this long while the window stays: the window's pixels come
+// before its activation, and a key pressed between goes to the desktop.
+constexpr double RepressMs = 10;
+// The witness's window: away from the launchers' windows, their lists and
+// the taskbar, in a colour nothing else on the desktop has.
+constexpr Area WitnessArea{40, 40, 200, 120};
+constexpr std::uint32_t WitnessColour = 0xFF00FF;
+constexpr std::size_t WitnessPixels = 16;
+constexpr int WitnessShownMs = 300;
 
 double millisecondsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -59,9 +75,17 @@ std::string loadAverage() {
 
 int countFromEnvironment(const char* name, int fallback) {
   const char* value = std::getenv(name);
-  const int count = value != nullptr ? std::atoi(value) : 0;
-  return count > 0 ? count : fallback;
+  if (value == nullptr || *value == '\0') return fallback;
+  const int count = std::atoi(value);
+  return count >= 0 ? count : fallback;
 }
+
+const int Runs = std::max(countFromEnvironment("BENCH_RUNS", 11), 1);
+const int Trials = countFromEnvironment("BENCH_TRIALS", 5);
+const int Drops = countFromEnvironment("BENCH_DROPS", 3);
+const int Enters = countFromEnvironment("BENCH_ENTERS", 3);
+const int Showings = countFromEnvironment("BENCH_SHOWINGS", 100);
+const int SoakShowings = countFromEnvironment("BENCH_SOAK", 10000);
 
 class Screen {
  public:
@@ -136,38 +160,6 @@ std::optional<double> waitFor(Clock::time_point start, double limit,
   }
 }
 
-pid_t spawn(const std::vector<std::string>& argv, const std::string& folder,
-            const std::string& log) {
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (chdir(folder.c_str()) != 0) _exit(126);
-    const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    if (out >= 0) {
-      dup2(out, 1);
-      dup2(out, 2);
-      close(out);
-    }
-    const int in = open("/dev/null", O_RDONLY);
-    if (in >= 0) dup2(in, 0);
-    setsid();
-    std::vector<char*> args;
-    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    execvp(args[0], args.data());
-    _exit(127);
-  }
-  return pid;
-}
-
-bool exitedWithin(pid_t pid, int milliseconds) {
-  const Clock::time_point start = Clock::now();
-  while (millisecondsSince(start) < milliseconds) {
-    if (waitpid(pid, nullptr, WNOHANG) == pid) return true;
-    pause(10);
-  }
-  return false;
-}
-
 // Resident memory in MB, from /proc: the total and its anonymous part.
 struct Resident {
   double total = 0, anonymous = 0;
@@ -193,68 +185,81 @@ std::optional<Resident> residentOf(pid_t pid) {
   return resident;
 }
 
-// What the warm-up run learned of a program's window.
+// The path as Wine's programs see it.
+std::string winPath(const fs::path& path) {
+  std::string text = "Z:" + fs::absolute(path).lexically_normal().string();
+  for (char& c : text) {
+    if (c == '/') c = '\\';
+  }
+  return text;
+}
+
+// What the warm-up run learned of a program's window: where it appears,
+// what a typed character changes in it, and where its list drops.
 struct Calibration {
   Area window;
   Mark character;
+  Area list;
+  Mark listMark;
 };
 
 struct Program {
   std::string label, exe, folder, image;
   std::optional<Calibration> calibration;
-  std::string note;  // why hotkey figures are n/a
-  std::vector<double> start, firstShow, show, character, residentStart, anonymousStart,
-      residentAfter, growth, showings;
-  int lostCharacters = 0, missedShowings = 0, failedRuns = 0;
+  std::string note;      // why the hotkey figures are n/a
+  std::string listNote;  // why the drop-down is
+  std::vector<double> start, firstShow, show, character, dropDown, enter, showings, residentStart,
+      anonymousStart, residentAfter, growth;
+  int lostCharacters = 0, missedShowings = 0, failedRuns = 0, missedDrops = 0, missedEnters = 0;
+  Soak soak;
+};
+
+// One list beside both programs, each in a folder of its own.
+struct Case {
+  std::string name, title;
+  bool full = false;
+  Program velmora, minimal;
 };
 
 class Bench {
  public:
   // The notification area is taken as empty now, before any program runs.
-  explicit Bench(std::string logFolder)
-      : logFolder_(std::move(logFolder)), emptyTray_(steadyNotificationArea()) {
-    samples_.open(logFolder_ + "/samples.csv");
-    samples_ << "program,run,what,value\n";
+  Bench(const fs::path& logFolder, std::string guiObjects)
+      : logFolder_(logFolder),
+        guiObjects_(std::move(guiObjects)),
+        emptyTray_(steadyNotificationArea()) {
+    samples_.open(logFolder_ / "samples.csv");
+    samples_ << "case,program,run,what,value\n";
   }
 
   // One start of the program, measured; false when it did not come up.
-  bool run(Program& program, int number) {
-    if (!waitTrayIcon(false, 5000)) {
-      std::cerr << "an icon of an earlier run is still in the notification area\n";
-      return false;
-    }
-    const Clock::time_point spawned = Clock::now();
-    pid_ = spawn({"wine", program.exe}, program.folder, logFolder_ + "/" + program.label + ".log");
-    const auto start = waitFor(spawned, 30000, [&] { return trayIconShown(); });
-    if (!start) {
-      std::cerr << program.label << ": no tray icon within 30 s\n";
-      stop(program);
-      return false;
-    }
-    record(program, number, "start_ms", *start, program.start);
+  bool run(const Case& list, Program& program, int number) {
+    caseName_ = list.name;
+    if (!start(program)) return false;
+    record(program, number, "start_ms", *startTime_, program.start);
     pause(1000);
-    const auto afterStart = residentOf(pid_);
-    if (afterStart) {
+    if (const auto afterStart = residentOf(process_->pid())) {
       record(program, number, "resident_start_mb", afterStart->total, program.residentStart);
       record(program, number, "anonymous_start_mb", afterStart->anonymous, program.anonymousStart);
     }
     if (program.calibration) {
       screen_.pointAtDesktop();
       typedTrials(program, number);
+      if (!program.calibration->list.empty()) dropDowns(program, number);
       showings(program, number);
+      if (list.full) enters(program, number);
     }
     stop(program);
     return true;
   }
 
-  // A run that is not counted: learns where the window appears and what a
-  // typed character changes in it, or that F12 shows nothing.
-  void calibrate(Program& program) {
-    const Clock::time_point spawned = Clock::now();
-    pid_ = spawn({"wine", program.exe}, program.folder, logFolder_ + "/" + program.label + ".log");
-    if (!waitFor(spawned, 30000, [&] { return trayIconShown(); })) {
+  // A run that is not counted: learns where the window appears, what a
+  // typed character changes in it and where the list drops, or that F12
+  // shows nothing; with the full list it runs the witness once.
+  void calibrate(const Case& list, Program& program) {
+    caseName_ = list.name;
+    if (!start(program)) {
       program.note = "the program did not start";
-      stop(program);
       return;
     }
     pause(1000);
@@ -272,26 +277,125 @@ class Bench {
       return;
     }
     pause(500);
-    const Area window = changedArea(hidden, screen_.grab(desktop));
-    Calibration calibration{window, {}};
+    Calibration calibration{changedArea(hidden, screen_.grab(desktop)), {}, {}, {}};
+    const Area window = calibration.window;
     const std::vector<Image> empty = steadySamples(window);
     screen_.tap(XK_w);
     pause(300);
     const std::vector<Image> typed = steadySamples(window);
     calibration.character = characterMark(empty, typed);
     screen_.tap(XK_BackSpace);
-    pause(200);
-    screen_.tap(XK_Escape);
     pause(300);
     if (calibration.character.at.empty()) program.note = "a typed character does not appear";
-    std::cout << program.label << ": window at " << window.left << "," << window.top << " "
-              << window.width << "x" << window.height << ", a typed character changes "
-              << calibration.character.at.size() << " pixels\n";
+
+    const std::vector<Image> closed = steadySamples(desktop);
+    screen_.tap(XK_F4);
+    pause(500);
+    const std::vector<Image> dropped = steadySamples(desktop);
+    calibration.list = changedArea(closed.front(), dropped.front());
+    if (!calibration.list.empty()) {
+      std::vector<Image> closedList, droppedList;
+      for (const Image& image : closed) closedList.push_back(crop(image, calibration.list));
+      for (const Image& image : dropped) droppedList.push_back(crop(image, calibration.list));
+      calibration.listMark = characterMark(closedList, droppedList);
+    }
+    if (calibration.listMark.at.empty()) {
+      calibration.list = {};
+      program.listNote = "F4 drops no list that stays drawn";
+    }
     program.calibration = calibration;
+    hide(program, crop(hidden, window), crop(hidden, calibration.list));
+    std::cout << list.title << ", " << program.label << ": window at " << window.left << ","
+              << window.top << " " << window.width << "x" << window.height
+              << ", a typed character changes " << calibration.character.at.size()
+              << " pixels, the dropped list " << calibration.listMark.at.size() << " in "
+              << calibration.list.width << "x" << calibration.list.height << "\n";
+    if (list.full && !enter(program)) {
+      std::cout << "  Enter on " << WitnessName << " showed no witness\n";
+    }
+    stop(program);
+  }
+
+  // Many showings in one start, with what the program holds before and
+  // after them.
+  void soak(const Case& list, Program& program) {
+    caseName_ = list.name;
+    if (!program.calibration || !start(program)) return;
+    pause(1000);
+    screen_.pointAtDesktop();
+    Soak& soak = program.soak;
+    const Area window = program.calibration->window;
+    const Image hidden = screen_.grab(window);
+    // Whatever a shown window makes once is made before the counts begin.
+    for (int i = 0; i < 200; ++i) showOnce(window, hidden);
+    pause(500);
+    const auto resident = [&](std::optional<double>& total, std::optional<double>& anonymous) {
+      if (const auto now = residentOf(process_->pid())) {
+        total = now->total;
+        anonymous = now->anonymous;
+      }
+    };
+    resident(soak.residentBefore, soak.anonymousBefore);
+    guiObjects(program, soak.gdiBefore, soak.userBefore, soak.counted);
+    const Clock::time_point began = Clock::now();
+    int missedInARow = 0;
+    for (int i = 0; i < SoakShowings && missedInARow < 20; ++i) {
+      const auto shown = showOnce(window, hidden);
+      if (shown) {
+        soak.showTimes.push_back(*shown);
+        ++soak.showings;
+        missedInARow = 0;
+      } else {
+        ++soak.missed;
+        ++missedInARow;
+      }
+      if ((i + 1) % 2500 == 0) std::cout << "  " << (i + 1) << " showings\n" << std::flush;
+    }
+    soak.seconds = millisecondsSince(began) / 1000;
+    pause(500);
+    resident(soak.residentAfter, soak.anonymousAfter);
+    guiObjects(program, soak.gdiAfter, soak.userAfter, soak.counted);
+    const std::pair<const char*, std::optional<double>> memory[] = {
+        {"soak_resident_before_mb", soak.residentBefore},
+        {"soak_resident_after_mb", soak.residentAfter},
+        {"soak_anonymous_before_mb", soak.anonymousBefore},
+        {"soak_anonymous_after_mb", soak.anonymousAfter}};
+    for (const auto& [what, value] : memory) {
+      if (value) sample(program, 0, what, *value);
+    }
+    const std::pair<const char*, std::optional<long>> objects[] = {
+        {"soak_gdi_before", soak.gdiBefore},
+        {"soak_gdi_after", soak.gdiAfter},
+        {"soak_user_before", soak.userBefore},
+        {"soak_user_after", soak.userAfter}};
+    for (const auto& [what, value] : objects) {
+      if (value) sample(program, 0, what, static_cast<double>(*value));
+    }
+    if (const auto typical = median(soak.showTimes)) sample(program, 0, "soak_show_ms", *typical);
     stop(program);
   }
 
  private:
+  // Starts the program and waits for its icon; false when it did not come.
+  bool start(Program& program) {
+    startTime_.reset();
+    if (!waitTrayIcon(false, 5000)) {
+      std::cerr << "an icon of an earlier run is still in the notification area\n";
+      return false;
+    }
+    const Clock::time_point spawned = Clock::now();
+    process_ =
+        std::make_unique<ChildProcess>(std::vector<std::string>{"wine", program.exe},
+                                       program.folder, logFolder_ / (program.label + ".log"), true);
+    startTime_ = waitFor(spawned, 30000, [&] { return trayIconShown(); });
+    if (!startTime_) {
+      std::cerr << program.label << ": no tray icon within 30 s\n";
+      stop(program);
+      return false;
+    }
+    return true;
+  }
+
   // The desktop may still be drawing its taskbar: the area once it is still.
   Image steadyNotificationArea() {
     Image last = screen_.grab(screen_.notificationArea());
@@ -312,21 +416,35 @@ class Bench {
   }
 
   // Ten samples over more than one blink of the caret.
-  std::vector<Image> steadySamples(const Area& window) {
+  std::vector<Image> steadySamples(const Area& area) {
     std::vector<Image> samples;
     for (int i = 0; i < 10; ++i) {
-      samples.push_back(screen_.grab(window));
+      samples.push_back(screen_.grab(area));
       pause(70);
     }
     return samples;
+  }
+
+  // F12 until the window's pixels are there; the milliseconds it took.
+  std::optional<double> show(const Area& window, const Image& hidden) {
+    const Clock::time_point pressed = screen_.tap(XK_F12);
+    return waitFor(pressed, 3000,
+                   [&] { return differingShare(hidden, screen_.grab(window)) >= WindowShare; });
+  }
+
+  // One showing and its hiding; the time to the window, nothing when it did
+  // not come or go.
+  std::optional<double> showOnce(const Area& window, const Image& hidden) {
+    const auto shown = show(window, hidden);
+    if (!shown || !hideWindow(window, hidden)) return std::nullopt;
+    return shown;
   }
 
   // F12, the window's pixels, a typed character's pixels; then the
   // character is taken back and Esc hides the window.
   void typedTrials(Program& program, int number) {
     const Area window = program.calibration->window;
-    const int trials = countFromEnvironment("BENCH_TRIALS", 5);
-    for (int trial = 0; trial < trials; ++trial) {
+    for (int trial = 0; trial < Trials; ++trial) {
       const Image hidden = screen_.grab(window);
       const Clock::time_point pressed = screen_.tap(XK_F12);
       const auto shown = waitFor(pressed, 3000, [&] {
@@ -346,7 +464,7 @@ class Bench {
           ++program.lostCharacters;
         }
       }
-      hide(window, hidden);
+      hideWindow(window, hidden);
       pause(100);
     }
   }
@@ -365,33 +483,93 @@ class Bench {
     return shown;
   }
 
-  // F12 and Esc, again and again; the resident memory afterwards.
-  void showings(Program& program, int number) {
-    const Area window = program.calibration->window;
-    const Image hidden = screen_.grab(window);
-    const int count = countFromEnvironment("BENCH_SHOWINGS", 100);
-    // Growth is counted from here, after the first showings have made what a
-    // shown window needs once.
-    const auto before = residentOf(pid_);
-    std::vector<double> times;
-    int missed = 0;
-    for (int i = 0; i < count && missed < 3; ++i) {
-      const Clock::time_point pressed = screen_.tap(XK_F12);
-      const auto shown = waitFor(pressed, 3000, [&] {
-        return differingShare(hidden, screen_.grab(window)) >= WindowShare;
-      });
-      if (!shown) {
-        ++missed;
+  // F12, and once the window has the keys, F4 until its list is drawn.
+  void dropDowns(Program& program, int number) {
+    const Calibration& calibration = *program.calibration;
+    for (int trial = 0; trial < Drops; ++trial) {
+      const Image hidden = screen_.grab(calibration.window);
+      const Image hiddenList = screen_.grab(calibration.list);
+      if (!show(calibration.window, hidden)) {
+        ++program.missedShowings;
         continue;
       }
-      times.push_back(*shown);
-      if (!hide(window, hidden)) ++missed;
+      pause(300);
+      const Clock::time_point pressed = screen_.tap(XK_F4);
+      const auto drawn = waitFor(pressed, 3000, [&] {
+        return showsMark(screen_.grab(calibration.list), calibration.listMark, ListShare);
+      });
+      if (drawn) {
+        record(program, number, "drop_down_ms", *drawn, program.dropDown);
+      } else {
+        ++program.missedDrops;
+      }
+      hide(program, hidden, hiddenList);
+      pause(100);
+    }
+  }
+
+  // F12, the witness's name typed, Enter until the witness's first pixel.
+  void enters(Program& program, int number) {
+    for (int trial = 0; trial < Enters; ++trial) {
+      if (const auto appeared = enter(program)) {
+        record(program, number, "enter_ms", *appeared, program.enter);
+      } else {
+        ++program.missedEnters;
+      }
+    }
+  }
+
+  std::optional<double> enter(Program& program) {
+    const Area window = program.calibration->window;
+    const Image hidden = screen_.grab(window);
+    if (!show(window, hidden)) return std::nullopt;
+    pause(300);
+    // The field may hold the name from the last time.
+    screen_.tap(XK_End);
+    for (int i = 0; i < 12; ++i) screen_.tap(XK_BackSpace);
+    for (const char c : WitnessName) {
+      screen_.tap(static_cast<KeySym>(c));
+      pause(15);
+    }
+    pause(300);
+    const Clock::time_point pressed = screen_.tap(XK_Return);
+    const auto appeared = waitFor(pressed, 10000, [&] {
+      return colourPixels(screen_.grab(WitnessArea), WitnessColour) >= WitnessPixels;
+    });
+    if (!appeared) {
+      // A name that was not found: the field is emptied and the window hidden.
+      std::cerr << program.label << ": Enter on " << WitnessName << " ran nothing\n";
+      screen_.tap(XK_Escape);
+    }
+    waitFor(Clock::now(), 5000,
+            [&] { return colourPixels(screen_.grab(WitnessArea), WitnessColour) == 0; });
+    hideWindow(window, hidden);
+    pause(200);
+    return appeared;
+  }
+
+  // F12 and Esc, again and again; the resident memory afterwards.
+  void showings(Program& program, int number) {
+    if (Showings == 0) return;
+    const Area window = program.calibration->window;
+    const Image hidden = screen_.grab(window);
+    // Growth is counted from here, after the first showings have made what a
+    // shown window needs once.
+    const auto before = residentOf(process_->pid());
+    std::vector<double> times;
+    int missed = 0;
+    for (int i = 0; i < Showings && missed < 3; ++i) {
+      if (const auto shown = showOnce(window, hidden)) {
+        times.push_back(*shown);
+      } else {
+        ++missed;
+      }
     }
     program.missedShowings += missed;
     if (missed >= 3) return;
     record(program, number, "showing_ms", *median(times), program.showings);
     pause(500);
-    const auto after = residentOf(pid_);
+    const auto after = residentOf(process_->pid());
     if (!after) return;
     record(program, number, "resident_after_mb", after->total, program.residentAfter);
     sample(program, number, "anonymous_after_mb", after->anonymous);
@@ -400,11 +578,22 @@ class Bench {
 
   // Esc, again while the window still shows (a key that came before its
   // activation went elsewhere); false when it stays.
-  bool hide(const Area& window, const Image& hidden) {
+  bool hideWindow(const Area& window, const Image& hidden) {
     int keys = 0;
-    return pressUntil(XK_Escape, 50, Clock::now(), keys,
+    return pressUntil(XK_Escape, RepressMs, Clock::now(), keys,
                       [&] { return differingShare(hidden, screen_.grab(window)) <= GoneShare; })
         .has_value();
+  }
+
+  // The same, until the dropped list has gone too.
+  void hide(const Program& program, const Image& hidden, const Image& hiddenList) {
+    const Calibration& calibration = *program.calibration;
+    int keys = 0;
+    pressUntil(XK_Escape, RepressMs, Clock::now(), keys, [&] {
+      return differingShare(hidden, screen_.grab(calibration.window)) <= GoneShare &&
+             (calibration.list.empty() ||
+              differingShare(hiddenList, screen_.grab(calibration.list)) <= GoneShare);
+    });
   }
 
   // Presses the key, and again every `interval` ms, until `done` holds (at
@@ -422,24 +611,43 @@ class Bench {
     });
   }
 
+  // The program's GDI and USER objects, as the counting program inside Wine
+  // finds them.
+  void guiObjects(const Program& program, std::optional<long>& gdi, std::optional<long>& user,
+                  std::string& counted) {
+    const fs::path out = logFolder_ / "gui-objects.txt";
+    fs::remove(out);
+    ChildProcess counter({"wine", guiObjects_, program.image}, program.folder, out);
+    if (!counter.wait(60)) return;
+    std::ifstream answer(out);
+    long g = -1, u = -1;
+    std::string how;
+    if (answer >> g >> u >> how && g >= 0 && u >= 0) {
+      gdi = g;
+      user = u;
+      counted = how;
+    }
+  }
+
   // Closes the program's windows (as a log-off would, without the
   // confirmation), so that it takes its icon away; killed if it lingers.
   void stop(Program& program) {
-    const pid_t closer = spawn({"wine", "taskkill", "/im", program.image}, program.folder,
-                               logFolder_ + "/taskkill.log");
-    exitedWithin(closer, 30000);
-    if (!exitedWithin(pid_, 15000)) {
+    ChildProcess closer({"wine", "taskkill", "/im", program.image}, program.folder,
+                        logFolder_ / "taskkill.log");
+    closer.wait(30);
+    if (!process_->wait(15)) {
       std::cerr << program.label << ": did not end after WM_CLOSE; killed\n";
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
+      process_->kill();
       ++program.failedRuns;
     }
+    process_.reset();
     waitTrayIcon(false, 5000);
     pause(300);
   }
 
   void sample(const Program& program, int number, const char* what, double value) {
-    samples_ << program.label << "," << number << "," << what << "," << value << "\n";
+    samples_ << caseName_ << "," << program.label << "," << number << "," << what << "," << value
+             << "\n";
   }
 
   void record(const Program& program, int number, const char* what, double value,
@@ -449,94 +657,164 @@ class Bench {
   }
 
   Screen screen_;
-  std::string logFolder_;
+  fs::path logFolder_;
+  std::string guiObjects_;
   Image emptyTray_;
   std::ofstream samples_;
-  pid_t pid_ = -1;
+  std::string caseName_;
+  std::unique_ptr<ChildProcess> process_;
+  std::optional<double> startTime_;
 };
 
-std::optional<double> fileSizeKb(const std::string& path) {
+std::vector<double> exeSize(const std::string& path) {
   struct stat info {};
-  if (stat(path.c_str(), &info) != 0) return std::nullopt;
-  return static_cast<double>(info.st_size) / 1024;
+  if (stat(path.c_str(), &info) != 0) return {};
+  return {static_cast<double>(info.st_size) / 1024};
 }
 
-std::string folderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash);
-}
-
-Program program(const std::string& label, const std::string& exe) {
-  const std::size_t slash = exe.rfind('/');
+// A fresh copy of the program in a folder of its own (Velmora2 writes its
+// files beside it), with the list file when there is one.
+Program install(const std::string& label, const fs::path& exe, const fs::path& folder,
+                const std::string& list) {
+  fs::create_directories(folder);
+  fs::copy_file(exe, folder / exe.filename(), fs::copy_options::overwrite_existing);
+  if (!list.empty()) std::ofstream(folder / "Velmora.Lst", std::ios::binary) << list;
   Program program;
   program.label = label;
-  program.exe = exe;
-  program.folder = folderOf(exe);
-  program.image = slash == std::string::npos ? exe : exe.substr(slash + 1);
+  program.exe = (folder / exe.filename()).string();
+  program.folder = folder.string();
+  program.image = exe.filename().string();
   return program;
+}
+
+// The witness's command line, about as long as the others, with its window
+// and colour; what follows them it ignores.
+std::string witnessCommand(const fs::path& witness) {
+  const std::string file = winPath(witness);
+  for (const char c : file) {
+    if (static_cast<unsigned char>(c) >= 0x80)
+      throw std::runtime_error("the benchmark's folder needs a name of ASCII letters: " + file);
+  }
+  char window[96];
+  std::snprintf(window, sizeof window, "%d %d %d %d %06X %d", WitnessArea.left, WitnessArea.top,
+                WitnessArea.width, WitnessArea.height, WitnessColour, WitnessShownMs);
+  std::string command = file + "|" + window;
+  while (command.size() < 100) command += " --lang=ja";
+  return command;
+}
+
+std::string notes(const Program& program, bool full) {
+  std::ostringstream text;
+  text << program.label << ": " << program.start.size() << " runs measured";
+  if (!program.note.empty()) text << "; hotkey n/a: " << program.note;
+  if (!program.listNote.empty()) text << "; drop-down n/a: " << program.listNote;
+  text << "; " << program.character.size() << " typed characters seen, " << program.lostCharacters
+       << " lost; " << program.missedShowings << " showings missed; ";
+  if (!program.calibration || program.calibration->list.empty()) {
+    text << "no drop-downs; ";
+  } else {
+    text << program.dropDown.size() << " drop-downs seen, " << program.missedDrops << " missed; ";
+  }
+  if (full) {
+    text << program.enter.size() << " launches seen, " << program.missedEnters << " missed; ";
+  }
+  text << program.failedRuns << " runs failed\n";
+  return text.str();
+}
+
+std::string caseTable(const Case& list) {
+  const Program& v = list.velmora;
+  const Program& m = list.minimal;
+  const std::string showings = std::to_string(Showings) + " showings";
+  const Goal none{};
+  const auto ratio = [](double limit) { return Goal{Goal::Kind::Ratio, limit}; };
+  // The goals hold for the full list; the empty one shows where the list's
+  // share starts.
+  const auto when = [&](const Goal& goal) { return list.full ? goal : none; };
+  std::vector<Figure> figures = {
+      {"start to tray icon (ms)", v.start, m.start, 1, when(ratio(1.10))},
+      {"F12 to window, first after start (ms)", v.firstShow, m.firstShow},
+      {"F12 to window (ms)", v.show, m.show, 1, when(ratio(1.05))},
+      {"F12 to typed character (ms)", v.character, m.character, 1, when(ratio(1.05))},
+      {"F4 to the dropped list drawn (ms)", v.dropDown, m.dropDown, 1, when(ratio(1.10))},
+      {"Enter to the launched program's pixel (ms)", v.enter, m.enter, 1, when(ratio(1.10))},
+      {"F12 to window, in the " + showings + " (ms)", v.showings, m.showings},
+      {"resident after start (MB)", v.residentStart, m.residentStart, 2,
+       when(Goal{Goal::Kind::Difference, 1.0})},
+      {"  of it anonymous, not file pages (MB)", v.anonymousStart, m.anonymousStart, 2},
+      {"resident after the " + showings + " (MB)", v.residentAfter, m.residentAfter, 2},
+      {"growth during the " + showings + " (MB)", v.growth, m.growth, 2},
+      {"exe size (KB)", exeSize(v.exe), exeSize(m.exe), 0},
+  };
+  std::ostringstream text;
+  text << list.title << ": " << Runs << " runs of each program, alternately; " << Trials
+       << " typed characters, " << Drops << " drop-downs, " << showings;
+  if (list.full) text << " and " << Enters << " launches";
+  text << " per run\n" << resultTable(figures) << notes(v, list.full) << notes(m, list.full);
+  return text.str();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::cerr << "usage: desktop_bench <Velmora2.exe> <MinimalLauncher.exe> <log folder>\n";
+  if (argc != 6) {
+    std::cerr << "usage: desktop_bench <Velmora2.exe> <MinimalLauncher.exe> <Witness.exe> "
+                 "<GuiObjects.exe> <folder>\n";
     return 2;
   }
   try {
-    Program velmora = program("Velmora2", argv[1]);
-    Program minimal = program("minimal", argv[2]);
-    Bench bench(argv[3]);
-    const int runs = countFromEnvironment("BENCH_RUNS", 7);
-    const std::string showings =
-        std::to_string(countFromEnvironment("BENCH_SHOWINGS", 100)) + " showings";
+    const fs::path folder = argv[5];
+    const fs::path logs = folder / "logs";
+    fs::create_directories(logs);
+    const fs::path witness = folder / "witness" / "Witness.exe";
+    fs::create_directories(witness.parent_path());
+    fs::copy_file(argv[3], witness, fs::copy_options::overwrite_existing);
+    const std::string fullList = listFileBytes(fullListEntries(witnessCommand(witness)));
+
+    std::vector<Case> cases;
+    for (const bool full : {false, true}) {
+      const std::string name = full ? "full" : "empty";
+      const std::string list = full ? fullList : "";
+      cases.push_back({name, full ? "full list, 250 entries" : "empty list", full,
+                       install("Velmora2", argv[1], folder / name / "Velmora2", list),
+                       install("minimal", argv[2], folder / name / "minimal", list)});
+    }
+    Bench bench(logs, argv[4]);
     const Clock::time_point began = Clock::now();
     const std::string loadBefore = loadAverage();
-
-    bench.calibrate(velmora);
-    bench.calibrate(minimal);
-    for (int run = 1; run <= runs; ++run) {
-      for (Program* program : {&velmora, &minimal}) {
-        if (!bench.run(*program, run)) ++program->failedRuns;
+    std::string report;
+    for (Case& list : cases) {
+      const std::string caseLoad = loadAverage();
+      bench.calibrate(list, list.velmora);
+      bench.calibrate(list, list.minimal);
+      for (int run = 1; run <= Runs; ++run) {
+        for (Program* program : {&list.velmora, &list.minimal}) {
+          if (!bench.run(list, *program, run)) ++program->failedRuns;
+        }
+        std::cout << list.title << ": run " << run << " of " << Runs << " done\n" << std::flush;
       }
-      std::cout << "run " << run << " of " << runs << " done\n" << std::flush;
+      report += "\n" + caseTable(list) + "load average " + caseLoad + " before, " + loadAverage() +
+                " after\n";
     }
-
-    // A figure that could not be measured has no samples, and is n/a.
-    std::vector<Figure> figures = {
-        {"start to tray icon (ms)", median(velmora.start), median(minimal.start)},
-        {"F12 to window, first after start (ms)", median(velmora.firstShow),
-         median(minimal.firstShow)},
-        {"F12 to window (ms)", median(velmora.show), median(minimal.show)},
-        {"F12 to typed character (ms)", median(velmora.character), median(minimal.character)},
-        {"F12 to window, in the " + showings + " (ms)", median(velmora.showings),
-         median(minimal.showings)},
-        {"resident after start (MB)", median(velmora.residentStart), median(minimal.residentStart),
-         2},
-        {"  of it anonymous, not file pages (MB)", median(velmora.anonymousStart),
-         median(minimal.anonymousStart), 2},
-        {"resident after the " + showings + " (MB)", median(velmora.residentAfter),
-         median(minimal.residentAfter), 2},
-        {"growth during the " + showings + " (MB)", median(velmora.growth), median(minimal.growth),
-         2},
-        {"exe size (KB)", fileSizeKb(velmora.exe), fileSizeKb(minimal.exe), 0},
-    };
-    std::cout << "\n"
-              << runs << " runs of each program, alternately; "
-              << countFromEnvironment("BENCH_TRIALS", 5) << " typed characters and " << showings
-              << " per run\n"
-              << resultTable(figures);
-    for (const Program* program : {&velmora, &minimal}) {
-      std::cout << program->label << ": " << program->start.size() << " runs measured";
-      if (!program->note.empty()) std::cout << "; hotkey n/a: " << program->note;
-      std::cout << "; " << program->character.size() << " typed characters seen, "
-                << program->lostCharacters << " lost; " << program->missedShowings
-                << " showings missed; " << program->failedRuns << " runs failed\n";
+    Case& full = cases.back();
+    if (SoakShowings > 0) {
+      const std::string soakLoad = loadAverage();
+      for (Program* program : {&full.velmora, &full.minimal}) {
+        std::cout << "soak of " << program->label << "\n" << std::flush;
+        bench.soak(full, *program);
+      }
+      report += "\nsoak: " + std::to_string(SoakShowings) +
+                " showings (F12, then Esc) in one start of each program, full list\n" +
+                soakTable(full.velmora.soak, full.minimal.soak) + "load average " + soakLoad +
+                " before, " + loadAverage() + " after\n";
     }
-    std::cout << "took " << static_cast<int>(millisecondsSince(began) / 1000) << " s; load average "
-              << loadBefore << " before, " << loadAverage() << " after; samples in " << argv[3]
-              << "/samples.csv\n";
-    return velmora.start.empty() || minimal.start.empty() ? 1 : 0;
+    std::cout << report << "\ntook " << static_cast<int>(millisecondsSince(began) / 1000)
+              << " s; load average " << loadBefore << " before, " << loadAverage()
+              << " after; samples in " << (logs / "samples.csv").string() << "\n";
+    for (const Case& list : cases) {
+      if (list.velmora.start.empty() || list.minimal.start.empty()) return 1;
+    }
+    return 0;
   } catch (const std::exception& error) {
     std::cerr << "desktop_bench: " << error.what() << "\n";
     return 1;

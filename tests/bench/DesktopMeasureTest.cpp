@@ -96,25 +96,84 @@ TEST(DesktopMeasureTest, AnIconInTheNotificationAreaIsSeenWhateverItsPicture) {
   EXPECT_FALSE(showsIcon(empty, stray));
 }
 
-TEST(DesktopMeasureTest, MediansRatiosAndMissingFigures) {
+TEST(DesktopMeasureTest, ADroppedListCountsOnceItsRowsAreDrawnNotItsBackgroundAlone) {
+  // The list drops below a 40 x 12 field over the grey desktop: its white
+  // background first, its rows' text after.
+  const auto desktop = [] {
+    Image image = filled(40, 40, Grey);
+    paint(image, 0, 0, 40, 12, White);
+    return image;
+  };
+  const auto dropped = [&](bool rows) {
+    Image image = desktop();
+    paint(image, 0, 12, 40, 28, White);
+    if (rows) {
+      for (int row = 0; row < 3; ++row) paint(image, 2, 14 + 9 * row, 30, 5, Black);
+    }
+    return image;
+  };
+  const Image closed = desktop(), open = dropped(true);
+  const Area list = changedArea(closed, open);
+  EXPECT_EQ(list.top, 12);
+  const Mark mark = characterMark({crop(closed, list)}, {crop(open, list)});
+  EXPECT_TRUE(showsMark(crop(open, list), mark, 0.95));
+  EXPECT_FALSE(showsMark(crop(dropped(false), list), mark, 0.95)) << "rows not drawn yet";
+  EXPECT_FALSE(showsMark(crop(closed, list), mark, 0.95));
+}
+
+TEST(DesktopMeasureTest, MediansSpreadRatiosGoalsAndMissingFigures) {
   EXPECT_EQ(median({3, 1, 2}), 2);
   EXPECT_EQ(median({4, 1, 3, 2}), 2.5);
   EXPECT_FALSE(median({}).has_value());
+  EXPECT_EQ(quantile({1, 2, 3, 4, 5}, 0.25), 2);
 
-  const std::string table = resultTable({{"start (ms)", 120.0, 100.0, 1},
-                                         {"F12 to window (ms)", std::nullopt, 7.25, 2},
-                                         {"growth (MB)", 0.5, 0.0, 2},
-                                         {"growth again (MB)", 0.001, 0.004, 2}});
-  EXPECT_NE(table.find("start (ms)"), std::string::npos);
+  // Two samples that barely overlap give an interval around their ratio of
+  // medians; a handful of samples gives none.
+  const std::vector<double> slow = {118, 120, 122, 119, 121, 140, 117};
+  const std::vector<double> fast = {100, 99, 101, 102, 98, 100, 130};
+  const auto interval = ratioInterval(slow, fast);
+  ASSERT_TRUE(interval.has_value());
+  EXPECT_LT(interval->low, 1.20);
+  EXPECT_GT(interval->high, 1.20);
+  EXPECT_GT(interval->low, 1.05);
+  EXPECT_FALSE(ratioInterval({1, 2}, fast).has_value());
+
+  const std::string table =
+      resultTable({{"start (ms)", slow, fast, 1, {Goal::Kind::Ratio, 1.10}},
+                   {"F12 to window (ms)", {}, {7.25, 7.5}, 2, {Goal::Kind::Ratio, 1.05}},
+                   {"resident (MB)", {20.5}, {20.0}, 2, {Goal::Kind::Difference, 1.0}},
+                   {"growth (MB)", {0.001}, {0.0}, 2}});
   const auto line = [&](const std::string& what) {
     const std::size_t at = table.find(what);
-    return table.substr(at, table.find('\n', at) - at);
+    return table.substr(at + 44, table.find('\n', at) - at - 44);
   };
-  EXPECT_EQ(line("start (ms)").substr(40), "      120.0      100.0     1.20       20.0");
-  // Not measured: n/a for the figure, its ratio and its difference.
-  EXPECT_EQ(line("F12 to window (ms)").substr(40), "        n/a       7.25      n/a        n/a");
-  // No ratio to a zero, but the difference.
-  EXPECT_EQ(line("growth (MB)").substr(40), "       0.50       0.00      n/a       0.50");
+  EXPECT_EQ(line("start (ms)").substr(0, 42), " 120.0 (118.5-121.5)  100.0 (99.5-101.5)  ");
+  EXPECT_NE(line("start (ms)").find("1.20 ("), std::string::npos);
+  EXPECT_NE(line("start (ms)").find("20.0  <= 1.10x MISSED"), std::string::npos);
+  // Not measured: n/a for the figure, its ratio, its difference and its goal.
+  EXPECT_EQ(line("F12 to window (ms)"),
+            " n/a                  7.38 (7.31-7.44)     n/a                     n/a  <= 1.05x n/a");
+  EXPECT_NE(line("resident (MB)").find("0.50  <= +1.00 held"), std::string::npos);
+  // No ratio to a zero, but the difference; no goal, nothing after it.
+  EXPECT_EQ(line("growth (MB)"),
+            " 0.00                 0.00                 n/a                    0.00");
+}
+
+TEST(DesktopMeasureTest, TheSoakHoldsOnlyWhenNoCountGrows) {
+  Soak velmora{10000, 0, 180, {9, 10, 11}, 21.90, 21.95, 4.40, 4.40, 40, 41, 8, 8, "table"};
+  Soak minimal{10000, 2, 175, {8, 9, 10}, 21.00, 21.00, 3.90, 3.90, 30, 30, 6, 6, "table"};
+  const std::string table = soakTable(velmora, minimal);
+  const auto line = [&](const std::string& what) {
+    const std::size_t at = table.find(what);
+    return at == std::string::npos ? "" : table.substr(at, table.find('\n', at) - at);
+  };
+  EXPECT_NE(line("showings seen").find("10000 / 0            10000 / 2"), std::string::npos);
+  EXPECT_NE(line("resident before").find("21.90 / 21.95"), std::string::npos);
+  EXPECT_NE(line("resident before").find("held"), std::string::npos) << "0.05 MB is no leak";
+  EXPECT_NE(line("GDI objects").find("MISSED"), std::string::npos) << "one more GDI object";
+  EXPECT_NE(line("USER objects").find("held"), std::string::npos);
+  velmora.userAfter.reset();
+  EXPECT_NE(soakTable(velmora, minimal).find("8 / n/a"), std::string::npos);
 }
 
 }  // namespace

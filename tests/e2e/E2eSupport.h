@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "harness/ChildProcess.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -46,56 +48,7 @@ inline double secondsSince(Clock::time_point start) {
 }
 
 // A child process with its output in a log file.
-class Child {
- public:
-  Child(const std::vector<std::string>& argv, const fs::path& cwd, const fs::path& log) {
-    pid_ = fork();
-    if (pid_ == 0) {
-      if (chdir(cwd.c_str()) != 0) _exit(126);
-      const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-      if (out >= 0) {
-        dup2(out, 1);
-        dup2(out, 2);
-        close(out);
-      }
-      const int in = open("/dev/null", O_RDONLY);
-      if (in >= 0) dup2(in, 0);
-      std::vector<char*> args;
-      for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-      args.push_back(nullptr);
-      execvp(args[0], args.data());
-      _exit(127);
-    }
-  }
-  ~Child() {
-    if (pid_ > 0 && !code_) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  Child(const Child&) = delete;
-  Child& operator=(const Child&) = delete;
-
-  // The exit code, or nothing when the process still runs after `seconds`.
-  std::optional<int> wait(double seconds) {
-    const auto start = Clock::now();
-    while (!code_) {
-      int status = 0;
-      const pid_t done = waitpid(pid_, &status, WNOHANG);
-      if (done == pid_) {
-        code_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        break;
-      }
-      if (secondsSince(start) > seconds) break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return code_;
-  }
-
- private:
-  pid_t pid_ = -1;
-  std::optional<int> code_;
-};
+using Child = harness::ChildProcess;
 
 inline std::optional<int> run(const std::vector<std::string>& argv, const fs::path& cwd,
                               double seconds) {
