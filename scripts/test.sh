@@ -9,7 +9,7 @@ source "$(dirname "$0")/common.sh"
 
 RESULTS=$VELMORA_BUILD/results
 JOBS=${JOBS:-$(nproc)}
-STAGES=${VELMORA_STAGES:-"native sanitize windows e2e scripts"}
+STAGES=${VELMORA_STAGES:-"native windows e2e sanitize scripts"}
 stage_failures=0
 start_time=$(date +%s)
 
@@ -47,10 +47,16 @@ stage_native() {
   run_ctest native "$VELMORA_BUILD/native" "$RESULTS/native/"
 }
 
+build_sanitize() {
+  configure_and_build "$VELMORA_BUILD/sanitize" -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON
+}
+
 stage_sanitize() {
+  wait_prebuild
   log "native tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-  configure_and_build "$VELMORA_BUILD/sanitize" -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON ||
-    return 1
+  # Done already when it was built during the end-to-end tests; a failed
+  # build fails here again, with its log.
+  build_sanitize || return 1
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     run_ctest sanitize "$VELMORA_BUILD/sanitize" "$RESULTS/sanitize/"
 }
@@ -63,18 +69,27 @@ stage_windows() {
   run_ctest windows "$VELMORA_BUILD/windows" "Z:$RESULTS/windows/"
 }
 
-# The scripts stage builds the program once more, in build/program as a
-# newcomer's first run does. That build goes on during the end-to-end tests,
-# at the lowest priority: on the processor time they leave unused.
-prebuild_program() {
-  [[ " $STAGES " == *" scripts "* ]] || return 0
-  nice -n 19 bash -c 'source "$1" && build_program' _ "$VELMORA_ROOT/scripts/common.sh" \
-    >"$VELMORA_BUILD/program.prebuild.log" 2>&1 &
+# The stages after the end-to-end tests build while those run, at the lowest
+# priority, on the processor time they leave unused: the sanitized tests, and
+# the program in build/program as a newcomer's first run builds it.
+later_stage() { [[ " ${STAGES#*e2e} " == *" $1 "* ]]; }
+
+prebuild_later_stages() {
+  (
+    renice -n 19 -p $BASHPID >/dev/null
+    if later_stage sanitize; then build_sanitize >"$VELMORA_BUILD/sanitize.prebuild.log" 2>&1; fi
+    if later_stage scripts; then build_program >"$VELMORA_BUILD/program.prebuild.log" 2>&1; fi
+  ) &
   prebuild_pid=$!
 }
 
+wait_prebuild() {
+  [[ -z ${prebuild_pid:-} ]] || wait "$prebuild_pid"
+  prebuild_pid=
+}
+
 stage_e2e() {
-  prebuild_program
+  prebuild_later_stages
   if [[ -x $VELMORA_ROOT/tests/e2e/run.sh ]]; then
     log "window tests and end-to-end tests of Velmora2.exe under Wine on Xvfb"
     mkdir -p "$RESULTS/e2e"
@@ -84,7 +99,7 @@ stage_e2e() {
 
 stage_scripts() {
   # A failed build shows again in the run command's test, which builds it.
-  [[ -z ${prebuild_pid:-} ]] || wait "$prebuild_pid"
+  wait_prebuild
   log "tests of the run and test commands"
   "$VELMORA_ROOT/tests/scripts/run.sh" "$RESULTS/scripts" ||
     echo "1:scripts" >"$RESULTS/scripts.failed"
