@@ -214,21 +214,32 @@ inline void pressKey(const std::string& key) {
   run({"xdotool", "key", key}, Work, 10);
 }
 
-// Waits inside the Wine desktop for a top-level window of the class.
-inline bool waitWindow(const std::string& className, bool visible, int milliseconds) {
+// Waits inside the Wine desktop for a top-level window of the class in the
+// state the probe's wait-window names (visible, any, started).
+inline bool waitWindowIn(const std::string& className, const std::string& state,
+                         int milliseconds) {
   // A probe that could not run (Wine busy ending the last test's programs)
   // gives up at once: it is asked again for the time that is left.
   const auto start = Clock::now();
   for (;;) {
     const int left = milliseconds - static_cast<int>(secondsSince(start) * 1000);
-    if (run({"wine", Probe, "wait-window", className, visible ? "visible" : "any",
-             std::to_string(std::max(left, 0))},
+    if (run({"wine", Probe, "wait-window", className, state, std::to_string(std::max(left, 0))},
             Work, std::max(left, 0) / 1000.0 + 30) == 0) {
       return true;
     }
     if (left <= 200) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
+}
+
+inline bool waitWindow(const std::string& className, bool visible, int milliseconds) {
+  return waitWindowIn(className, visible ? "visible" : "any", milliseconds);
+}
+
+// The window is there and its program's start is over: it waits for input in
+// its message loop. A log-off or a key sent earlier meets a half-made program.
+inline bool waitStarted(const std::string& className, int milliseconds) {
+  return waitWindowIn(className, "started", milliseconds);
 }
 
 // The path as Wine's programs see it.
@@ -411,7 +422,7 @@ class E2eTest : public ::testing::Test {
   double startAndWait(const fs::path& where, std::unique_ptr<Child>& child) {
     const auto begin = Clock::now();
     child = start(where);
-    EXPECT_TRUE(waitWindow("TForm1", false, 20000)) << "the main window did not appear";
+    EXPECT_TRUE(waitStarted("TForm1", 20000)) << "the program did not start";
     const double seconds = secondsSince(begin);
     report("start", seconds);
     return seconds;

@@ -149,7 +149,7 @@ TEST_F(E2eTest, TwentyStartsAtOnceLeaveOneRunningAndNineteenEndWithZero) {
   std::cout << "  running: " << running.size() << ", ended with 0: " << zeros << "\n";
   ASSERT_EQ(running.size(), 1u) << "instances running";
   EXPECT_EQ(zeros, 19);
-  EXPECT_TRUE(waitWindow("TForm1", false, 10000));
+  EXPECT_TRUE(waitStarted("TForm1", 10000));
   EXPECT_EQ(readFile(where / "Velmora.Lst"), PreparedList);
   EXPECT_EQ(readFile(where / "Velmora.ini"), PreparedSettings);
   EXPECT_EQ(fs::last_write_time(where / "Velmora.Lst"), listTime);

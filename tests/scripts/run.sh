@@ -49,9 +49,11 @@ run_case() {
 CtrlCInTheRunCommandEndsTheProgramLikeALogOffAndKeepsItsFiles() {
   local app log=$WORK/run.log signalled=$WORK/signalled
   # Job control gives the command a process group of its own, as a shell
-  # in a terminal does, and leaves SIGINT to it.
+  # in a terminal does. SIGINT is given back its default: a test command
+  # started in the background or under nohup has it ignored, and an ignored
+  # signal can be trapped by no shell below.
   set -m
-  env -u DISPLAY "$VELMORA_ROOT/scripts/run.sh" >"$log" 2>&1 &
+  env -u DISPLAY --default-signal=INT "$VELMORA_ROOT/scripts/run.sh" >"$log" 2>&1 &
   local job=$!
   set +m
   local waited=0

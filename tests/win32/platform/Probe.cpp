@@ -2,7 +2,9 @@
 // for the program's windows, asks the shell about notification-area icons,
 // reads the tip the taskbar shows, and shows our message dialog on the real
 // platform so that its look and its keys can be checked.
-//   VelmoraProbe wait-window <class> <visible|any> <timeout ms>   exit 0 when found
+//   VelmoraProbe wait-window <class> <visible|any|started> <timeout ms>   exit 0 when
+//                     found; "started": its program has also begun to wait for input
+//                     in its message loop (WaitForInputIdle)
 //   VelmoraProbe show-dialog <error|information|confirmation> <ok|okcancel>
 //                                        exit code: 1 OK, 2 Cancel
 //   VelmoraProbe tray-window <class> <id>   prints the window (hex) under which
@@ -69,11 +71,23 @@
 
 namespace {
 
-int waitWindow(const std::wstring& className, bool mustBeVisible, DWORD timeout) {
+int waitWindow(const std::wstring& className, const std::wstring& state, DWORD timeout) {
   const DWORD start = GetTickCount();
   for (;;) {
     HWND window = FindWindowW(className.c_str(), nullptr);
-    if (window != nullptr && (!mustBeVisible || IsWindowVisible(window))) return 0;
+    if (window != nullptr && (state != L"visible" || IsWindowVisible(window))) {
+      if (state != L"started") return 0;
+      // The window comes before the program's start ends: its files are read
+      // and its message loop begun only later.
+      DWORD process = 0;
+      GetWindowThreadProcessId(window, &process);
+      HANDLE handle = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, process);
+      if (handle == nullptr) return 1;
+      const DWORD spent = GetTickCount() - start;
+      const DWORD idle = WaitForInputIdle(handle, spent < timeout ? timeout - spent : 0);
+      CloseHandle(handle);
+      return idle == 0 ? 0 : 1;
+    }
     if (GetTickCount() - start > timeout) return 1;
     Sleep(20);
   }
@@ -469,8 +483,7 @@ int commonControls(const std::wstring& report) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc == 5 && std::wstring(argv[1]) == L"wait-window") {
-    return waitWindow(argv[2], std::wstring(argv[3]) == L"visible",
-                      static_cast<DWORD>(_wtoi(argv[4])));
+    return waitWindow(argv[2], argv[3], static_cast<DWORD>(_wtoi(argv[4])));
   }
   if (argc == 4 && std::wstring(argv[1]) == L"show-dialog") return showDialog(argv[2], argv[3]);
   if (argc == 4 && std::wstring(argv[1]) == L"tray-window") {
