@@ -18,6 +18,7 @@
 #include <X11/keysym.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -47,8 +48,9 @@ constexpr double WindowShare = 0.5;  // of the window's area changed: it is show
 constexpr double GoneShare = 0.02;   // at most this much still differs: hidden
 constexpr double ListShare = 0.95;   // of the dropped list's pixels there: it is drawn
 constexpr double RetypeMs = 3;
-// Esc again after this long while the window stays: the window's pixels come
-// before its activation, and a key pressed between goes to the desktop.
+// Esc again after this long (and then longer) while the window stays: the
+// window's pixels come before its activation, and a key pressed between goes
+// to the desktop.
 constexpr double RepressMs = 10;
 // The witness's window: away from the launchers' windows, their lists and
 // the taskbar, in a colour nothing else on the desktop has.
@@ -346,8 +348,10 @@ class Bench {
         ++soak.showings;
         missedInARow = 0;
       } else {
+        // Keys still on their way are let through before the next F12.
         ++soak.missed;
         ++missedInARow;
+        pause(500);
       }
       if ((i + 1) % 2500 == 0) std::cout << "  " << (i + 1) << " showings\n" << std::flush;
     }
@@ -580,8 +584,9 @@ class Bench {
   // activation went elsewhere); false when it stays.
   bool hideWindow(const Area& window, const Image& hidden) {
     int keys = 0;
-    return pressUntil(XK_Escape, RepressMs, Clock::now(), keys,
-                      [&] { return differingShare(hidden, screen_.grab(window)) <= GoneShare; })
+    return pressUntil(
+               XK_Escape, RepressMs, Clock::now(), keys,
+               [&] { return differingShare(hidden, screen_.grab(window)) <= GoneShare; }, true)
         .has_value();
   }
 
@@ -589,23 +594,30 @@ class Bench {
   void hide(const Program& program, const Image& hidden, const Image& hiddenList) {
     const Calibration& calibration = *program.calibration;
     int keys = 0;
-    pressUntil(XK_Escape, RepressMs, Clock::now(), keys, [&] {
-      return differingShare(hidden, screen_.grab(calibration.window)) <= GoneShare &&
-             (calibration.list.empty() ||
-              differingShare(hiddenList, screen_.grab(calibration.list)) <= GoneShare);
-    });
+    pressUntil(
+        XK_Escape, RepressMs, Clock::now(), keys,
+        [&] {
+          return differingShare(hidden, screen_.grab(calibration.window)) <= GoneShare &&
+                 (calibration.list.empty() ||
+                  differingShare(hiddenList, screen_.grab(calibration.list)) <= GoneShare);
+        },
+        true);
   }
 
   // Presses the key, and again every `interval` ms, until `done` holds (at
   // most 3 s); the milliseconds since `start`. `presses` counts the keys.
+  // With `backOff` each wait is twice the last (up to a quarter second): a
+  // program that is slow to take keys is not buried under a queue of them,
+  // which it would take for the next showings.
   std::optional<double> pressUntil(KeySym key, double interval, Clock::time_point start,
-                                   int& presses, const std::function<bool()>& done) {
+                                   int& presses, const std::function<bool()>& done,
+                                   bool backOff = false) {
     Clock::time_point last{};
     return waitFor(start, 3000, [&] {
       if (done()) return true;
       if (presses == 0 || millisecondsSince(last) >= interval) {
         last = screen_.tap(key);
-        ++presses;
+        if (presses++ > 0 && backOff) interval = std::min(2 * interval, 250.0);
       }
       return false;
     });
