@@ -500,7 +500,11 @@ class ProgramE2eTest : public E2eTest {
   // F12 from the keyboard, and the launcher shown.
   void pressF12AndWait() {
     pressKey("F12");
-    ASSERT_TRUE(waitWindow("TForm1", true, 5000)) << "F12 did not show the launcher";
+    if (!waitWindow("TForm1", true, 5000)) {
+      // What the desktop showed instead, for finding out where the key went.
+      screenshot(std::string(test_name()) + "-f12-lost");
+      FAIL() << "F12 did not show the launcher; in front: " << probeOutput("foreground");
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
   }
   bool launcherShown() { return windowRect("TForm1").has_value(); }
