@@ -499,6 +499,10 @@ class ProgramE2eTest : public E2eTest {
   }
   // F12 from the keyboard, and the launcher shown.
   void pressF12AndWait() {
+    // The console of a batch the launcher ran takes the activation as it
+    // comes and goes, and the launcher hides when it loses the activation:
+    // the key waits until the console has gone.
+    EXPECT_TRUE(waitWindowIn("WineConsoleClass", "gone", 10000)) << "a console stays open";
     pressKey("F12");
     if (!waitWindow("TForm1", true, 5000)) {
       // What the desktop showed instead, for finding out where the key went.

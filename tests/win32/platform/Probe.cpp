@@ -2,9 +2,10 @@
 // for the program's windows, asks the shell about notification-area icons,
 // reads the tip the taskbar shows, and shows our message dialog on the real
 // platform so that its look and its keys can be checked.
-//   VelmoraProbe wait-window <class> <visible|any|started> <timeout ms>   exit 0 when
-//                     found; "started": its program has also begun to wait for input
-//                     in its message loop (WaitForInputIdle)
+//   VelmoraProbe wait-window <class> <visible|any|started|gone> <timeout ms>   exit 0
+//                     when found; "started": its program has also begun to wait for
+//                     input in its message loop (WaitForInputIdle); "gone": when no
+//                     window of the class is left
 //   VelmoraProbe show-dialog <error|information|confirmation> <ok|okcancel>
 //                                        exit code: 1 OK, 2 Cancel
 //   VelmoraProbe tray-window <class> <id>   prints the window (hex) under which
@@ -75,7 +76,9 @@ int waitWindow(const std::wstring& className, const std::wstring& state, DWORD t
   const DWORD start = GetTickCount();
   for (;;) {
     HWND window = FindWindowW(className.c_str(), nullptr);
-    if (window != nullptr && (state != L"visible" || IsWindowVisible(window))) {
+    if (state == L"gone") {
+      if (window == nullptr) return 0;
+    } else if (window != nullptr && (state != L"visible" || IsWindowVisible(window))) {
       if (state != L"started") return 0;
       // The window comes before the program's start ends: its files are read
       // and its message loop begun only later.
