@@ -146,7 +146,8 @@ TEST_F(DataFilesE2eTest, AFullListRunsItsEntriesRefusesANewNameAndTheQuitMenuSav
   typeText("run");
   pressKey("Return");
   std::optional<std::string> ran;
-  waitUntil([&] { return (ran = readFile(folder / "ran.txt")).has_value() && !ran->empty(); }, 8);
+  waitUntil(
+      [&] { return (ran = readBatchOutput(folder / "ran.txt")).has_value() && !ran->empty(); }, 8);
   EXPECT_EQ(ran, folder932 + " " + std::string(255, 'p') + "\r\n");
 
   // A new name with the list full: the limit box, no open-file dialog.

@@ -216,8 +216,7 @@ inline void pressKey(const std::string& key) {
 
 // Waits inside the Wine desktop for a top-level window of the class in the
 // state the probe's wait-window names (visible, any, started).
-inline bool waitWindowIn(const std::string& className, const std::string& state,
-                         int milliseconds) {
+inline bool waitWindowIn(const std::string& className, const std::string& state, int milliseconds) {
   // A probe that could not run (Wine busy ending the last test's programs)
   // gives up at once: it is asked again for the time that is left.
   const auto start = Clock::now();
@@ -230,6 +229,16 @@ inline bool waitWindowIn(const std::string& className, const std::string& state,
     if (left <= 200) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
+}
+
+// The batches started under Wine have ended: their consoles have gone.
+inline bool batchesEnded() { return waitWindowIn("WineConsoleClass", "gone", 10000); }
+
+// What a batch wrote to the file, read once the batch has ended: a file read
+// as soon as it is there may still be half written.
+inline std::optional<std::string> readBatchOutput(const fs::path& file) {
+  if (!fs::exists(file) || !batchesEnded()) return std::nullopt;
+  return readFile(file);
 }
 
 inline bool waitWindow(const std::string& className, bool visible, int milliseconds) {
@@ -474,7 +483,7 @@ class ProgramE2eTest : public E2eTest {
     std::optional<std::string> line;
     waitUntil(
         [&] {
-          auto text = readFile(folder_ / "ran.txt");
+          auto text = readBatchOutput(folder_ / "ran.txt");
           if (!text || text->empty()) return false;
           while (!text->empty() &&
                  (text->back() == '\n' || text->back() == '\r' || text->back() == ' '))
@@ -502,7 +511,7 @@ class ProgramE2eTest : public E2eTest {
     // The console of a batch the launcher ran takes the activation as it
     // comes and goes, and the launcher hides when it loses the activation:
     // the key waits until the console has gone.
-    EXPECT_TRUE(waitWindowIn("WineConsoleClass", "gone", 10000)) << "a console stays open";
+    EXPECT_TRUE(batchesEnded()) << "a console stays open";
     pressKey("F12");
     if (!waitWindow("TForm1", true, 5000)) {
       // What the desktop showed instead, for finding out where the key went.

@@ -177,7 +177,8 @@ TEST_F(HotkeyEditorKeysE2eTest, RunStartsTheSlotInItsFolderAndSlotZeroDeletedWit
   EXPECT_TRUE(waitUntil([] { return control("TForm3", "ExeBtn")->enabled; }));
   click("TForm3", "ExeBtn");
   std::optional<std::string> ran;
-  waitUntil([&] { return (ran = readFile(folder / "ran.txt")).has_value() && !ran->empty(); }, 8);
+  waitUntil(
+      [&] { return (ran = readBatchOutput(folder / "ran.txt")).has_value() && !ran->empty(); }, 8);
   EXPECT_EQ(ran, "first \"second arg\"|" + folder932 + "\r\n");
   EXPECT_TRUE(windowRect("TForm3").has_value()) << "the editor closed";
 
