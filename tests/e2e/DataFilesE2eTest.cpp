@@ -23,13 +23,15 @@ using Names = std::vector<std::string>;
 class DataFilesE2eTest : public ProgramE2eTest {
  protected:
   // Another program holds the file open ("read" as a virus scanner does,
-  // "write" as a sync tool writing it) for `milliseconds`; back once it does.
-  std::unique_ptr<Child> hold(const fs::path& file, const std::string& how, int milliseconds) {
+  // "write" as a sync tool writing it) for `until` milliseconds, or, for
+  // "until:<file>", until that file exists; back once it holds it.
+  std::unique_ptr<Child> hold(const fs::path& file, const std::string& how,
+                              const std::string& until) {
     const fs::path log = folder_ / ("hold-" + file.filename().string() + ".log");
     fs::remove(log);
     auto holder =
         std::make_unique<Child>(std::vector<std::string>{"wine", Probe, "hold-file", winPath(file),
-                                                         how, std::to_string(milliseconds)},
+                                                         how, until},
                                 folder_, log);
     EXPECT_TRUE(
         waitUntil([&] { return readFile(log).value_or("").find("held") != std::string::npos; }, 20))
@@ -184,11 +186,19 @@ TEST_F(DataFilesE2eTest, FilesAnotherProgramHoldsAreNeitherLostNorReplacedByDefa
 
   // Held for writing while the program starts: it runs on the defaults and
   // an empty list, and once the files are free, the log-off keeps them.
+  // They are let go only once F12 shows the launcher, which the program
+  // does only after its start: a fixed time ran out before a slow start
+  // read them.
   {
-    auto listHolder = hold(where / "Velmora.Lst", "write", 2500);
-    auto settingsHolder = hold(where / "Velmora.ini", "write", 2500);
+    const fs::path release = folder_ / "release";
+    fs::remove(release);
+    auto listHolder = hold(where / "Velmora.Lst", "write", "until:" + winPath(release));
+    auto settingsHolder = hold(where / "Velmora.ini", "write", "until:" + winPath(release));
     startAndWait(where, program_);
+    pressF12AndWait();
     EXPECT_TRUE(listRows("TForm1", "Combo1").rows.empty());
+    pressKey("Escape");
+    writeFile(release, "");
     EXPECT_EQ(listHolder->wait(20), 0);
     EXPECT_EQ(settingsHolder->wait(20), 0);
   }
@@ -200,8 +210,8 @@ TEST_F(DataFilesE2eTest, FilesAnotherProgramHoldsAreNeitherLostNorReplacedByDefa
   startAndWait(where, program_);
   EXPECT_EQ(listRows("TForm1", "Combo1").rows, Names{"Memo"});
   {
-    auto listHolder = hold(where / "Velmora.Lst", "read", 5000);
-    auto settingsHolder = hold(where / "Velmora.ini", "read", 5000);
+    auto listHolder = hold(where / "Velmora.Lst", "read", "5000");
+    auto settingsHolder = hold(where / "Velmora.ini", "read", "5000");
     const auto begin = Clock::now();
     EXPECT_EQ(endSession(*program_), 0);
     EXPECT_LT(secondsSince(begin), 4.0);
@@ -211,8 +221,8 @@ TEST_F(DataFilesE2eTest, FilesAnotherProgramHoldsAreNeitherLostNorReplacedByDefa
   // Held for a moment only: both are written once free.
   startAndWait(where, program_);
   {
-    auto listHolder = hold(where / "Velmora.Lst", "read", 600);
-    auto settingsHolder = hold(where / "Velmora.ini", "read", 600);
+    auto listHolder = hold(where / "Velmora.Lst", "read", "600");
+    auto settingsHolder = hold(where / "Velmora.ini", "read", "600");
     EXPECT_EQ(endSession(*program_), 0);
   }
   expectFiles(where, "Memo\r\nnotepad.exe\r\n",

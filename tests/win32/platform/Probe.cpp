@@ -48,10 +48,12 @@
 //                     default frame (BS_DEFPUSHBUTTON), one a line
 //   VelmoraProbe drop <class> <path>...      drops the files on the form as the shell
 //                     does: WM_DROPFILES with a DROPFILES block in the form's process
-//   VelmoraProbe hold-file <path> <read|write> <ms>  another program holds the file
-//                     open for <ms>: "read" as a virus scanner does (reading, others may
-//                     read and write but not delete or replace it), "write" as a sync
-//                     tool writing it (others may only read); prints "held" or "failed"
+//   VelmoraProbe hold-file <path> <read|write> <ms|until:file>  another program
+//                     holds the file open for <ms>, or until <file> exists (at most a
+//                     minute): "read" as a virus scanner does (reading,
+//                     others may read and write but not delete or replace it), "write"
+//                     as a sync tool writing it (others may only read); prints "held"
+//                     or "failed"
 //   VelmoraProbe common-controls <file>      makes the launcher's form with its combo
 //                     box, then a dialog with a tip, as the program does; writes
 //                     where the common controls and each window's class came from
@@ -290,14 +292,26 @@ int holdHotKey(UINT modifiers, UINT key, DWORD milliseconds) {
   return 0;
 }
 
-int holdFile(const std::wstring& path, bool writing, DWORD milliseconds) {
+int holdFile(const std::wstring& path, bool writing, const std::wstring& until) {
   HANDLE file = CreateFileW(path.c_str(), writing ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ,
                             writing ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   std::printf("%s\n", file != INVALID_HANDLE_VALUE ? "held" : "failed");
   std::fflush(stdout);
   if (file == INVALID_HANDLE_VALUE) return 1;
-  Sleep(milliseconds);
+  // Released when the caller says so, the file is sure to be held for as
+  // long as another program takes to get to it.
+  const std::wstring released = L"until:";
+  if (until.rfind(released, 0) == 0) {
+    const std::wstring signal = until.substr(released.size());
+    for (const DWORD start = GetTickCount();
+         GetFileAttributesW(signal.c_str()) == INVALID_FILE_ATTRIBUTES &&
+         GetTickCount() - start < 60000;) {
+      Sleep(20);
+    }
+  } else {
+    Sleep(static_cast<DWORD>(_wtoi(until.c_str())));
+  }
   CloseHandle(file);
   return 0;
 }
@@ -530,7 +544,7 @@ int wmain(int argc, wchar_t** argv) {
                       static_cast<DWORD>(_wtoi(argv[4])));
   }
   if (argc == 5 && std::wstring(argv[1]) == L"hold-file") {
-    return holdFile(argv[2], std::wstring(argv[3]) == L"write", static_cast<DWORD>(_wtoi(argv[4])));
+    return holdFile(argv[2], std::wstring(argv[3]) == L"write", argv[4]);
   }
   if (argc == 3 && std::wstring(argv[1]) == L"common-controls") return commonControls(argv[2]);
   if (argc == 3 && std::wstring(argv[1]) == L"edit-window") {
