@@ -241,6 +241,13 @@ inline std::optional<std::string> readBatchOutput(const fs::path& file) {
   return readFile(file);
 }
 
+// When a key did not do its work: the desktop kept as a screenshot, and the
+// window in front, which tells where the key went.
+inline std::string keptInFront(const std::string& shotName) {
+  screenshot(shotName);
+  return probeOutput("foreground");
+}
+
 inline bool waitWindow(const std::string& className, bool visible, int milliseconds) {
   return waitWindowIn(className, visible ? "visible" : "any", milliseconds);
 }
@@ -514,9 +521,8 @@ class ProgramE2eTest : public E2eTest {
     EXPECT_TRUE(batchesEnded()) << "a console stays open";
     pressKey("F12");
     if (!waitWindow("TForm1", true, 5000)) {
-      // What the desktop showed instead, for finding out where the key went.
-      screenshot(std::string(test_name()) + "-f12-lost");
-      FAIL() << "F12 did not show the launcher; in front: " << probeOutput("foreground");
+      FAIL() << "F12 did not show the launcher; in front: "
+             << keptInFront(std::string(test_name()) + "-f12-lost");
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
   }
