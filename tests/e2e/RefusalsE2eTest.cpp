@@ -82,7 +82,8 @@ TEST_F(RefusalsE2eTest, AProgramFolderThatCannotBeWrittenSaysToMoveTheFolder) {
   pressKey("Return");
   // Once in 23 repeats under load the second box did not end on Return:
   // where the key went is what tells why.
-  EXPECT_EQ(program->wait(15), 0) << "in front: " << keptInFront("unwritable-folder-second-box-kept");
+  EXPECT_EQ(program->wait(15), 0) << "in front: "
+                                  << keptInFront("unwritable-folder-second-box-kept");
   EXPECT_EQ(readFile(where / "Velmora.Lst"), "Memo\r\nnotepad.exe\r\n");
 }
 
