@@ -19,6 +19,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -104,6 +105,7 @@ class Screen {
   Screen(const Screen&) = delete;
   Screen& operator=(const Screen&) = delete;
 
+  Area whole() const { return {0, 0, width_, height_}; }
   Area desktop() const { return {0, 0, width_, height_ - TaskbarRows}; }
   Area notificationArea() const {
     return {width_ / 2, height_ - TaskbarRows, width_ / 2, TaskbarRows};
@@ -138,6 +140,21 @@ class Screen {
     return pressed;
   }
 
+  // The program whose X window has the keyboard (the X input focus, which
+  // the Wine desktop gives to the X window of the window it activates), as
+  // its window's class names it; empty when no window has it.
+  std::string keyboardProgram() {
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(display_, &focus, &revert);
+    XClassHint hint{};
+    if (focus == None || focus == PointerRoot || !XGetClassHint(display_, focus, &hint)) return {};
+    std::string name = hint.res_name != nullptr ? hint.res_name : "";
+    XFree(hint.res_name);
+    XFree(hint.res_class);
+    return name;
+  }
+
   // Keys go to the window under the pointer: the Wine desktop, away from the
   // tray icon and its tip.
   void pointAtDesktop() {
@@ -150,6 +167,14 @@ class Screen {
   Window root_;
   int width_ = 0, height_ = 0;
 };
+
+// The X window's class names the program in lower case.
+bool sameImage(const std::string& a, const std::string& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) ==
+           std::tolower(static_cast<unsigned char>(y));
+  });
+}
 
 // Polls `done` until it holds; the milliseconds since `start`, or nothing
 // after `limit` milliseconds.
@@ -329,7 +354,7 @@ class Bench {
     const Area window = program.calibration->window;
     const Image hidden = screen_.grab(window);
     // Whatever a shown window makes once is made before the counts begin.
-    for (int i = 0; i < 200; ++i) showOnce(window, hidden);
+    for (int i = 0; i < 200; ++i) showOnce(program, window, hidden);
     pause(500);
     const auto resident = [&](std::optional<double>& total, std::optional<double>& anonymous) {
       if (const auto now = residentOf(process_->pid())) {
@@ -342,12 +367,21 @@ class Bench {
     const Clock::time_point began = Clock::now();
     int missedInARow = 0;
     for (int i = 0; i < SoakShowings && missedInARow < 20; ++i) {
-      const auto shown = showOnce(window, hidden);
-      if (shown) {
+      const auto shown = show(window, hidden);
+      const bool gone = shown && hideWindow(program, window, hidden);
+      if (gone) {
         soak.showTimes.push_back(*shown);
         ++soak.showings;
         missedInARow = 0;
       } else {
+        sample(program, 0, shown ? "soak_not_hidden_at" : "soak_not_shown_at", i + 1);
+        if (soak.missed < 10 || missedInARow == 19) {
+          std::cout << "  showing " << (i + 1) << ": "
+                    << (shown ? "Esc did not hide the window" : "F12 showed no window")
+                    << "; the keyboard with " << screen_.keyboardProgram() << "\n";
+        }
+        if (soak.missed == 0) keepDesktop(program.label + "-soak-first-miss");
+        if (missedInARow == 19) keepDesktop(program.label + "-soak-last-miss");
         // Keys still on their way are let through before the next F12.
         ++soak.missed;
         ++missedInARow;
@@ -438,9 +472,9 @@ class Bench {
 
   // One showing and its hiding; the time to the window, nothing when it did
   // not come or go.
-  std::optional<double> showOnce(const Area& window, const Image& hidden) {
+  std::optional<double> showOnce(const Program& program, const Area& window, const Image& hidden) {
     const auto shown = show(window, hidden);
-    if (!shown || !hideWindow(window, hidden)) return std::nullopt;
+    if (!shown || !hideWindow(program, window, hidden)) return std::nullopt;
     return shown;
   }
 
@@ -468,7 +502,7 @@ class Bench {
           ++program.lostCharacters;
         }
       }
-      hideWindow(window, hidden);
+      hideWindow(program, window, hidden);
       pause(100);
     }
   }
@@ -547,7 +581,7 @@ class Bench {
     }
     waitFor(Clock::now(), 5000,
             [&] { return colourPixels(screen_.grab(WitnessArea), WitnessColour) == 0; });
-    hideWindow(window, hidden);
+    hideWindow(program, window, hidden);
     pause(200);
     return appeared;
   }
@@ -563,7 +597,7 @@ class Bench {
     std::vector<double> times;
     int missed = 0;
     for (int i = 0; i < Showings && missed < 3; ++i) {
-      if (const auto shown = showOnce(window, hidden)) {
+      if (const auto shown = showOnce(program, window, hidden)) {
         times.push_back(*shown);
       } else {
         ++missed;
@@ -581,13 +615,21 @@ class Bench {
   }
 
   // Esc, again while the window still shows (a key that came before its
-  // activation went elsewhere); false when it stays.
-  bool hideWindow(const Area& window, const Image& hidden) {
+  // activation went elsewhere); false when it stays. Once it has gone, the
+  // desktop gives the keyboard to its taskbar, a little later: an F12 before
+  // that can activate the window while the keyboard then stays with the
+  // taskbar, and every key after it is lost (one showing in some thousands
+  // when they follow at once).
+  bool hideWindow(const Program& program, const Area& window, const Image& hidden) {
     int keys = 0;
-    return pressUntil(
-               XK_Escape, RepressMs, Clock::now(), keys,
-               [&] { return differingShare(hidden, screen_.grab(window)) <= GoneShare; }, true)
-        .has_value();
+    if (!pressUntil(
+            XK_Escape, RepressMs, Clock::now(), keys,
+            [&] { return differingShare(hidden, screen_.grab(window)) <= GoneShare; }, true)) {
+      return false;
+    }
+    waitFor(Clock::now(), 1000,
+            [&] { return !sameImage(screen_.keyboardProgram(), program.image); });
+    return true;
   }
 
   // The same, until the dropped list has gone too.
@@ -621,6 +663,30 @@ class Bench {
       }
       return false;
     });
+  }
+
+  // When a key did nothing: the screen kept beside the samples, and the
+  // window in front named, which tells where the key went.
+  void keepDesktop(const std::string& name) {
+    const fs::path file = logFolder_ / (name + ".ppm");
+    const Image screen = screen_.grab(screen_.whole());
+    std::ofstream out(file, std::ios::binary);
+    out << "P6\n" << screen.width << " " << screen.height << "\n255\n";
+    for (const std::uint32_t pixel : screen.pixels) {
+      const char rgb[] = {static_cast<char>(pixel >> 16), static_cast<char>(pixel >> 8),
+                          static_cast<char>(pixel)};
+      out.write(rgb, sizeof rgb);
+    }
+    const fs::path front = logFolder_ / (name + ".txt");
+    fs::remove(front);
+    ChildProcess namer({"wine", guiObjects_, "--front"}, logFolder_, front);
+    namer.wait(60);
+    std::ifstream said(front);
+    std::string line;
+    std::getline(said, line);
+    std::cout << "  " << (line.empty() ? "in front: not known" : line) << "; screen in "
+              << file.string() << "\n"
+              << std::flush;
   }
 
   // The program's GDI and USER objects, as the counting program inside Wine

@@ -1,6 +1,9 @@
 // Counts the GDI and USER objects of a running program for the desktop
 // benchmark's soak; prints "<GDI objects> <USER objects> <how counted>".
 //   GuiObjects.exe <image name, e.g. Velmora2.exe>
+// With --front it names the window in front instead (its class, title and
+// program), which tells where a key that did nothing went.
+//   GuiObjects.exe --front
 // The system's GetGuiResources counts them where it is implemented. Wine's
 // answers nothing (ERROR_CALL_NOT_IMPLEMENTED); there the GDI objects are
 // the used entries of the process's GDI handle table, which Wine keeps where
@@ -14,6 +17,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace {
@@ -83,9 +87,41 @@ long windowsOf(DWORD id) {
   return windows;
 }
 
+std::wstring imageOf(DWORD id) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return L"?";
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  std::wstring found = L"?";
+  for (BOOL more = Process32FirstW(snapshot, &entry); more;
+       more = Process32NextW(snapshot, &entry)) {
+    if (entry.th32ProcessID == id) found = entry.szExeFile;
+  }
+  CloseHandle(snapshot);
+  return found;
+}
+
+int printFront() {
+  HWND window = GetForegroundWindow();
+  if (window == nullptr) {
+    std::puts("in front: no window");
+    return 0;
+  }
+  wchar_t className[128] = L"", title[128] = L"";
+  GetClassNameW(window, className, 128);
+  GetWindowTextW(window, title, 128);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  std::printf("in front: %p class \"%ls\" title \"%ls\" of %ls, %s\n", static_cast<void*>(window),
+              className, title, imageOf(owner).c_str(),
+              IsWindowVisible(window) ? "visible" : "hidden");
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  if (argc == 2 && lstrcmpW(argv[1], L"--front") == 0) return printFront();
   if (argc != 2) {
     std::fputs("usage: GuiObjects.exe <image name>\n", stderr);
     return 2;
