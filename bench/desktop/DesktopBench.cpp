@@ -90,6 +90,14 @@ const int Enters = countFromEnvironment("BENCH_ENTERS", 3);
 const int Showings = countFromEnvironment("BENCH_SHOWINGS", 100);
 const int SoakShowings = countFromEnvironment("BENCH_SOAK", 10000);
 
+// The X window's class names the program in lower case.
+bool sameImage(const std::string& a, const std::string& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) ==
+           std::tolower(static_cast<unsigned char>(y));
+  });
+}
+
 class Screen {
  public:
   Screen() : display_(XOpenDisplay(nullptr)) {
@@ -155,6 +163,37 @@ class Screen {
     return name;
   }
 
+  // Gives the keyboard to the program's shown X window, as a click on it
+  // would; false when it has none.
+  bool giveKeyboard(const std::string& image) {
+    std::vector<Window> pending{root_};
+    while (!pending.empty()) {
+      const Window window = pending.back();
+      pending.pop_back();
+      XWindowAttributes attributes{};
+      XClassHint hint{};
+      if (window != root_ && XGetWindowAttributes(display_, window, &attributes) &&
+          attributes.map_state == IsViewable && XGetClassHint(display_, window, &hint)) {
+        const bool ours = hint.res_name != nullptr && sameImage(hint.res_name, image);
+        XFree(hint.res_name);
+        XFree(hint.res_class);
+        if (ours) {
+          XSetInputFocus(display_, window, RevertToParent, CurrentTime);
+          XFlush(display_);
+          return true;
+        }
+      }
+      Window rootOut = None, parent = None;
+      Window* children = nullptr;
+      unsigned count = 0;
+      if (XQueryTree(display_, window, &rootOut, &parent, &children, &count)) {
+        pending.insert(pending.end(), children, children + count);
+        if (children != nullptr) XFree(children);
+      }
+    }
+    return false;
+  }
+
   // Keys go to the window under the pointer: the Wine desktop, away from the
   // tray icon and its tip.
   void pointAtDesktop() {
@@ -167,14 +206,6 @@ class Screen {
   Window root_;
   int width_ = 0, height_ = 0;
 };
-
-// The X window's class names the program in lower case.
-bool sameImage(const std::string& a, const std::string& b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) ==
-           std::tolower(static_cast<unsigned char>(y));
-  });
-}
 
 // Polls `done` until it holds; the milliseconds since `start`, or nothing
 // after `limit` milliseconds.
@@ -365,7 +396,7 @@ class Bench {
     resident(soak.residentBefore, soak.anonymousBefore);
     guiObjects(program, soak.gdiBefore, soak.userBefore, soak.counted);
     const Clock::time_point began = Clock::now();
-    int missedInARow = 0;
+    int missedInARow = 0, keyboardsGiven = 0;
     for (int i = 0; i < SoakShowings && missedInARow < 20; ++i) {
       const auto shown = show(window, hidden);
       const bool gone = shown && hideWindow(program, window, hidden);
@@ -382,6 +413,13 @@ class Bench {
         }
         if (soak.missed == 0) keepDesktop(program.label + "-soak-first-miss");
         if (missedInARow == 19) keepDesktop(program.label + "-soak-last-miss");
+        // The window shown and in front, the keyboard left with the taskbar:
+        // the desktop does not mend that itself, and every key after would be
+        // lost. The miss is counted; the keyboard goes to the window.
+        if (shown && !sameImage(screen_.keyboardProgram(), program.image) &&
+            screen_.giveKeyboard(program.image)) {
+          ++keyboardsGiven;
+        }
         // Keys still on their way are let through before the next F12.
         ++soak.missed;
         ++missedInARow;
@@ -390,6 +428,10 @@ class Bench {
       if ((i + 1) % 2500 == 0) std::cout << "  " << (i + 1) << " showings\n" << std::flush;
     }
     soak.seconds = millisecondsSince(began) / 1000;
+    if (keyboardsGiven > 0) {
+      std::cout << "  the keyboard was given to the window " << keyboardsGiven << " times\n";
+      sample(program, 0, "soak_keyboard_given", keyboardsGiven);
+    }
     pause(500);
     resident(soak.residentAfter, soak.anonymousAfter);
     guiObjects(program, soak.gdiAfter, soak.userAfter, soak.counted);
