@@ -102,6 +102,10 @@ class Screen {
  public:
   Screen() : display_(XOpenDisplay(nullptr)) {
     if (display_ == nullptr) throw std::runtime_error("cannot open the X display");
+    // Wine's X windows come and go while they are looked at; a call about
+    // one that has just gone fails, which the callers check, instead of
+    // ending the program as Xlib's own handler would.
+    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
     int event, error, major, minor;
     if (!XTestQueryExtension(display_, &event, &error, &major, &minor))
       throw std::runtime_error("the X server has no XTest");
