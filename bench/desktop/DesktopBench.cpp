@@ -159,12 +159,7 @@ class Screen {
     Window focus = None;
     int revert = 0;
     XGetInputFocus(display_, &focus, &revert);
-    XClassHint hint{};
-    if (focus == None || focus == PointerRoot || !XGetClassHint(display_, focus, &hint)) return {};
-    std::string name = hint.res_name != nullptr ? hint.res_name : "";
-    XFree(hint.res_name);
-    XFree(hint.res_class);
-    return name;
+    return focus == None || focus == PointerRoot ? std::string() : programOf(focus);
   }
 
   // Gives the keyboard to the program's shown X window, as a click on it
@@ -175,17 +170,11 @@ class Screen {
       const Window window = pending.back();
       pending.pop_back();
       XWindowAttributes attributes{};
-      XClassHint hint{};
       if (window != root_ && XGetWindowAttributes(display_, window, &attributes) &&
-          attributes.map_state == IsViewable && XGetClassHint(display_, window, &hint)) {
-        const bool ours = hint.res_name != nullptr && sameImage(hint.res_name, image);
-        XFree(hint.res_name);
-        XFree(hint.res_class);
-        if (ours) {
-          XSetInputFocus(display_, window, RevertToParent, CurrentTime);
-          XFlush(display_);
-          return true;
-        }
+          attributes.map_state == IsViewable && sameImage(programOf(window), image)) {
+        XSetInputFocus(display_, window, RevertToParent, CurrentTime);
+        XFlush(display_);
+        return true;
       }
       Window rootOut = None, parent = None;
       Window* children = nullptr;
@@ -206,6 +195,16 @@ class Screen {
   }
 
  private:
+  // The program a Wine X window belongs to, as its class names it.
+  std::string programOf(Window window) {
+    XClassHint hint{};
+    if (!XGetClassHint(display_, window, &hint)) return {};
+    std::string name = hint.res_name != nullptr ? hint.res_name : "";
+    XFree(hint.res_name);
+    XFree(hint.res_class);
+    return name;
+  }
+
   Display* display_;
   Window root_;
   int width_ = 0, height_ = 0;

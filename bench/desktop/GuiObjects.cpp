@@ -22,18 +22,29 @@
 
 namespace {
 
-DWORD processId(const wchar_t* image) {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+// The first running process that `wanted` takes; nothing found: an entry
+// with the process id 0.
+template <typename Wanted>
+PROCESSENTRY32W findProcess(Wanted wanted) {
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
-  DWORD found = 0;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more && found == 0;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return {};
+  for (BOOL more = Process32FirstW(snapshot, &entry); more;
        more = Process32NextW(snapshot, &entry)) {
-    if (lstrcmpiW(entry.szExeFile, image) == 0) found = entry.th32ProcessID;
+    if (wanted(entry)) {
+      CloseHandle(snapshot);
+      return entry;
+    }
   }
   CloseHandle(snapshot);
-  return found;
+  return {};
+}
+
+DWORD processId(const wchar_t* image) {
+  return findProcess(
+             [&](const PROCESSENTRY32W& entry) { return lstrcmpiW(entry.szExeFile, image) == 0; })
+      .th32ProcessID;
 }
 
 // One entry of the GDI handle table of a 64-bit process.
@@ -88,17 +99,9 @@ long windowsOf(DWORD id) {
 }
 
 std::wstring imageOf(DWORD id) {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return L"?";
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  std::wstring found = L"?";
-  for (BOOL more = Process32FirstW(snapshot, &entry); more;
-       more = Process32NextW(snapshot, &entry)) {
-    if (entry.th32ProcessID == id) found = entry.szExeFile;
-  }
-  CloseHandle(snapshot);
-  return found;
+  const PROCESSENTRY32W entry =
+      findProcess([&](const PROCESSENTRY32W& candidate) { return candidate.th32ProcessID == id; });
+  return entry.th32ProcessID != 0 ? entry.szExeFile : L"?";
 }
 
 int printFront() {
