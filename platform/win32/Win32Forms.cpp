@@ -190,6 +190,16 @@ class FormWindow final : public Win32Peer<FormPeer> {
                    SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
       return;
     }
+    // A topmost window goes to the top as it is shown, as ShowWindow would
+    // put it there. ShowWindow asks for the top of the whole order, and
+    // Wine then reads the style of every topmost window of the desktop
+    // ahead of an owned one, a server call each (its taskbar keeps a
+    // topmost tooltip for every icon ever added), only to keep the window
+    // above its owner, below which a topmost window never is.
+    if (visible && hwnd() != nullptr && isTopmost()) {
+      SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE);
+      return;
+    }
     showWindow(visible);
   }
 
