@@ -5,7 +5,7 @@
 # with a full one of 250 entries, and a soak of many showings. Installs what
 # is missing, builds both as the test command builds the Windows program
 # (release), runs them alternately and prints the medians, their spread and
-# the ratios. Not part of the test command. BENCH_RUNS (11), BENCH_TRIALS (5
+# the ratios. Not part of the test command. BENCH_RUNS (21), BENCH_TRIALS (5
 # typed characters per run), BENCH_DROPS (3), BENCH_ENTERS (3),
 # BENCH_SHOWINGS (100) and BENCH_SOAK (10000 showings) change the counts.
 set -u

@@ -83,7 +83,10 @@ int countFromEnvironment(const char* name, int fallback) {
   return count >= 0 ? count : fallback;
 }
 
-const int Runs = std::max(countFromEnvironment("BENCH_RUNS", 11), 1);
+// The showings of one start run some tenths of a millisecond faster or
+// slower than another start's: the number of runs, more than the samples
+// within one, decides how far a median's ratio moves between benchmarks.
+const int Runs = std::max(countFromEnvironment("BENCH_RUNS", 21), 1);
 const int Trials = countFromEnvironment("BENCH_TRIALS", 5);
 const int Drops = countFromEnvironment("BENCH_DROPS", 3);
 const int Enters = countFromEnvironment("BENCH_ENTERS", 3);
